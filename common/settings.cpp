@@ -1,0 +1,73 @@
+#include "common/settings.hpp"
+
+#include <limits>
+
+#include "common/settings_names.hpp"
+#include "platform/registry/registry.hpp"
+#include "platform/system/ascii.hpp"
+
+namespace tavrin {
+namespace {
+
+std::string productKey(std::string_view subkey) {
+    std::string key(kProductKey);
+    key += subkey;
+    return key;
+}
+
+}  // namespace
+
+std::uint32_t GetUserSetting(std::string_view subkey, std::string_view valueName,
+                             std::uint32_t defaultValue) {
+    return registry::queryDword(registry::Root::CurrentUser, productKey(subkey), valueName)
+        .value_or(defaultValue);
+}
+
+std::string GetUserStringSetting(std::string_view subkey, std::string_view valueName,
+                                 std::string_view defaultValue) {
+    auto text = registry::queryString(registry::Root::CurrentUser, productKey(subkey), valueName);
+    if (!text || text->size() >= kMaxSettingText) return std::string(defaultValue);
+    return *std::move(text);
+}
+
+bool IsExtensionOwnedBy(std::string_view extension, std::string_view progId) {
+    const auto owner = registry::queryString(registry::Root::ClassesRoot, extension, "");
+    return owner && owner->size() < kMaxClassName && ascii::equalsIgnoreCase(*owner, progId);
+}
+
+int GetBrightnessIndex() {
+    return parseDecimal(GetUserStringSetting(settings::kViewer, settings::kBrightnessIndex.name,
+                                             settings::kBrightnessIndex.defaultValue));
+}
+
+bool SetUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value) {
+    return registry::setValue(registry::Root::CurrentUser, productKey(subkey), valueName, value);
+}
+
+bool SetUserStringSetting(std::string_view subkey, std::string_view valueName,
+                          std::string_view value) {
+    return registry::setValue(registry::Root::CurrentUser, productKey(subkey), valueName,
+                              std::string(value));
+}
+
+int parseDecimal(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || (text.front() >= '\t' && text.front() <= '\r'))) {
+        text.remove_prefix(1);
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<int>::max()) {
+            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace tavrin

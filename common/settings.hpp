@@ -1,0 +1,48 @@
+#pragma once
+// The settings all deliverables share, read from the registry anew on every call.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavrin {
+
+// The product key under HKEY_CURRENT_USER; subkeys are appended directly (".CR2", "Viewer").
+inline constexpr std::string_view kProductKey = "Software\\Tavrin Software\\Tavrin Plus\\";
+
+// Explorer's own thumbnail size and the user's per-type program choice (outside the product key).
+inline constexpr std::string_view kExplorerKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+inline constexpr std::string_view kExplorerThumbnailSize = "ThumbnailSize";
+inline constexpr std::string_view kFileExtsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+
+// The longest texts the readers take, in bytes with the terminator.
+inline constexpr std::size_t kMaxSettingText = 260;
+inline constexpr std::size_t kMaxClassName = 255;
+
+// HKCU product key + subkey, valueName as a 32-bit value; defaultValue when the key or the
+// value is missing or is not a 32-bit value.
+std::uint32_t GetUserSetting(std::string_view subkey, std::string_view valueName,
+                             std::uint32_t defaultValue);
+
+// A text value of at most kMaxSettingText bytes; defaultValue when missing, not a text or longer.
+std::string GetUserStringSetting(std::string_view subkey, std::string_view valueName,
+                                 std::string_view defaultValue);
+
+// True when HKCR\extension's default value equals progId, ignoring case.
+bool IsExtensionOwnedBy(std::string_view extension, std::string_view progId);
+
+// "BrightnessIndex" of "Viewer" read as a decimal text; non-numeric text gives 0.
+int GetBrightnessIndex();
+
+// Writers of the applet and the viewer: create the key when missing and set the value.
+bool SetUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value);
+bool SetUserStringSetting(std::string_view subkey, std::string_view valueName,
+                          std::string_view value);
+
+// Decimal text to integer as the C runtime's atoi reads it: leading blanks, a sign, digits up to
+// the first other character; no digits gives 0. Out-of-range values saturate.
+int parseDecimal(std::string_view text);
+
+}  // namespace tavrin

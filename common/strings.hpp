@@ -1,0 +1,15 @@
+#pragma once
+// The string table: every user-visible text by its numeric id (German, UTF-8).
+
+#include <optional>
+#include <string_view>
+
+namespace tavrin::strings {
+
+// The text of id, or nothing when the table has no such id.
+std::optional<std::string_view> load(unsigned id);
+
+// The text of id, or an empty text.
+std::string_view get(unsigned id);
+
+}  // namespace tavrin::strings

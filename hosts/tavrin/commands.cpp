@@ -1,0 +1,39 @@
+#include "hosts/tavrin/commands.hpp"
+
+#include <ostream>
+
+namespace tavrin::host {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"reg", runReg,
+     "reg query KEY [/v NAME | /ve] [/s]\n"
+     "  reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+     "  reg delete KEY [/v NAME | /ve | /va] [/f]",
+     "inspect and change Tavrin's registry (KEY starts with HKCU\\ or HKCR\\)"},
+};
+
+void printHelp(std::ostream& out) {
+    out << "Usage: tavrin COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const auto& c : kCommands) out << "  " << c.name << "  " << c.summary << "\n";
+    out << "\nUsage of each command:\n";
+    for (const auto& c : kCommands) out << "  " << c.usage << "\n";
+}
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+int runHost(std::span<const std::string_view> argv, Io io) {
+    if (argv.size() < 2 || argv[1] == "--help" || argv[1] == "-h") {
+        printHelp(argv.size() < 2 ? io.err : io.out);
+        return argv.size() < 2 ? 2 : 0;
+    }
+    for (const auto& c : kCommands) {
+        if (c.name == argv[1]) return c.run(argv.subspan(2), io);
+    }
+    io.err << "tavrin: unknown command '" << argv[1] << "' (try tavrin --help)\n";
+    return 2;
+}
+
+}  // namespace tavrin::host

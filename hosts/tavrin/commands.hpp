@@ -1,0 +1,32 @@
+#pragma once
+// The commands of the tavrin host. Each takes its arguments (without the command name) and
+// returns the process exit code.
+
+#include <iosfwd>
+#include <span>
+#include <string_view>
+
+namespace tavrin::host {
+
+struct Io {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+using CommandFn = int (*)(std::span<const std::string_view> args, Io io);
+
+struct Command {
+    std::string_view name;
+    CommandFn run;
+    std::string_view usage;
+    std::string_view summary;
+};
+
+std::span<const Command> commands();
+
+// Dispatches argv (program name first) to a command; prints help for --help or no command.
+int runHost(std::span<const std::string_view> argv, Io io);
+
+int runReg(std::span<const std::string_view> args, Io io);
+
+}  // namespace tavrin::host

@@ -1,0 +1,30 @@
+#include "platform/imaging/gdi_handles.hpp"
+
+#include <new>
+
+namespace tavrin::imaging {
+
+struct GdiBitmap {
+    std::unique_ptr<Bitmap> pixels;
+};
+
+HBITMAP createHBitmap(const Bitmap& bitmap, std::uint32_t) {
+    // Our bitmaps are opaque, so the background never shows through.
+    auto copy = bitmap.clone();
+    if (!copy) return nullptr;
+    return new (std::nothrow) GdiBitmap{std::move(copy)};
+}
+
+const Bitmap* bitmapOf(HBITMAP handle) { return handle ? handle->pixels.get() : nullptr; }
+
+std::unique_ptr<Bitmap> bitmapFromHBitmap(HBITMAP handle) {
+    return handle ? handle->pixels->clone() : nullptr;
+}
+
+bool DeleteObject(HBITMAP handle) {
+    if (!handle) return false;
+    delete handle;
+    return true;
+}
+
+}  // namespace tavrin::imaging

@@ -1,0 +1,192 @@
+#include "platform/imaging/resample.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tavrin::imaging {
+namespace {
+
+constexpr float kCubicA = -0.5f;  // Catmull-Rom: interpolating, sharp, reproduces ramps
+
+float cubic(float x) {
+    x = std::fabs(x);
+    if (x < 1) return ((kCubicA + 2) * x - (kCubicA + 3)) * x * x + 1;
+    if (x < 2) return ((kCubicA * x - 5 * kCubicA) * x + 8 * kCubicA) * x - 4 * kCubicA;
+    return 0;
+}
+
+float linear(float x) {
+    x = std::fabs(x);
+    return x < 1 ? 1 - x : 0;
+}
+
+float radiusOf(Filter f) { return f == Filter::Cubic ? 2.f : f == Filter::Linear ? 1.f : 0.5f; }
+
+float kernel(Filter f, float x) { return f == Filter::Cubic ? cubic(x) : linear(x); }
+
+std::uint8_t clampByte(float v) {
+    return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
+}
+
+// The taps of each output pixel along one axis.
+struct Taps {
+    int first = 0;  // first output index
+    int count = 0;  // output pixels
+    int width = 0;  // taps per output pixel
+    std::vector<int> start;
+    std::vector<float> weights;  // count x width
+};
+
+// Output pixel i covers [dstStart, dstStart + dstLen) mapped onto [srcStart, srcStart + srcLen);
+// source indices are clamped to [lo, hi).
+Taps computeTaps(float srcStart, float srcLen, int lo, int hi, float dstStart, float dstLen,
+                 int dstLimit, Filter filter) {
+    Taps t;
+    t.first = std::max(0, static_cast<int>(std::ceil(dstStart - 0.5f)));
+    const int last = std::min(dstLimit, static_cast<int>(std::ceil(dstStart + dstLen - 0.5f)));
+    t.count = std::max(0, last - t.first);
+    const float scale = srcLen / dstLen;
+    if (filter == Filter::Nearest) {
+        t.width = 1;
+        for (int i = 0; i < t.count; ++i) {
+            const float u = srcStart + (t.first + i + 0.5f - dstStart) * scale;
+            t.start.push_back(std::clamp(static_cast<int>(std::floor(u)), lo, hi - 1));
+            t.weights.push_back(1.f);
+        }
+        return t;
+    }
+    const float stretch = std::max(scale, 1.f);
+    const float radius = radiusOf(filter) * stretch;
+    t.width = static_cast<int>(std::ceil(radius)) * 2 + 1;
+    t.start.resize(t.count);
+    t.weights.assign(static_cast<std::size_t>(t.count) * t.width, 0.f);
+    for (int i = 0; i < t.count; ++i) {
+        const float u = srcStart + (t.first + i + 0.5f - dstStart) * scale;
+        const int k0 = static_cast<int>(std::floor(u - radius));
+        float* w = &t.weights[static_cast<std::size_t>(i) * t.width];
+        // Taps outside [lo, hi) fold onto the edge pixel; the run starts at the first used one.
+        const int first = std::clamp(k0, lo, hi - 1);
+        t.start[i] = first;
+        float sum = 0;
+        for (int k = k0; k < k0 + t.width; ++k) {
+            const float wk = kernel(filter, (k + 0.5f - u) / stretch);
+            if (wk == 0) continue;
+            const int idx = std::clamp(k, lo, hi - 1) - first;
+            if (idx >= t.width) continue;
+            w[idx] += wk;
+            sum += wk;
+        }
+        if (sum != 0) {
+            for (int k = 0; k < t.width; ++k) w[k] /= sum;
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const RectF& dstRect,
+                Filter filter) {
+    if (!(srcRect.width > 0 && srcRect.height > 0 && dstRect.width > 0 && dstRect.height > 0)) {
+        return;
+    }
+    const int x0 = std::clamp(static_cast<int>(std::floor(srcRect.x)), 0, src.width() - 1);
+    const int y0 = std::clamp(static_cast<int>(std::floor(srcRect.y)), 0, src.height() - 1);
+    const int x1 = std::clamp(static_cast<int>(std::ceil(srcRect.x + srcRect.width)), x0 + 1,
+                              src.width());
+    const int y1 = std::clamp(static_cast<int>(std::ceil(srcRect.y + srcRect.height)), y0 + 1,
+                              src.height());
+    const Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width,
+                               dst.width(), filter);
+    const Taps v = computeTaps(srcRect.y, srcRect.height, y0, y1, dstRect.y, dstRect.height,
+                               dst.height(), filter);
+    if (h.count == 0 || v.count == 0) return;
+
+    // Horizontal pass over the source rows the vertical taps use.
+    int rowLo = y1, rowHi = y0;
+    for (int j = 0; j < v.count; ++j) {
+        rowLo = std::min(rowLo, v.start[j]);
+        rowHi = std::max(rowHi, std::min(y1, v.start[j] + v.width));
+    }
+    const std::size_t lineLen = static_cast<std::size_t>(h.count) * 3;
+    std::vector<float> rows(static_cast<std::size_t>(rowHi - rowLo) * lineLen);
+    for (int y = rowLo; y < rowHi; ++y) {
+        const std::uint8_t* in = src.row(y);
+        float* out = &rows[static_cast<std::size_t>(y - rowLo) * lineLen];
+        for (int i = 0; i < h.count; ++i) {
+            const float* w = &h.weights[static_cast<std::size_t>(i) * h.width];
+            const int n = std::min(h.width, x1 - h.start[i]);
+            const std::uint8_t* p = in + h.start[i] * 3;
+            float b = 0, g = 0, r = 0;
+            for (int k = 0; k < n; ++k, p += 3) {
+                b += w[k] * p[0];
+                g += w[k] * p[1];
+                r += w[k] * p[2];
+            }
+            out[i * 3] = b;
+            out[i * 3 + 1] = g;
+            out[i * 3 + 2] = r;
+        }
+    }
+
+    std::vector<float> acc(lineLen);
+    for (int j = 0; j < v.count; ++j) {
+        std::fill(acc.begin(), acc.end(), 0.f);
+        const float* w = &v.weights[static_cast<std::size_t>(j) * v.width];
+        const int n = std::min(v.width, y1 - v.start[j]);
+        for (int k = 0; k < n; ++k) {
+            if (w[k] == 0) continue;
+            const float* line = &rows[static_cast<std::size_t>(v.start[j] + k - rowLo) * lineLen];
+            for (std::size_t c = 0; c < lineLen; ++c) acc[c] += w[k] * line[c];
+        }
+        std::uint8_t* out = dst.row(v.first + j) + h.first * 3;
+        for (std::size_t c = 0; c < lineLen; ++c) out[c] = clampByte(acc[c]);
+    }
+}
+
+std::unique_ptr<Bitmap> resample(const Bitmap& src, const RectF& srcRect, int width, int height,
+                                 Filter filter) {
+    auto out = Bitmap::create(width, height);
+    if (!out) return nullptr;
+    drawScaled(src, srcRect, *out, RectF{0, 0, static_cast<float>(width), static_cast<float>(height)},
+               filter);
+    return out;
+}
+
+void sample(const Bitmap& src, float u, float v, const Rect& clip, Filter filter,
+            std::uint8_t out[3]) {
+    const int xLo = clip.x, xHi = clip.x + clip.width - 1;
+    const int yLo = clip.y, yHi = clip.y + clip.height - 1;
+    if (filter == Filter::Nearest) {
+        const int x = std::clamp(static_cast<int>(std::floor(u)), xLo, xHi);
+        const int y = std::clamp(static_cast<int>(std::floor(v)), yLo, yHi);
+        const std::uint8_t* p = src.row(y) + x * 3;
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+        return;
+    }
+    const int r = static_cast<int>(radiusOf(filter));
+    const int bx = static_cast<int>(std::floor(u - 0.5f)) - r + 1;
+    const int by = static_cast<int>(std::floor(v - 0.5f)) - r + 1;
+    float acc[3] = {0, 0, 0};
+    float sum = 0;
+    for (int j = 0; j < 2 * r; ++j) {
+        const float wy = kernel(filter, by + j + 0.5f - v);
+        if (wy == 0) continue;
+        const std::uint8_t* line = src.row(std::clamp(by + j, yLo, yHi));
+        for (int i = 0; i < 2 * r; ++i) {
+            const float w = wy * kernel(filter, bx + i + 0.5f - u);
+            if (w == 0) continue;
+            const std::uint8_t* p = line + std::clamp(bx + i, xLo, xHi) * 3;
+            acc[0] += w * p[0];
+            acc[1] += w * p[1];
+            acc[2] += w * p[2];
+            sum += w;
+        }
+    }
+    for (int c = 0; c < 3; ++c) out[c] = clampByte(sum != 0 ? acc[c] / sum : 0);
+}
+
+}  // namespace tavrin::imaging

@@ -1,0 +1,181 @@
+#include "platform/registry/registry.hpp"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/registry/reg_file.hpp"
+#include "platform/system/ascii.hpp"
+#include "platform/system/files.hpp"
+
+#ifndef TAVRIN_SYSTEM_DATA_DIR
+#define TAVRIN_SYSTEM_DATA_DIR "/usr/local/share/tavrin"
+#endif
+
+namespace tavrin::registry {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::atomic<bool> machineScope{false};
+
+struct RootSpec {
+    Root root;
+    std::string_view name;
+    std::string_view shortName;
+};
+constexpr RootSpec kRoots[] = {
+    {Root::CurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {Root::ClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
+};
+
+fs::path fileIn(const fs::path& dir, Root root) {
+    return dir / (std::string(rootName(root)) + ".reg");
+}
+
+const char* env(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : nullptr;
+}
+
+struct Loaded {
+    Key key;
+    std::optional<std::string> text;  // the file as read, when it exists
+    bool damaged = false;
+};
+
+Loaded loadFile(const fs::path& file, Root root) {
+    Loaded out{Key(std::string(rootName(root))), files::readText(file), false};
+    if (!out.text) return out;
+    auto parsed = parseRegFile(*out.text, rootName(root));
+    for (const auto& p : parsed.problems) {
+        std::fprintf(stderr, "tavrin: registry file %s: %s; skipped\n", file.c_str(), p.c_str());
+    }
+    out.damaged = !parsed.problems.empty();
+    out.key = std::move(parsed.root);
+    return out;
+}
+
+// Lays over into under: keys merge, values of over win.
+void overlay(Key& under, const Key& over) {
+    for (const auto& v : over.values()) under.setValue(v.name, v.data);
+    for (const auto& c : over.children()) overlay(under.addChild(c->name()), *c);
+}
+
+fs::path writableFile(Root root) {
+    if (root == Root::ClassesRoot && machineScope) return fileIn(machineDirectory(), root);
+    return fileIn(userDirectory(), root);
+}
+
+}  // namespace
+
+std::string_view rootName(Root root) {
+    for (const auto& r : kRoots) {
+        if (r.root == root) return r.name;
+    }
+    return {};
+}
+
+std::optional<Root> parseRoot(std::string_view text) {
+    for (const auto& r : kRoots) {
+        if (ascii::equalsIgnoreCase(text, r.name) || ascii::equalsIgnoreCase(text, r.shortName)) {
+            return r.root;
+        }
+    }
+    return std::nullopt;
+}
+
+fs::path userDirectory() {
+    if (const char* dir = env("TAVRIN_REGISTRY_DIR")) return dir;
+    if (const char* config = env("XDG_CONFIG_HOME")) return fs::path(config) / "tavrin";
+    if (const char* home = env("HOME")) return fs::path(home) / ".config" / "tavrin";
+    return {};
+}
+
+fs::path machineDirectory() {
+    if (const char* dir = env("TAVRIN_SYSTEM_REGISTRY_DIR")) return dir;
+    return TAVRIN_SYSTEM_DATA_DIR;
+}
+
+void useMachineScopeForClasses(bool machine) { machineScope = machine; }
+
+Key load(Root root) {
+    if (root != Root::ClassesRoot) return loadFile(fileIn(userDirectory(), root), root).key;
+    Key merged = loadFile(fileIn(machineDirectory(), root), root).key;
+    if (userDirectory() != machineDirectory()) {
+        overlay(merged, loadFile(fileIn(userDirectory(), root), root).key);
+    }
+    return merged;
+}
+
+std::optional<Data> query(Root root, std::string_view keyPath, std::string_view valueName) {
+    const Key hive = load(root);
+    const Key* key = hive.find(keyPath);
+    if (!key) return std::nullopt;
+    const Value* value = key->value(valueName);
+    if (!value) return std::nullopt;
+    return value->data;
+}
+
+std::optional<std::uint32_t> queryDword(Root root, std::string_view keyPath,
+                                        std::string_view valueName) {
+    auto data = query(root, keyPath, valueName);
+    if (!data || !std::holds_alternative<std::uint32_t>(*data)) return std::nullopt;
+    return std::get<std::uint32_t>(*data);
+}
+
+std::optional<std::string> queryString(Root root, std::string_view keyPath,
+                                       std::string_view valueName) {
+    auto data = query(root, keyPath, valueName);
+    if (!data || !std::holds_alternative<std::string>(*data)) return std::nullopt;
+    return std::get<std::string>(std::move(*data));
+}
+
+bool keyExists(Root root, std::string_view keyPath) {
+    return load(root).find(keyPath) != nullptr;
+}
+
+bool update(Root root, const std::function<bool(Key& root)>& edit) {
+    const fs::path file = writableFile(root);
+    if (file.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    files::ExclusiveLock lock(fs::path(file.string() + ".lock"));
+    if (!lock.held()) return false;
+
+    Loaded current = loadFile(file, root);
+    if (!edit(current.key)) return false;
+    if (current.damaged) {
+        // Keep the damaged original once, so that nothing the user wrote by hand is lost.
+        const fs::path backup = file.string() + ".damaged";
+        if (!fs::exists(backup, ec)) files::writeAtomically(backup, *current.text);
+    }
+    return files::writeAtomically(file, formatRegFile(current.key, rootName(root)));
+}
+
+bool createKey(Root root, std::string_view keyPath) {
+    return update(root, [&](Key& hive) {
+        hive.create(keyPath);
+        return true;
+    });
+}
+
+bool setValue(Root root, std::string_view keyPath, std::string_view valueName, Data data) {
+    return update(root, [&](Key& hive) {
+        hive.create(keyPath).setValue(valueName, data);
+        return true;
+    });
+}
+
+bool deleteValue(Root root, std::string_view keyPath, std::string_view valueName) {
+    return update(root, [&](Key& hive) {
+        Key* key = hive.find(keyPath);
+        return key && key->removeValue(valueName);
+    });
+}
+
+bool deleteKey(Root root, std::string_view keyPath) {
+    return update(root, [&](Key& hive) { return hive.remove(keyPath); });
+}
+
+}  // namespace tavrin::registry

@@ -1,0 +1,121 @@
+#include "platform/system/files.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace tavrin::files {
+namespace {
+
+template <typename Container>
+std::optional<Container> readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    Container data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return data;
+}
+
+bool writeAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t n = ::write(fd, content.data(), content.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void syncDirectory(const std::filesystem::path& dir) {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::optional<std::string> readText(const std::filesystem::path& path) {
+    return readAll<std::string>(path);
+}
+
+std::optional<std::vector<std::uint8_t>> readBytes(const std::filesystem::path& path) {
+    return readAll<std::vector<std::uint8_t>>(path);
+}
+
+std::optional<PendingFile> PendingFile::write(const std::filesystem::path& target,
+                                              std::string_view content) {
+    std::string pattern = target.string() + ".tmp.XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    PendingFile pending(target, pattern);
+    struct stat st {};
+    // Keep the old file's permissions; a new file gets the usual ones.
+    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) return std::nullopt;
+    return pending;
+}
+
+PendingFile::PendingFile(PendingFile&& other) noexcept
+    : target_(std::move(other.target_)), temp_(std::move(other.temp_)) {
+    other.temp_.clear();
+}
+
+PendingFile::~PendingFile() {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+bool PendingFile::commit() {
+    if (temp_.empty() || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    temp_.clear();
+    syncDirectory(target_.parent_path());
+    return true;
+}
+
+bool writeAtomically(const std::filesystem::path& target, std::string_view content) {
+    auto pending = PendingFile::write(target, content);
+    return pending && pending->commit();
+}
+
+ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile) {
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+    }
+}
+
+ExclusiveLock::~ExclusiveLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name too.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    if (::unlink(from.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(to.c_str());
+        errno = saved;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tavrin::files
