@@ -2,4 +2,4 @@
 add_library(tavrin_warnings INTERFACE)
 target_compile_options(tavrin_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
-  -Wnull-dereference -Wimplicit-fallthrough -Wformat=2)
+  -Wimplicit-fallthrough -Wformat=2)

@@ -84,6 +84,47 @@ Taps computeTaps(float srcStart, float srcLen, int lo, int hi, float dstStart, f
     return t;
 }
 
+// Averages kx x ky blocks of a region (the last ones may be partial): a cheap first step of large
+// reductions, after which the filter has only a small factor left to cover.
+std::unique_ptr<Bitmap> boxReduce(const Bitmap& src, const Rect& region, int kx, int ky) {
+    const int w = (region.width + kx - 1) / kx, h = (region.height + ky - 1) / ky;
+    auto out = Bitmap::create(w, h);
+    if (!out) return nullptr;
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(w) * 3);
+    for (int oy = 0; oy < h; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        const int yEnd = std::min(region.y + region.height, region.y + (oy + 1) * ky);
+        for (int y = region.y + oy * ky; y < yEnd; ++y) {
+            const std::uint8_t* p = src.row(y) + region.x * 3;
+            for (int ox = 0; ox < w; ++ox) {
+                const int n = std::min(kx, region.width - ox * kx);
+                std::uint32_t b = 0, g = 0, r = 0;
+                for (int k = 0; k < n; ++k, p += 3) {
+                    b += p[0];
+                    g += p[1];
+                    r += p[2];
+                }
+                sums[ox * 3] += b;
+                sums[ox * 3 + 1] += g;
+                sums[ox * 3 + 2] += r;
+            }
+        }
+        const int rows = yEnd - (region.y + oy * ky);
+        std::uint8_t* o = out->row(oy);
+        for (int ox = 0; ox < w; ++ox) {
+            const std::uint32_t count =
+                static_cast<std::uint32_t>(std::min(kx, region.width - ox * kx) * rows);
+            for (int c = 0; c < 3; ++c) {
+                o[ox * 3 + c] = static_cast<std::uint8_t>((sums[ox * 3 + c] + count / 2) / count);
+            }
+        }
+    }
+    return out;
+}
+
+// Reductions beyond this factor start with a box reduction.
+constexpr float kBoxReduceFrom = 4.f;
+
 }  // namespace
 
 void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const RectF& dstRect,
@@ -97,6 +138,17 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
                               src.width());
     const int y1 = std::clamp(static_cast<int>(std::ceil(srcRect.y + srcRect.height)), y0 + 1,
                               src.height());
+    const float scaleX = srcRect.width / dstRect.width, scaleY = srcRect.height / dstRect.height;
+    if (filter != Filter::Nearest && (scaleX >= kBoxReduceFrom || scaleY >= kBoxReduceFrom)) {
+        // Leave the filter a factor of at least two, so that it still does the smoothing.
+        const int kx = std::max(1, static_cast<int>(scaleX / 2)), ky = std::max(1, static_cast<int>(scaleY / 2));
+        if (const auto reduced = boxReduce(src, Rect{x0, y0, x1 - x0, y1 - y0}, kx, ky)) {
+            const RectF inReduced{(srcRect.x - x0) / kx, (srcRect.y - y0) / ky, srcRect.width / kx,
+                                  srcRect.height / ky};
+            drawScaled(*reduced, inReduced, dst, dstRect, filter);
+            return;
+        }
+    }
     const Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width,
                                dst.width(), filter);
     const Taps v = computeTaps(srcRect.y, srcRect.height, y0, y1, dstRect.y, dstRect.height,

@@ -1,0 +1,44 @@
+#include "common/strings.hpp"
+
+#include <gtest/gtest.h>
+
+namespace tavrin::strings {
+namespace {
+
+TEST(Strings, loadsTheGermanTextsById) {
+    EXPECT_EQ(load(400), "Aussortieren");
+    EXPECT_EQ(load(401), "Zurückholen");
+    EXPECT_EQ(load(511), "Nicht genügend Speicher in %s\n");
+    EXPECT_EQ(load(1292), "Brennweite: %s \n");
+    EXPECT_EQ(load(9040), "Tavrin Fehler");
+    EXPECT_EQ(load(10006), " ");
+    EXPECT_EQ(load(32775), "Nächstes Bild\nNächstes Bild");
+    EXPECT_EQ(get(9030).substr(0, 10), "Kann Datei");
+}
+
+TEST(Strings, unknownIdsGiveNothing) {
+    EXPECT_FALSE(load(0));
+    EXPECT_FALSE(load(616));  // the light-source gap
+    EXPECT_FALSE(load(99999));
+    EXPECT_EQ(get(616), "");
+}
+
+TEST(Strings, everyTextIsValidUtf8) {
+    for (unsigned id = 0; id < 70000; ++id) {
+        const auto text = load(id);
+        if (!text) continue;
+        for (std::size_t i = 0; i < text->size();) {
+            const auto c = static_cast<unsigned char>((*text)[i]);
+            const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 0;
+            ASSERT_NE(n, 0u) << id;
+            ASSERT_LE(i + n, text->size()) << id;
+            for (std::size_t k = 1; k < n; ++k) {
+                ASSERT_EQ(static_cast<unsigned char>((*text)[i + k]) >> 6, 2u) << id;
+            }
+            i += n;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavrin::strings

@@ -1,0 +1,65 @@
+#include "platform/system/files.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/system/eventlog.hpp"
+#include "platform/system/paths.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin {
+namespace {
+
+using test::TempDir;
+
+TEST(Files, renameNeverReplacesAnExistingFile) {
+    TempDir dir;
+    const auto a = dir.path() / "x.NEF";
+    const auto b = dir.path() / "x.NEF.trashed";
+    std::ofstream(a) << "raw";
+    ASSERT_TRUE(files::renameNoReplace(a, b));
+    EXPECT_FALSE(std::filesystem::exists(a));
+    std::ofstream(a) << "another";
+    EXPECT_FALSE(files::renameNoReplace(b, a));
+    EXPECT_EQ(files::readText(a), "another");
+    EXPECT_EQ(files::readText(b), "raw");
+    EXPECT_FALSE(files::renameNoReplace(dir.path() / "missing", dir.path() / "y"));
+}
+
+TEST(Files, aPendingFileDroppedWithoutCommitLeavesNoTrace) {
+    TempDir dir;
+    const auto target = dir.path() / "f";
+    {
+        auto pending = files::PendingFile::write(target, "new");
+        ASSERT_TRUE(pending);
+        EXPECT_TRUE(std::filesystem::exists(pending->temporaryPath()));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_TRUE(files::writeAtomically(target, "content"));
+    EXPECT_EQ(files::readText(target), "content");
+    EXPECT_FALSE(files::writeAtomically(dir.path() / "no" / "such" / "dir", "x"));
+}
+
+TEST(Paths, driveLettersMapToTheHomeFolder) {
+    const char* home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(paths::nativePath("C:\\Tavrin.log"), std::filesystem::path(home) / "Tavrin.log");
+    EXPECT_EQ(paths::nativePath("d:/logs\\t.log"), std::filesystem::path(home) / "logs/t.log");
+    EXPECT_EQ(paths::nativePath("/var/log/t.log"), "/var/log/t.log");
+    EXPECT_EQ(paths::nativePath("relative\\name"), "relative\\name");
+}
+
+TEST(EventLog, appendsEntriesWithTheResultCodeToTheNamedFile) {
+    TempDir dir;
+    const auto file = dir.path() / "events.log";
+    ::setenv("TAVRIN_EVENTLOG", file.c_str(), 1);
+    eventlog::reportError(static_cast<std::int32_t>(0x80004005), "first");
+    eventlog::reportError(static_cast<std::int32_t>(0x8007000E), "second");
+    ::unsetenv("TAVRIN_EVENTLOG");
+    EXPECT_EQ(files::readText(file), "0x80004005 first\n0x8007000E second\n");
+    eventlog::reportError(0, "no file named: syslog only");  // must not fail
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,86 @@
+// A minimal in-process server: one class whose objects answer 42.
+
+#include <atomic>
+
+#include "platform/com/unknown.hpp"
+
+using namespace tavrin::com;
+
+namespace {
+
+constexpr CLSID kClsid{0x6B1D3A52, 0x8F0C, 0x4C1E, {0x9A, 0x61, 0x27, 0x5E, 0x0B, 0x44, 0xC1, 0x02}};
+constexpr IID kIidAnswer{0x6B1D3A53, 0x8F0C, 0x4C1E, {0x9A, 0x61, 0x27, 0x5E, 0x0B, 0x44, 0xC1, 0x02}};
+
+ModuleCounts counts;
+
+struct IAnswer : IUnknown {
+    virtual int Answer() = 0;
+
+protected:
+    ~IAnswer() = default;
+};
+
+class Object final : public IAnswer {
+public:
+    Object() { counts.objectCreated(); }
+    HRESULT QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == kIidAnswer) {
+            *out = static_cast<IAnswer*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    int Answer() override { return 42; }
+
+private:
+    ~Object() { counts.objectDestroyed(); }
+    std::atomic<ULONG> refs_{0};
+};
+
+class Factory final : public IClassFactory {
+public:
+    HRESULT QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        auto* object = new Object;
+        object->AddRef();
+        const HRESULT hr = object->QueryInterface(iid, out);
+        object->Release();
+        return hr;
+    }
+    HRESULT LockServer(BOOL lock) override {
+        lock ? counts.lock() : counts.unlock();
+        return S_OK;
+    }
+};
+
+Factory factory;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid,
+                                                                            REFIID iid, void** out) {
+    if (!(clsid == kClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(iid, out);
+}
+
+extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
+    return counts.canUnloadNow();
+}
