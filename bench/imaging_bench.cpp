@@ -48,7 +48,8 @@ void BM_BicubicDownscale(benchmark::State& state) {
     auto source = Bitmap::create(6000, 4000);
     for (int y = 0; y < source->height(); ++y) {
         std::uint8_t* p = source->row(y);
-        for (int x = 0; x < source->width() * 3; ++x) p[x] = static_cast<std::uint8_t>(x ^ y);
+        for (int x = 0; x < source->width() * 3; ++x)
+            p[x] = static_cast<std::uint8_t>(x ^ y);
     }
     auto target = Bitmap::create(256, 171);
     for (auto _ : state) {

@@ -8,9 +8,9 @@
 namespace tavrin {
 
 inline constexpr std::array<std::string_view, 31> kSupportedExtensions = {
-    ".bay", ".bmq", ".ccd", ".cr2", ".crw", ".cs1", ".dc2", ".dcr", ".dng", ".erf", ".fff",
-    ".hdr", ".jpg", ".jpeg", ".k25", ".kdc", ".mos", ".mrw", ".nef", ".orf", ".pef", ".ppm",
-    ".raf", ".raw", ".rdc", ".srf", ".tif", ".tiff", ".thm", ".trashed", ".x3f",
+    ".bay", ".bmq", ".ccd",  ".cr2", ".crw", ".cs1",  ".dc2", ".dcr",     ".dng", ".erf", ".fff",
+    ".hdr", ".jpg", ".jpeg", ".k25", ".kdc", ".mos",  ".mrw", ".nef",     ".orf", ".pef", ".ppm",
+    ".raf", ".raw", ".rdc",  ".srf", ".tif", ".tiff", ".thm", ".trashed", ".x3f",
 };
 
 inline constexpr std::string_view kTrashedExtension = ".trashed";

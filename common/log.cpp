@@ -21,8 +21,8 @@ std::string formatLogLine(const std::tm& utc, std::string_view text) {
 void LogLine(std::string_view text) {
     using namespace settings;
     if (GetUserSetting(kLog, kLogOn.name, kLogOn.defaultValue) != 1) return;
-    const auto name = paths::nativePath(
-        GetUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue));
+    const auto name =
+        paths::nativePath(GetUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue));
     std::FILE* file = std::fopen(name.c_str(), "a+");
     if (!file) return;
     const std::time_t now = std::time(nullptr);

@@ -51,7 +51,8 @@ bool SetUserStringSetting(std::string_view subkey, std::string_view valueName,
 }
 
 int parseDecimal(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || (text.front() >= '\t' && text.front() <= '\r'))) {
+    while (!text.empty() &&
+           (text.front() == ' ' || (text.front() >= '\t' && text.front() <= '\r'))) {
         text.remove_prefix(1);
     }
     bool negative = false;

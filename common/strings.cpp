@@ -28,6 +28,8 @@ std::optional<std::string_view> load(unsigned id) {
     return it->text;
 }
 
-std::string_view get(unsigned id) { return load(id).value_or(std::string_view{}); }
+std::string_view get(unsigned id) {
+    return load(id).value_or(std::string_view{});
+}
 
 }  // namespace tavrin::strings

@@ -15,14 +15,18 @@ constexpr Command kCommands[] = {
 
 void printHelp(std::ostream& out) {
     out << "Usage: tavrin COMMAND [ARGUMENTS]\n\nCommands:\n";
-    for (const auto& c : kCommands) out << "  " << c.name << "  " << c.summary << "\n";
+    for (const auto& c : kCommands)
+        out << "  " << c.name << "  " << c.summary << "\n";
     out << "\nUsage of each command:\n";
-    for (const auto& c : kCommands) out << "  " << c.usage << "\n";
+    for (const auto& c : kCommands)
+        out << "  " << c.usage << "\n";
 }
 
 }  // namespace
 
-std::span<const Command> commands() { return kCommands; }
+std::span<const Command> commands() {
+    return kCommands;
+}
 
 int runHost(std::span<const std::string_view> argv, Io io) {
     if (argv.size() < 2 || argv[1] == "--help" || argv[1] == "-h") {

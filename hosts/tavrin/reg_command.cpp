@@ -70,12 +70,15 @@ void printValue(std::ostream& out, const registry::Value& v) {
 
 void printKey(std::ostream& out, const Key& key, const std::string& fullPath, bool recursive) {
     out << "\n" << fullPath << "\n";
-    for (const auto& v : key.values()) printValue(out, v);
+    for (const auto& v : key.values())
+        printValue(out, v);
     if (recursive) {
-        for (const auto& c : key.children()) printKey(out, *c, fullPath + "\\" + c->name(), true);
+        for (const auto& c : key.children())
+            printKey(out, *c, fullPath + "\\" + c->name(), true);
     } else {
         if (!key.children().empty()) out << "\n";
-        for (const auto& c : key.children()) out << fullPath << "\\" << c->name() << "\n";
+        for (const auto& c : key.children())
+            out << fullPath << "\\" << c->name() << "\n";
     }
 }
 
@@ -121,7 +124,9 @@ std::optional<Options> parse(std::span<const std::string_view> args, Io io) {
     return o;
 }
 
-std::string fullPath(const Options& o) { return o.path.empty() ? o.rootText : o.rootText + "\\" + o.path; }
+std::string fullPath(const Options& o) {
+    return o.path.empty() ? o.rootText : o.rootText + "\\" + o.path;
+}
 
 int query(const Options& o, Io io) {
     const Key hive = registry::load(o.root);
@@ -186,7 +191,8 @@ int add(const Options& o, Io io) {
         return 1;
     }
     if (!ok) {
-        io.err << "ERROR: Cannot write the registry in " << registry::userDirectory().string() << ".\n";
+        io.err << "ERROR: Cannot write the registry in " << registry::userDirectory().string()
+               << ".\n";
         return 1;
     }
     io.out << kDone;
@@ -211,7 +217,7 @@ int remove(const Options& o, Io io) {
         return 1;
     }
     const std::string question =
-        o.value      ? "Delete the registry value " + (o.value->empty() ? "(Default)" : *o.value)
+        o.value       ? "Delete the registry value " + (o.value->empty() ? "(Default)" : *o.value)
         : o.allValues ? "Delete all values under the registry key " + fullPath(o)
                       : "Permanently delete the registry key " + fullPath(o);
     if (!confirm(o, io, question)) return 1;
@@ -222,7 +228,8 @@ int remove(const Options& o, Io io) {
         if (!key) return found = false;
         if (o.value) return found = key->removeValue(*o.value);
         if (o.allValues) {
-            while (!key->values().empty()) key->removeValue(key->values().front().name);
+            while (!key->values().empty())
+                key->removeValue(key->values().front().name);
             return true;
         }
         return hive.remove(o.path);

@@ -31,7 +31,7 @@ DllGetClassObjectFn loadServer(const std::string& module) {
 }
 
 class TaskAllocator final : public IMalloc {
-public:
+  public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IMalloc) {
@@ -56,8 +56,8 @@ public:
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    const auto module = registry::queryString(
-        registry::Root::ClassesRoot, "CLSID\\" + toString(clsid) + "\\InprocServer32", "");
+    const auto module = registry::queryString(registry::Root::ClassesRoot,
+                                              "CLSID\\" + toString(clsid) + "\\InprocServer32", "");
     if (!module || module->empty()) return REGDB_E_CLASSNOTREG;
     const DllGetClassObjectFn entry = loadServer(*module);
     if (!entry) return CO_E_DLLNOTFOUND;
@@ -77,8 +77,12 @@ HRESULT CLSIDFromProgID(std::string_view progId, CLSID* clsid) {
     return S_OK;
 }
 
-void* CoTaskMemAlloc(std::size_t size) { return std::malloc(size ? size : 1); }
-void CoTaskMemFree(void* block) { std::free(block); }
+void* CoTaskMemAlloc(std::size_t size) {
+    return std::malloc(size ? size : 1);
+}
+void CoTaskMemFree(void* block) {
+    std::free(block);
+}
 
 HRESULT SHGetMalloc(IMalloc** malloc) {
     if (!malloc) return E_INVALIDARG;

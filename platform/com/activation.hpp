@@ -17,8 +17,7 @@ using DllGetClassObjectFn = HRESULT (*)(REFCLSID clsid, REFIID iid, void** objec
 // HKCR\CLSID\{clsid}\InprocServer32's default value names the module; it is loaded once and
 // stays loaded. REGDB_E_CLASSNOTREG when the class is not registered, CO_E_DLLNOTFOUND when
 // the module cannot be loaded or has no DllGetClassObject.
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                         void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 
 // HKCR\progId\CLSID's default value; CO_E_CLASSSTRING when missing or unreadable.
 HRESULT CLSIDFromProgID(std::string_view progId, CLSID* clsid);

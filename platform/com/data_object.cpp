@@ -8,7 +8,7 @@ namespace tavrin::com {
 namespace {
 
 class FileListDataObject final : public IDataObject {
-public:
+  public:
     explicit FileListDataObject(const std::vector<std::string>& paths) : paths_(paths) {}
 
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -32,7 +32,8 @@ public:
         if (!format || !medium) return E_INVALIDARG;
         if (const HRESULT hr = QueryGetData(format); hr != S_OK) return hr;
         std::size_t size = sizeof(DROPFILES) + 1;
-        for (const auto& p : paths_) size += p.size() + 1;
+        for (const auto& p : paths_)
+            size += p.size() + 1;
         HGLOBAL block = GlobalAlloc(GHND, size);
         if (!block) return E_OUTOFMEMORY;
         auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
@@ -61,7 +62,7 @@ public:
     HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
     HRESULT EnumDAdvise(void**) override { return E_NOTIMPL; }
 
-private:
+  private:
     ~FileListDataObject() = default;
     std::atomic<ULONG> refs_{1};
     std::vector<std::string> paths_;

@@ -11,8 +11,8 @@
 
 namespace tavrin::com {
 
-inline constexpr IID IID_IDataObject{0x0000010E, 0x0000, 0x0000,
-                                     {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IDataObject{
+    0x0000010E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 using CLIPFORMAT = std::uint16_t;
 inline constexpr CLIPFORMAT CF_HDROP = 15;
@@ -45,18 +45,18 @@ struct DROPFILES {
     BOOL fWide;  // 0: 8-bit names
 };
 
-struct IDataObject : IUnknown {
-    virtual HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) = 0;
-    virtual HRESULT GetDataHere(FORMATETC* format, STGMEDIUM* medium) = 0;
-    virtual HRESULT QueryGetData(FORMATETC* format) = 0;
-    virtual HRESULT GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) = 0;
-    virtual HRESULT SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) = 0;
+TAVRIN_INTERFACE IDataObject : IUnknown {
+    virtual HRESULT GetData(FORMATETC * format, STGMEDIUM * medium) = 0;
+    virtual HRESULT GetDataHere(FORMATETC * format, STGMEDIUM * medium) = 0;
+    virtual HRESULT QueryGetData(FORMATETC * format) = 0;
+    virtual HRESULT GetCanonicalFormatEtc(FORMATETC * in, FORMATETC * out) = 0;
+    virtual HRESULT SetData(FORMATETC * format, STGMEDIUM * medium, BOOL release) = 0;
     virtual HRESULT EnumFormatEtc(DWORD direction, void** enumerator) = 0;
-    virtual HRESULT DAdvise(FORMATETC* format, DWORD flags, void* sink, DWORD* connection) = 0;
+    virtual HRESULT DAdvise(FORMATETC * format, DWORD flags, void* sink, DWORD* connection) = 0;
     virtual HRESULT DUnadvise(DWORD connection) = 0;
     virtual HRESULT EnumDAdvise(void** enumerator) = 0;
 
-protected:
+  protected:
     ~IDataObject() = default;
 };
 

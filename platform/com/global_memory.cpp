@@ -32,7 +32,9 @@ bool GlobalUnlock(HGLOBAL block) {
     return --block->locks > 0;
 }
 
-std::size_t GlobalSize(HGLOBAL block) { return block ? block->size : 0; }
+std::size_t GlobalSize(HGLOBAL block) {
+    return block ? block->size : 0;
+}
 
 HGLOBAL GlobalFree(HGLOBAL block) {
     if (block) {

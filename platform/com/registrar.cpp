@@ -39,7 +39,7 @@ struct Token {
 };
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : text_(text) {}
 
     std::optional<std::vector<ScriptRoot>> script() {
@@ -55,7 +55,7 @@ public:
         return roots;
     }
 
-private:
+  private:
     // The entries of a block whose '{' has been read, up to and including its '}'.
     std::optional<std::vector<ScriptKey>> block(ScriptKey* owner = nullptr) {
         std::vector<ScriptKey> keys;
@@ -77,10 +77,9 @@ private:
             }
             ScriptKey key;
             if (t.kind == Token::Word) {
-                for (const auto& [word, removal] :
-                     {std::pair{"NoRemove", Removal::NoRemove},
-                      std::pair{"ForceRemove", Removal::ForceRemove},
-                      std::pair{"Delete", Removal::Delete}}) {
+                for (const auto& [word, removal] : {std::pair{"NoRemove", Removal::NoRemove},
+                                                    std::pair{"ForceRemove", Removal::ForceRemove},
+                                                    std::pair{"Delete", Removal::Delete}}) {
                     if (ascii::equalsIgnoreCase(t.text, word)) {
                         key.removal = removal;
                         t = next();
@@ -120,7 +119,8 @@ private:
                 base = 16;
             }
             std::uint32_t v = 0;
-            const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v, base);
+            const auto [end, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), v, base);
             if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
             return registry::Data{v};
         }
@@ -136,7 +136,8 @@ private:
 
     Token next() {
         auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-        while (pos_ < text_.size() && blank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && blank(text_[pos_]))
+            ++pos_;
         if (pos_ >= text_.size()) return {Token::End, {}};
         const char c = text_[pos_];
         const bool endsHere = pos_ + 1 >= text_.size() || blank(text_[pos_ + 1]);
@@ -165,7 +166,8 @@ private:
             return {Token::End, {}};  // unterminated: the caller sees a missing token
         }
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && !blank(text_[pos_]) && text_[pos_] != '=') ++pos_;
+        while (pos_ < text_.size() && !blank(text_[pos_]) && text_[pos_] != '=')
+            ++pos_;
         return {Token::Word, std::string(text_.substr(start, pos_ - start))};
     }
 
@@ -181,8 +183,10 @@ void install(Key& parent, const ScriptKey& sk) {
     if (sk.removal == Removal::ForceRemove) parent.removeChild(sk.name);
     Key& key = parent.addChild(sk.name);
     if (sk.defaultValue) key.setValue("", *sk.defaultValue);
-    for (const auto& v : sk.values) key.setValue(v.name, v.data);
-    for (const auto& child : sk.children) install(key, child);
+    for (const auto& v : sk.values)
+        key.setValue(v.name, v.data);
+    for (const auto& child : sk.children)
+        install(key, child);
 }
 
 void uninstall(Key& parent, const ScriptKey& sk) {
@@ -192,8 +196,10 @@ void uninstall(Key& parent, const ScriptKey& sk) {
         parent.removeChild(sk.name);
         return;
     }
-    for (const auto& v : sk.values) key->removeValue(v.name);
-    for (const auto& child : sk.children) uninstall(*key, child);
+    for (const auto& v : sk.values)
+        key->removeValue(v.name);
+    for (const auto& child : sk.children)
+        uninstall(*key, child);
     if (sk.removal == Removal::Normal && key->children().empty()) parent.removeChild(sk.name);
 }
 
@@ -203,7 +209,9 @@ void Registrar::addReplacement(std::string_view name, std::string value) {
     replacements_[std::string(name)] = std::move(value);
 }
 
-HRESULT Registrar::registerScript(std::string_view script) const { return apply(script, true); }
+HRESULT Registrar::registerScript(std::string_view script) const {
+    return apply(script, true);
+}
 
 HRESULT Registrar::unregisterScript(std::string_view script) const {
     return apply(script, false);
@@ -234,12 +242,14 @@ HRESULT Registrar::apply(std::string_view script, bool installing) const {
     if (!roots) return E_INVALIDARG;
     for (const auto root : {registry::Root::ClassesRoot, registry::Root::CurrentUser}) {
         bool any = false;
-        for (const auto& r : *roots) any = any || r.root == root;
+        for (const auto& r : *roots)
+            any = any || r.root == root;
         if (!any) continue;
         const bool written = registry::update(root, [&](Key& hive) {
             for (const auto& r : *roots) {
                 if (r.root != root) continue;
-                for (const auto& key : r.keys) installing ? install(hive, key) : uninstall(hive, key);
+                for (const auto& key : r.keys)
+                    installing ? install(hive, key) : uninstall(hive, key);
             }
             return true;
         });

@@ -12,7 +12,7 @@
 namespace tavrin::com {
 
 class Registrar {
-public:
+  public:
     void addReplacement(std::string_view name, std::string value);
 
     // Each root's changes are written in one atomic step. A script that does not parse changes
@@ -20,7 +20,7 @@ public:
     HRESULT registerScript(std::string_view script) const;
     HRESULT unregisterScript(std::string_view script) const;
 
-private:
+  private:
     HRESULT apply(std::string_view script, bool install) const;
     std::map<std::string, std::string, std::less<>> replacements_;
 };

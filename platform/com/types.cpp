@@ -37,10 +37,12 @@ std::optional<GUID> parseGuid(std::string_view text) {
         bytes[n++] = static_cast<std::uint8_t>(value);
     }
     GUID g;
-    g.Data1 = static_cast<std::uint32_t>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+    g.Data1 =
+        static_cast<std::uint32_t>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
     g.Data2 = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
     g.Data3 = static_cast<std::uint16_t>(bytes[6] << 8 | bytes[7]);
-    for (int i = 0; i < 8; ++i) g.Data4[i] = bytes[8 + i];
+    for (int i = 0; i < 8; ++i)
+        g.Data4[i] = bytes[8 + i];
     return g;
 }
 

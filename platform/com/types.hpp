@@ -15,7 +15,9 @@ using UINT = std::uint32_t;
 using BOOL = std::int32_t;
 using WCHAR = char16_t;
 
-constexpr HRESULT hresult(std::uint32_t code) { return static_cast<HRESULT>(code); }
+constexpr HRESULT hresult(std::uint32_t code) {
+    return static_cast<HRESULT>(code);
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
@@ -36,8 +38,12 @@ inline constexpr HRESULT CO_E_DLLNOTFOUND = hresult(0x8004018D);
 inline constexpr HRESULT DV_E_FORMATETC = hresult(0x80040064);
 inline constexpr HRESULT DV_E_TYMED = hresult(0x80040069);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 struct GUID {
     std::uint32_t Data1 = 0;

@@ -9,32 +9,36 @@
 
 namespace tavrin::com {
 
-inline constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000,
-                                  {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr IID IID_IClassFactory{0x00000001, 0x0000, 0x0000,
-                                       {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr IID IID_IMalloc{0x00000002, 0x0000, 0x0000,
-                                 {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IUnknown{
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IClassFactory{
+    0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IMalloc{
+    0x00000002, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Interfaces are released, never deleted through: their destructors are protected.
-struct IUnknown {
+// Interfaces are visible across modules, so that a server and its host agree on their types
+// (type identity across shared objects needs default visibility). They are released, never
+// deleted through: their destructors are protected.
+#define TAVRIN_INTERFACE struct __attribute__((visibility("default")))
+
+TAVRIN_INTERFACE IUnknown {
     virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
-struct IClassFactory : IUnknown {
-    virtual HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) = 0;
+TAVRIN_INTERFACE IClassFactory : IUnknown {
+    virtual HRESULT CreateInstance(IUnknown * outer, REFIID iid, void** object) = 0;
     virtual HRESULT LockServer(BOOL lock) = 0;
 
-protected:
+  protected:
     ~IClassFactory() = default;
 };
 
-struct IMalloc : IUnknown {
+TAVRIN_INTERFACE IMalloc : IUnknown {
     virtual void* Alloc(std::size_t size) = 0;
     virtual void* Realloc(void* block, std::size_t size) = 0;
     virtual void Free(void* block) = 0;
@@ -42,14 +46,14 @@ struct IMalloc : IUnknown {
     virtual int DidAlloc(void* block) = 0;
     virtual void HeapMinimize() = 0;
 
-protected:
+  protected:
     ~IMalloc() = default;
 };
 
 // Releases an interface pointer when it goes out of scope.
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     explicit ComPtr(T* p) : p_(p) {}  // takes over one reference
     ComPtr(const ComPtr&) = delete;
@@ -78,13 +82,13 @@ public:
         return reinterpret_cast<void**>(&p_);
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
 // Counts the live objects and server locks of one module.
 class ModuleCounts {
-public:
+  public:
     void objectCreated() { ++objects_; }
     void objectDestroyed() { --objects_; }
     void lock() { ++locks_; }
@@ -94,7 +98,7 @@ public:
     // DllCanUnloadNow: S_OK when no object and no lock exists.
     HRESULT canUnloadNow() const { return objects_ == 0 && locks_ == 0 ? S_OK : S_FALSE; }
 
-private:
+  private:
     std::atomic<long> objects_{0};
     std::atomic<long> locks_{0};
 };

@@ -85,10 +85,22 @@ Status Bitmap::rotateFlip(RotateFlip type) {
         for (int x = 0; x < width_; ++x, src += 3) {
             int dx, dy;
             switch (turns) {
-                case 1: dx = height_ - 1 - y; dy = x; break;
-                case 2: dx = width_ - 1 - x; dy = height_ - 1 - y; break;
-                case 3: dx = y; dy = width_ - 1 - x; break;
-                default: dx = x; dy = y; break;
+                case 1:
+                    dx = height_ - 1 - y;
+                    dy = x;
+                    break;
+                case 2:
+                    dx = width_ - 1 - x;
+                    dy = height_ - 1 - y;
+                    break;
+                case 3:
+                    dx = y;
+                    dy = width_ - 1 - x;
+                    break;
+                default:
+                    dx = x;
+                    dy = y;
+                    break;
             }
             if (flipX) dx = w - 1 - dx;
             std::memcpy(turned->row(dy) + dx * 3, src, 3);

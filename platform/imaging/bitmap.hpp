@@ -61,7 +61,7 @@ enum class RotateFlip {
 };
 
 class Bitmap {
-public:
+  public:
     // A black bitmap; nothing when the size is not positive, beyond the limits, or too large
     // for memory.
     static std::unique_ptr<Bitmap> create(int width, int height);
@@ -92,7 +92,7 @@ public:
     // A copy scaled to width x height with the high-quality filter.
     std::unique_ptr<Bitmap> thumbnail(int width, int height) const;
 
-private:
+  private:
     Bitmap(int width, int height, std::vector<std::uint8_t> pixels)
         : width_(width), height_(height), stride_(strideFor(width)), pixels_(std::move(pixels)) {}
 

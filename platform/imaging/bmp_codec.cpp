@@ -23,7 +23,8 @@ std::uint16_t u16(std::span<const std::uint8_t> d, std::size_t at) {
 std::uint8_t channel(std::uint32_t pixel, std::uint32_t mask) {
     if (mask == 0) return 0;
     int shift = 0;
-    while (!((mask >> shift) & 1)) ++shift;
+    while (!((mask >> shift) & 1))
+        ++shift;
     const std::uint32_t max = mask >> shift;
     return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / max);
 }
@@ -84,7 +85,8 @@ Decoded decodeBmp(std::span<const std::uint8_t> d) {
     }
 
     const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-    if (pixelOffset > d.size() || rowBytes * static_cast<std::uint64_t>(height) > d.size() - pixelOffset) {
+    if (pixelOffset > d.size() ||
+        rowBytes * static_cast<std::uint64_t>(height) > d.size() - pixelOffset) {
         return failed(Status::InvalidParameter);  // truncated
     }
     auto bitmap = Bitmap::create(static_cast<int>(width), static_cast<int>(height));
@@ -105,8 +107,9 @@ Decoded decodeBmp(std::span<const std::uint8_t> d) {
                 out[1] = p[1];
                 out[2] = p[2];
             } else {
-                const std::uint32_t px = bits == 16 ? u16({in, static_cast<std::size_t>(rowBytes)}, x * 2)
-                                                    : u32({in, static_cast<std::size_t>(rowBytes)}, x * 4);
+                const std::uint32_t px = bits == 16
+                                             ? u16({in, static_cast<std::size_t>(rowBytes)}, x * 2)
+                                             : u32({in, static_cast<std::size_t>(rowBytes)}, x * 4);
                 out[0] = channel(px, masks[2]);
                 out[1] = channel(px, masks[1]);
                 out[2] = channel(px, masks[0]);

@@ -20,6 +20,8 @@ Decoded decodeBmp(std::span<const std::uint8_t> data);
 // cannot be read, or that is not an RGB profile, leaves the pixels as they are.
 void applyIccProfile(Bitmap& bitmap, std::span<const std::uint8_t> profile);
 
-inline Decoded failed(Status status) { return Decoded{status, nullptr}; }
+inline Decoded failed(Status status) {
+    return Decoded{status, nullptr};
+}
 
 }  // namespace tavrin::imaging::detail

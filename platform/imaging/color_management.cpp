@@ -14,8 +14,8 @@ void applyIccProfile(Bitmap& bitmap, std::span<const std::uint8_t> profile) {
     cmsHPROFILE srgb = cmsCreate_sRGBProfileTHR(context);
     cmsHTRANSFORM transform = nullptr;
     if (in && srgb && cmsGetColorSpace(in) == cmsSigRgbData) {
-        transform = cmsCreateTransformTHR(context, in, TYPE_BGR_8, srgb, TYPE_BGR_8,
-                                          INTENT_PERCEPTUAL, 0);
+        transform =
+            cmsCreateTransformTHR(context, in, TYPE_BGR_8, srgb, TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
     }
     if (transform) {
         for (int y = 0; y < bitmap.height(); ++y) {

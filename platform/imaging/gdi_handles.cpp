@@ -15,7 +15,9 @@ HBITMAP createHBitmap(const Bitmap& bitmap, std::uint32_t) {
     return new (std::nothrow) GdiBitmap{std::move(copy)};
 }
 
-const Bitmap* bitmapOf(HBITMAP handle) { return handle ? handle->pixels.get() : nullptr; }
+const Bitmap* bitmapOf(HBITMAP handle) {
+    return handle ? handle->pixels.get() : nullptr;
+}
 
 std::unique_ptr<Bitmap> bitmapFromHBitmap(HBITMAP handle) {
     return handle ? handle->pixels->clone() : nullptr;

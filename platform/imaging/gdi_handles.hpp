@@ -23,7 +23,7 @@ bool DeleteObject(HBITMAP handle);
 
 // Owns a handle and frees it when it goes out of scope.
 class BitmapHandle {
-public:
+  public:
     BitmapHandle() = default;
     explicit BitmapHandle(HBITMAP handle) : handle_(handle) {}
     BitmapHandle(BitmapHandle&& o) noexcept : handle_(o.release()) {}
@@ -45,7 +45,7 @@ public:
     }
     explicit operator bool() const { return handle_ != nullptr; }
 
-private:
+  private:
     HBITMAP handle_ = nullptr;
 };
 

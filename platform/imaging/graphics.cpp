@@ -11,12 +11,15 @@ namespace {
 
 Filter filterFor(InterpolationMode mode) {
     switch (mode) {
-        case InterpolationMode::NearestNeighbor: return Filter::Nearest;
+        case InterpolationMode::NearestNeighbor:
+            return Filter::Nearest;
         case InterpolationMode::Bilinear:
         case InterpolationMode::HighQualityBilinear:
         case InterpolationMode::Default:
-        case InterpolationMode::LowQuality: return Filter::Linear;
-        default: return Filter::Cubic;
+        case InterpolationMode::LowQuality:
+            return Filter::Linear;
+        default:
+            return Filter::Cubic;
     }
 }
 
@@ -26,12 +29,14 @@ constexpr double kEpsilon = 1e-9;
 
 void Graphics::prepend(const Matrix& m) {
     const Matrix& t = transform_;
-    transform_ = Matrix{m.m11 * t.m11 + m.m12 * t.m21,          m.m11 * t.m12 + m.m12 * t.m22,
-                        m.m21 * t.m11 + m.m22 * t.m21,          m.m21 * t.m12 + m.m22 * t.m22,
-                        m.dx * t.m11 + m.dy * t.m21 + t.dx,     m.dx * t.m12 + m.dy * t.m22 + t.dy};
+    transform_ = Matrix{m.m11 * t.m11 + m.m12 * t.m21,      m.m11 * t.m12 + m.m12 * t.m22,
+                        m.m21 * t.m11 + m.m22 * t.m21,      m.m21 * t.m12 + m.m22 * t.m22,
+                        m.dx * t.m11 + m.dy * t.m21 + t.dx, m.dx * t.m12 + m.dy * t.m22 + t.dy};
 }
 
-void Graphics::translateTransform(double dx, double dy) { prepend(Matrix{1, 0, 0, 1, dx, dy}); }
+void Graphics::translateTransform(double dx, double dy) {
+    prepend(Matrix{1, 0, 0, 1, dx, dy});
+}
 
 void Graphics::rotateTransform(double degrees) {
     const double a = degrees * std::numbers::pi / 180.0;
@@ -40,8 +45,9 @@ void Graphics::rotateTransform(double degrees) {
 }
 
 Status Graphics::drawImage(const Bitmap& source, const RectF& dst) {
-    return drawImage(source, dst,
-                     RectF{0, 0, static_cast<float>(source.width()), static_cast<float>(source.height())});
+    return drawImage(
+        source, dst,
+        RectF{0, 0, static_cast<float>(source.width()), static_cast<float>(source.height())});
 }
 
 Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& src) {
@@ -52,10 +58,9 @@ Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& 
     const Matrix& m = transform_;
     if (std::fabs(m.m12) < kEpsilon && std::fabs(m.m21) < kEpsilon && m.m11 > 0 && m.m22 > 0) {
         // Scale and translation only: the separable path.
-        const RectF device{static_cast<float>(dst.x * m.m11 + m.dx),
-                           static_cast<float>(dst.y * m.m22 + m.dy),
-                           static_cast<float>(dst.width * m.m11),
-                           static_cast<float>(dst.height * m.m22)};
+        const RectF device{
+            static_cast<float>(dst.x * m.m11 + m.dx), static_cast<float>(dst.y * m.m22 + m.dy),
+            static_cast<float>(dst.width * m.m11), static_cast<float>(dst.height * m.m22)};
         drawScaled(source, src, target_, device, filter);
         return Status::Ok;
     }
@@ -73,9 +78,9 @@ Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& 
     if (std::fabs(det) < kEpsilon) return Status::InvalidParameter;
     // Device corners of the destination rectangle give the pixels to visit.
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (const auto& [x, y] : {std::pair{dst.x, dst.y}, std::pair{dst.x + dst.width, dst.y},
-                               std::pair{dst.x, dst.y + dst.height},
-                               std::pair{dst.x + dst.width, dst.y + dst.height}}) {
+    for (const auto& [x, y] :
+         {std::pair{dst.x, dst.y}, std::pair{dst.x + dst.width, dst.y},
+          std::pair{dst.x, dst.y + dst.height}, std::pair{dst.x + dst.width, dst.y + dst.height}}) {
         const double X = x * m.m11 + y * m.m21 + m.dx, Y = x * m.m12 + y * m.m22 + m.dy;
         minX = std::min(minX, X), maxX = std::max(maxX, X);
         minY = std::min(minY, Y), maxY = std::max(maxY, Y);
@@ -85,7 +90,8 @@ Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& 
     const int px1 = std::min(target_.width(), static_cast<int>(std::ceil(maxX)));
     const int py1 = std::min(target_.height(), static_cast<int>(std::ceil(maxY)));
     const Rect whole{0, 0, pw, ph};
-    const double kx = pw / static_cast<double>(dst.width), ky = ph / static_cast<double>(dst.height);
+    const double kx = pw / static_cast<double>(dst.width),
+                 ky = ph / static_cast<double>(dst.height);
     for (int py = py0; py < py1; ++py) {
         std::uint8_t* out = target_.row(py);
         for (int px = px0; px < px1; ++px) {

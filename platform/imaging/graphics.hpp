@@ -23,13 +23,14 @@ enum class InterpolationMode {
 // Smoothing applies to lines and shapes only; kept for the callers that set it.
 enum class SmoothingMode { Default = 0, HighSpeed = 1, HighQuality = 2, None = 3, AntiAlias = 4 };
 
-// A 2 x 3 affine matrix in row-vector form: (x, y) maps to (x*m11 + y*m21 + dx, x*m12 + y*m22 + dy).
+// A 2 x 3 affine matrix in row-vector form: (x, y) maps to (x*m11 + y*m21 + dx, x*m12 + y*m22 +
+// dy).
 struct Matrix {
     double m11 = 1, m12 = 0, m21 = 0, m22 = 1, dx = 0, dy = 0;
 };
 
 class Graphics {
-public:
+  public:
     explicit Graphics(Bitmap& target) : target_(target) {}
 
     void clear(std::uint32_t argb) { target_.clear(argb); }
@@ -47,7 +48,7 @@ public:
     Status drawImage(const Bitmap& source, const RectF& dst, const RectF& src);
     Status drawImage(const Bitmap& source, const RectF& dst);
 
-private:
+  private:
     void prepend(const Matrix& m);
     Bitmap& target_;
     InterpolationMode interpolation_ = InterpolationMode::Bilinear;

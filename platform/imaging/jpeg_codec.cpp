@@ -83,7 +83,8 @@ void run(JpegJob& job, std::span<const std::uint8_t> data, const DecodeOptions& 
         }
     }
     jpeg_start_decompress(&c);
-    job.bitmap = Bitmap::create(static_cast<int>(c.output_width), static_cast<int>(c.output_height));
+    job.bitmap =
+        Bitmap::create(static_cast<int>(c.output_width), static_cast<int>(c.output_height));
     if (!job.bitmap) {
         job.status = Status::OutOfMemory;
         return;

@@ -50,8 +50,9 @@ std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap) {
 
 bool writePng(const Bitmap& bitmap, const std::filesystem::path& path) {
     const auto data = encodePng(bitmap);
-    return data && files::writeAtomically(
-                       path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
+    return data &&
+           files::writeAtomically(
+               path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 
 }  // namespace tavrin::imaging

@@ -21,9 +21,13 @@ float linear(float x) {
     return x < 1 ? 1 - x : 0;
 }
 
-float radiusOf(Filter f) { return f == Filter::Cubic ? 2.f : f == Filter::Linear ? 1.f : 0.5f; }
+float radiusOf(Filter f) {
+    return f == Filter::Cubic ? 2.f : f == Filter::Linear ? 1.f : 0.5f;
+}
 
-float kernel(Filter f, float x) { return f == Filter::Cubic ? cubic(x) : linear(x); }
+float kernel(Filter f, float x) {
+    return f == Filter::Cubic ? cubic(x) : linear(x);
+}
 
 std::uint8_t clampByte(float v) {
     return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
@@ -78,7 +82,8 @@ Taps computeTaps(float srcStart, float srcLen, int lo, int hi, float dstStart, f
             sum += wk;
         }
         if (sum != 0) {
-            for (int k = 0; k < t.width; ++k) w[k] /= sum;
+            for (int k = 0; k < t.width; ++k)
+                w[k] /= sum;
         }
     }
     return t;
@@ -134,14 +139,15 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
     }
     const int x0 = std::clamp(static_cast<int>(std::floor(srcRect.x)), 0, src.width() - 1);
     const int y0 = std::clamp(static_cast<int>(std::floor(srcRect.y)), 0, src.height() - 1);
-    const int x1 = std::clamp(static_cast<int>(std::ceil(srcRect.x + srcRect.width)), x0 + 1,
-                              src.width());
-    const int y1 = std::clamp(static_cast<int>(std::ceil(srcRect.y + srcRect.height)), y0 + 1,
-                              src.height());
+    const int x1 =
+        std::clamp(static_cast<int>(std::ceil(srcRect.x + srcRect.width)), x0 + 1, src.width());
+    const int y1 =
+        std::clamp(static_cast<int>(std::ceil(srcRect.y + srcRect.height)), y0 + 1, src.height());
     const float scaleX = srcRect.width / dstRect.width, scaleY = srcRect.height / dstRect.height;
     if (filter != Filter::Nearest && (scaleX >= kBoxReduceFrom || scaleY >= kBoxReduceFrom)) {
         // Leave the filter a factor of at least two, so that it still does the smoothing.
-        const int kx = std::max(1, static_cast<int>(scaleX / 2)), ky = std::max(1, static_cast<int>(scaleY / 2));
+        const int kx = std::max(1, static_cast<int>(scaleX / 2)),
+                  ky = std::max(1, static_cast<int>(scaleY / 2));
         if (const auto reduced = boxReduce(src, Rect{x0, y0, x1 - x0, y1 - y0}, kx, ky)) {
             const RectF inReduced{(srcRect.x - x0) / kx, (srcRect.y - y0) / ky, srcRect.width / kx,
                                   srcRect.height / ky};
@@ -190,10 +196,12 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
         for (int k = 0; k < n; ++k) {
             if (w[k] == 0) continue;
             const float* line = &rows[static_cast<std::size_t>(v.start[j] + k - rowLo) * lineLen];
-            for (std::size_t c = 0; c < lineLen; ++c) acc[c] += w[k] * line[c];
+            for (std::size_t c = 0; c < lineLen; ++c)
+                acc[c] += w[k] * line[c];
         }
         std::uint8_t* out = dst.row(v.first + j) + h.first * 3;
-        for (std::size_t c = 0; c < lineLen; ++c) out[c] = clampByte(acc[c]);
+        for (std::size_t c = 0; c < lineLen; ++c)
+            out[c] = clampByte(acc[c]);
     }
 }
 
@@ -201,8 +209,8 @@ std::unique_ptr<Bitmap> resample(const Bitmap& src, const RectF& srcRect, int wi
                                  Filter filter) {
     auto out = Bitmap::create(width, height);
     if (!out) return nullptr;
-    drawScaled(src, srcRect, *out, RectF{0, 0, static_cast<float>(width), static_cast<float>(height)},
-               filter);
+    drawScaled(src, srcRect, *out,
+               RectF{0, 0, static_cast<float>(width), static_cast<float>(height)}, filter);
     return out;
 }
 
@@ -238,7 +246,8 @@ void sample(const Bitmap& src, float u, float v, const Rect& clip, Filter filter
             sum += w;
         }
     }
-    for (int c = 0; c < 3; ++c) out[c] = clampByte(sum != 0 ? acc[c] / sum : 0);
+    for (int c = 0; c < 3; ++c)
+        out[c] = clampByte(sum != 0 ? acc[c] / sum : 0);
 }
 
 }  // namespace tavrin::imaging

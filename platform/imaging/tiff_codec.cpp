@@ -26,7 +26,9 @@ tmsize_t readProc(thandle_t h, void* buf, tmsize_t size) {
     return static_cast<tmsize_t>(n);
 }
 
-tmsize_t writeProc(thandle_t, void*, tmsize_t) { return -1; }
+tmsize_t writeProc(thandle_t, void*, tmsize_t) {
+    return -1;
+}
 
 toff_t seekProc(thandle_t h, toff_t off, int whence) {
     auto* s = static_cast<MemoryStream*>(h);
@@ -38,18 +40,27 @@ toff_t seekProc(thandle_t h, toff_t off, int whence) {
     return s->pos;
 }
 
-int closeProc(thandle_t) { return 0; }
-toff_t sizeProc(thandle_t h) { return static_cast<MemoryStream*>(h)->data.size(); }
-int mapProc(thandle_t, void**, toff_t*) { return 0; }
+int closeProc(thandle_t) {
+    return 0;
+}
+toff_t sizeProc(thandle_t h) {
+    return static_cast<MemoryStream*>(h)->data.size();
+}
+int mapProc(thandle_t, void**, toff_t*) {
+    return 0;
+}
 void unmapProc(thandle_t, void*, toff_t) {}
 
-int quietHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int quietHandler(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 }  // namespace
 
 bool isTiff(std::span<const std::uint8_t> head) {
-    return head.size() >= 4 && ((head[0] == 'I' && head[1] == 'I' && head[2] == 42 && head[3] == 0) ||
-                                (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42));
+    return head.size() >= 4 &&
+           ((head[0] == 'I' && head[1] == 'I' && head[2] == 42 && head[3] == 0) ||
+            (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42));
 }
 
 Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& options) {
@@ -59,19 +70,20 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, quietHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, quietHandler, nullptr);
-    TIFF* tif = TIFFClientOpenExt("memory", "rm", &stream, readProc, writeProc, seekProc,
-                                  closeProc, sizeProc, mapProc, unmapProc, opts);
+    TIFF* tif = TIFFClientOpenExt("memory", "rm", &stream, readProc, writeProc, seekProc, closeProc,
+                                  sizeProc, mapProc, unmapProc, opts);
     TIFFOpenOptionsFree(opts);
     if (!tif) return failed(Status::InvalidParameter);
 
     Decoded result = failed(Status::InvalidParameter);
     std::uint32_t width = 0, height = 0;
     char message[1024];
-    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) && TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) &&
-        TIFFRGBAImageOK(tif, message)) {
+    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
+        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) && TIFFRGBAImageOK(tif, message)) {
         if (!Bitmap::sizeAllowed(width, height, data.size())) {
             result = failed(Status::ValueOverflow);
-        } else if (auto bitmap = Bitmap::create(static_cast<int>(width), static_cast<int>(height))) {
+        } else if (auto bitmap =
+                       Bitmap::create(static_cast<int>(width), static_cast<int>(height))) {
             const std::size_t pixels = static_cast<std::size_t>(width) * height;
             std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
             if (!raster) {

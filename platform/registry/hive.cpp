@@ -84,7 +84,8 @@ const Key* Key::find(std::string_view path) const {
 
 Key& Key::create(std::string_view path) {
     Key* key = this;
-    for (const auto part : splitPath(path)) key = &key->addChild(part);
+    for (const auto part : splitPath(path))
+        key = &key->addChild(part);
     return *key;
 }
 

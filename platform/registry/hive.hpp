@@ -27,7 +27,7 @@ struct Value {
 };
 
 class Key {
-public:
+  public:
     explicit Key(std::string name) : name_(std::move(name)) {}
 
     const std::string& name() const { return name_; }
@@ -49,7 +49,7 @@ public:
     Key& create(std::string_view path);
     bool remove(std::string_view path);  // the key with everything below it
 
-private:
+  private:
     std::string name_;
     std::vector<std::unique_ptr<Key>> children_;
     std::vector<Value> values_;

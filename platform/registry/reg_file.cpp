@@ -11,7 +11,8 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kDwordPrefix = "dword:";
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
         s.remove_suffix(1);
     }
@@ -38,11 +39,20 @@ void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
     for (const char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
         }
     }
     out += '"';
@@ -91,7 +101,8 @@ void formatKey(const Key& key, const std::string& path, std::string& out) {
         if (const auto* dw = std::get_if<std::uint32_t>(&v.data)) {
             char hex[9];
             static constexpr char digits[] = "0123456789abcdef";
-            for (int i = 7; i >= 0; --i) hex[7 - i] = digits[(*dw >> (4 * i)) & 0xF];
+            for (int i = 7; i >= 0; --i)
+                hex[7 - i] = digits[(*dw >> (4 * i)) & 0xF];
             hex[8] = '\0';
             out += kDwordPrefix;
             out += hex;
@@ -103,7 +114,8 @@ void formatKey(const Key& key, const std::string& path, std::string& out) {
         out += '\n';
     }
     out += '\n';
-    for (const auto& child : key.children()) formatKey(*child, path + '\\' + child->name(), out);
+    for (const auto& child : key.children())
+        formatKey(*child, path + '\\' + child->name(), out);
 }
 
 }  // namespace

@@ -58,8 +58,10 @@ Loaded loadFile(const fs::path& file, Root root) {
 
 // Lays over into under: keys merge, values of over win.
 void overlay(Key& under, const Key& over) {
-    for (const auto& v : over.values()) under.setValue(v.name, v.data);
-    for (const auto& c : over.children()) overlay(under.addChild(c->name()), *c);
+    for (const auto& v : over.values())
+        under.setValue(v.name, v.data);
+    for (const auto& c : over.children())
+        overlay(under.addChild(c->name()), *c);
 }
 
 fs::path writableFile(Root root) {
@@ -97,7 +99,9 @@ fs::path machineDirectory() {
     return TAVRIN_SYSTEM_DATA_DIR;
 }
 
-void useMachineScopeForClasses(bool machine) { machineScope = machine; }
+void useMachineScopeForClasses(bool machine) {
+    machineScope = machine;
+}
 
 Key load(Root root) {
     if (root != Root::ClassesRoot) return loadFile(fileIn(userDirectory(), root), root).key;

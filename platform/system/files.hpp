@@ -18,7 +18,7 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::filesystem::path& 
 // file. Until then the old file is untouched, and a PendingFile dropped without commit removes
 // its temporary file.
 class PendingFile {
-public:
+  public:
     static std::optional<PendingFile> write(const std::filesystem::path& target,
                                             std::string_view content);
     PendingFile(PendingFile&& other) noexcept;
@@ -28,7 +28,7 @@ public:
     bool commit();
     const std::filesystem::path& temporaryPath() const { return temp_; }
 
-private:
+  private:
     PendingFile(std::filesystem::path target, std::filesystem::path temp)
         : target_(std::move(target)), temp_(std::move(temp)) {}
     std::filesystem::path target_;
@@ -39,14 +39,14 @@ bool writeAtomically(const std::filesystem::path& target, std::string_view conte
 
 // Holds an exclusive flock on a lock file for its lifetime.
 class ExclusiveLock {
-public:
+  public:
     explicit ExclusiveLock(const std::filesystem::path& lockFile);
     ExclusiveLock(const ExclusiveLock&) = delete;
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
     ~ExclusiveLock();
     bool held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 

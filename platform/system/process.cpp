@@ -13,14 +13,16 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
     std::size_t i = 0;
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (true) {
-        while (i < line.size() && blank(line[i])) ++i;
+        while (i < line.size() && blank(line[i]))
+            ++i;
         if (i >= line.size()) break;
         std::string arg;
         bool quoted = false;
         while (i < line.size() && (quoted || !blank(line[i]))) {
             if (line[i] == '\\') {
                 std::size_t n = 0;
-                while (i < line.size() && line[i] == '\\') ++n, ++i;
+                while (i < line.size() && line[i] == '\\')
+                    ++n, ++i;
                 if (i < line.size() && line[i] == '"') {
                     arg.append(n / 2, '\\');
                     if (n % 2) {
@@ -52,7 +54,8 @@ bool startProgram(const std::string& program, std::string_view parameters) {
     std::vector<std::string> args = splitCommandLine(parameters);
     args.insert(args.begin(), program);
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     // The grandchild reports through this pipe whether exec succeeded (the pipe closes on exec).

@@ -1,6 +1,6 @@
-#include "common/file_types.hpp"
-
 #include <gtest/gtest.h>
+
+#include "common/file_types.hpp"
 
 namespace tavrin {
 namespace {
@@ -14,7 +14,8 @@ TEST(FileTypes, theTableHoldsThirtyOneLowerCaseExtensionsInOrder) {
     EXPECT_EQ(kSupportedExtensions.back(), ".x3f");
     for (const auto e : kSupportedExtensions) {
         EXPECT_EQ(e.front(), '.');
-        for (const char c : e) EXPECT_FALSE(c >= 'A' && c <= 'Z') << e;
+        for (const char c : e)
+            EXPECT_FALSE(c >= 'A' && c <= 'Z') << e;
     }
 }
 

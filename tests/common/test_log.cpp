@@ -1,9 +1,8 @@
-#include "common/log.hpp"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "common/log.hpp"
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "platform/system/files.hpp"
@@ -15,7 +14,7 @@ namespace {
 using namespace settings;
 
 class Log : public test::TempRegistry {
-protected:
+  protected:
     std::filesystem::path logFile() const { return root() / "trace.log"; }
     void switchOn(std::uint32_t on) {
         SetUserSetting(kLog, kLogOn.name, on);
@@ -30,8 +29,10 @@ TEST_F(Log, writesOneStampedLinePerEventWhenOnIsOne) {
     const auto text = files::readText(logFile());
     ASSERT_TRUE(text);
     EXPECT_TRUE(std::regex_match(
-        *text, std::regex(R"(\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\] Tavrin was loaded to open the file /pics/a\.CR2\n)"
-                          R"(\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\] second\n)")))
+        *text,
+        std::regex(
+            R"(\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\] Tavrin was loaded to open the file /pics/a\.CR2\n)"
+            R"(\[\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\] second\n)")))
         << *text;
 }
 

@@ -1,8 +1,7 @@
-#include "common/settings.hpp"
-
 #include <gtest/gtest.h>
 
 #include "common/file_types.hpp"
+#include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "platform/registry/registry.hpp"
 #include "tests/support/temp_registry.hpp"
@@ -19,7 +18,8 @@ TEST_F(Settings, anEmptyStoreGivesEveryDefault) {
     // A put-aside thumbnail is crossed, a RAW thumbnail uses the embedded preview.
     EXPECT_EQ(GetUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue), 1u);
     EXPECT_EQ(GetUserSetting(".CR2", kUseEmbeddedForThumbnail.name,
-                             kUseEmbeddedForThumbnail.defaultValue), 1u);
+                             kUseEmbeddedForThumbnail.defaultValue),
+              1u);
     EXPECT_EQ(GetUserSetting(kSlideshow, kSlideshowDelay.name, kSlideshowDelay.defaultValue), 5u);
     EXPECT_EQ(GetUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue),
               "C:\\Tavrin.log");
@@ -30,11 +30,13 @@ TEST_F(Settings, anEmptyStoreGivesEveryDefault) {
 TEST_F(Settings, aValueWrittenForOneCaseIsFoundForAnother) {
     ASSERT_TRUE(SetUserSetting(".CR2", kUseEmbeddedForThumbnail.name, 0));
     EXPECT_EQ(GetUserSetting(std::string(innerExtension("/pics/IMG_0001.cr2")),
-                             kUseEmbeddedForThumbnail.name, 1), 0u);
+                             kUseEmbeddedForThumbnail.name, 1),
+              0u);
     // The value sits under the product key followed directly by the subkey.
-    EXPECT_EQ(registry::queryDword(Root::CurrentUser,
-                                   "Software\\Tavrin Software\\Tavrin Plus\\.cr2",
-                                   "useembededforthumbnail"), 0u);
+    EXPECT_EQ(
+        registry::queryDword(Root::CurrentUser, "Software\\Tavrin Software\\Tavrin Plus\\.cr2",
+                             "useembededforthumbnail"),
+        0u);
 }
 
 TEST_F(Settings, brightnessIsReadAsDecimalText) {

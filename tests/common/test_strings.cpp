@@ -1,6 +1,6 @@
-#include "common/strings.hpp"
-
 #include <gtest/gtest.h>
+
+#include "common/strings.hpp"
 
 namespace tavrin::strings {
 namespace {

@@ -16,7 +16,7 @@ struct Outcome {
 };
 
 class RegCommand : public test::TempRegistry {
-protected:
+  protected:
     Outcome reg(std::vector<std::string_view> args) {
         args.insert(args.begin(), {"tavrin", "reg"});
         std::ostringstream out, err;
@@ -31,7 +31,8 @@ TEST_F(RegCommand, addsQueriesAndDeletesValuesAsRegDoes) {
     EXPECT_EQ(reg({"add", key, "/v", "BrightnessIndex", "/d", "-3"}).code, 0);
     EXPECT_EQ(reg({"add", key, "/ve", "/d", "text"}).code, 0);
     EXPECT_EQ(registry::queryDword(registry::Root::CurrentUser,
-                                   "Software\\Tavrin Software\\Tavrin Plus\\Viewer", "Use"), 16u);
+                                   "Software\\Tavrin Software\\Tavrin Plus\\Viewer", "Use"),
+              16u);
 
     const Outcome all = reg({"query", key});
     EXPECT_EQ(all.code, 0);
@@ -40,7 +41,8 @@ TEST_F(RegCommand, addsQueriesAndDeletesValuesAsRegDoes) {
               "    Use    REG_DWORD    0x10\n"
               "    BrightnessIndex    REG_SZ    -3\n"
               "    (Default)    REG_SZ    text\n");
-    const Outcome one = reg({"query", "hkcu\\software\\tavrin software\\tavrin plus\\viewer", "/v", "use"});
+    const Outcome one =
+        reg({"query", "hkcu\\software\\tavrin software\\tavrin plus\\viewer", "/v", "use"});
     EXPECT_NE(one.out.find("    Use    REG_DWORD    0x10\n"), std::string::npos);
 
     // An existing value is kept unless /f is given.
@@ -62,7 +64,8 @@ TEST_F(RegCommand, listsSubkeysAndRecursesWithS) {
     EXPECT_NE(top.out.find("HKEY_CLASSES_ROOT\\.cr2\n"), std::string::npos);
     EXPECT_EQ(top.out.find("TavrinViewer"), std::string::npos);
     const Outcome deep = reg({"query", "HKCR", "/s"});
-    EXPECT_NE(deep.out.find("HKEY_CLASSES_ROOT\\TavrinImage\\App\n    (Default)    REG_SZ    /usr/bin/TavrinViewer\n"),
+    EXPECT_NE(deep.out.find("HKEY_CLASSES_ROOT\\TavrinImage\\App\n    (Default)    REG_SZ    "
+                            "/usr/bin/TavrinViewer\n"),
               std::string::npos);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/com/data_object.hpp"
 #include "platform/com/registrar.hpp"
 #include "platform/registry/registry.hpp"
+#include "tests/platform/test_server.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::com {
@@ -15,14 +16,8 @@ namespace {
 using registry::Root;
 
 constexpr std::string_view kClsidText = "{6B1D3A52-8F0C-4C1E-9A61-275E0B44C102}";
-constexpr IID kIidAnswer{0x6B1D3A53, 0x8F0C, 0x4C1E, {0x9A, 0x61, 0x27, 0x5E, 0x0B, 0x44, 0xC1, 0x02}};
-
-struct IAnswer : IUnknown {
-    virtual int Answer() = 0;
-
-protected:
-    ~IAnswer() = default;
-};
+using test::IAnswer;
+using test::kIidAnswer;
 
 const std::string kScript = R"(HKCR
 {
@@ -61,7 +56,7 @@ const std::string kScript = R"(HKCR
 )";
 
 class Com : public test::TempRegistry {
-protected:
+  protected:
     Registrar registrar() const {
         Registrar r;
         r.addReplacement("MODULE", TAVRIN_TEST_SERVER);
@@ -87,8 +82,9 @@ TEST_F(Com, registersAScriptCreatesItsObjectAndUnregistersIt) {
     const std::string clsidKey = "CLSID\\" + std::string(kClsidText);
     EXPECT_EQ(registry::queryString(Root::ClassesRoot, clsidKey + "\\InprocServer32", ""),
               TAVRIN_TEST_SERVER);
-    EXPECT_EQ(registry::queryString(Root::ClassesRoot, clsidKey + "\\InprocServer32", "ThreadingModel"),
-              "Apartment");
+    EXPECT_EQ(
+        registry::queryString(Root::ClassesRoot, clsidKey + "\\InprocServer32", "ThreadingModel"),
+        "Apartment");
     EXPECT_EQ(registry::queryDword(Root::ClassesRoot, clsidKey, "Count"), 16u);
     EXPECT_EQ(registry::queryString(Root::ClassesRoot, "AppID\\Test.DLL", "AppID"),
               "{11111111-2222-3333-4444-555555555555}");
@@ -97,7 +93,8 @@ TEST_F(Com, registersAScriptCreatesItsObjectAndUnregistersIt) {
     ASSERT_EQ(CLSIDFromProgID("Test.Object", &clsid), S_OK);
     EXPECT_EQ(toString(clsid), kClsidText);
     ComPtr<IAnswer> object;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidAnswer, object.out()), S_OK);
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidAnswer, object.out()),
+              S_OK);
     EXPECT_EQ(object->Answer(), 42);
 
     // The module counts its objects: it may unload only once the last one is released.

@@ -1,10 +1,9 @@
-#include "platform/system/files.hpp"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "platform/system/eventlog.hpp"
+#include "platform/system/files.hpp"
 #include "platform/system/paths.hpp"
 #include "tests/support/temp_registry.hpp"
 

@@ -135,7 +135,8 @@ std::optional<Ppm> readPlainTiff(const std::vector<std::uint8_t>& d) {
         if (tag == 259) compression = value(0);
         if (tag == 278) rowsPerStrip = value(0);
         if (tag == 273) {
-            for (std::uint32_t k = 0; k < count; ++k) offsets.push_back(value(k));
+            for (std::uint32_t k = 0; k < count; ++k)
+                offsets.push_back(value(k));
         }
     }
     if (compression != 1 || offsets.empty()) return std::nullopt;
@@ -174,7 +175,8 @@ std::vector<std::uint8_t> bmp(int width, int height, int bits, bool topDown,
                               const std::vector<std::uint8_t>& rows) {
     std::vector<std::uint8_t> d(54);
     auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) d[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            d[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     };
     d[0] = 'B';
     d[1] = 'M';
@@ -204,7 +206,8 @@ TEST(BmpDecode, readsBottomUpTopDownAndPalettedRows) {
     ASSERT_EQ(topDown.status, Status::Ok);
     EXPECT_EQ(pixel(*topDown.bitmap, 0, 0), (Rgb{3, 2, 1}));
 
-    const auto paletted = decodeImage(bmp(3, 1, 8, false, {10, 20, 30, 0, 40, 50, 60, 0}, {1, 0, 1, 0}));
+    const auto paletted =
+        decodeImage(bmp(3, 1, 8, false, {10, 20, 30, 0, 40, 50, 60, 0}, {1, 0, 1, 0}));
     ASSERT_EQ(paletted.status, Status::Ok);
     EXPECT_EQ(pixel(*paletted.bitmap, 0, 0), (Rgb{60, 50, 40}));
     EXPECT_EQ(pixel(*paletted.bitmap, 1, 0), (Rgb{30, 20, 10}));
@@ -212,16 +215,19 @@ TEST(BmpDecode, readsBottomUpTopDownAndPalettedRows) {
 
 TEST(Decode, refusesOtherFormatsGarbageAndLyingOrTruncatedFiles) {
     EXPECT_EQ(decodeImage({}).status, Status::UnknownImageFormat);
-    const std::vector<std::uint8_t> ppm{'P', '6', '\n', '1', ' ', '1', '\n', '2', '5', '5', '\n', 1, 2, 3};
+    const std::vector<std::uint8_t> ppm{'P', '6', '\n', '1',  ' ', '1', '\n',
+                                        '2', '5', '5',  '\n', 1,   2,   3};
     EXPECT_EQ(decodeImage(ppm).status, Status::UnknownImageFormat);
     EXPECT_EQ(decodeImageFile("/no/such/file.jpg").status, Status::FileNotFound);
 
     // A BMP claiming more rows than it has, and one claiming an absurd size.
-    EXPECT_NE(decodeImage(bmp(2, 200, 24, false, {}, std::vector<std::uint8_t>(16))).status, Status::Ok);
+    EXPECT_NE(decodeImage(bmp(2, 200, 24, false, {}, std::vector<std::uint8_t>(16))).status,
+              Status::Ok);
     EXPECT_NE(decodeImage(bmp(60000, 60000, 24, false, {}, {})).status, Status::Ok);
     // Headers only.
     EXPECT_NE(decodeImage(std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF}).status, Status::Ok);
-    EXPECT_NE(decodeImage(std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0}).status, Status::Ok);
+    EXPECT_NE(decodeImage(std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0}).status,
+              Status::Ok);
     EXPECT_NE(decodeImage(std::vector<std::uint8_t>{'B', 'M', 0, 0}).status, Status::Ok);
 }
 
@@ -232,7 +238,8 @@ TEST(Decode, aJpegThatLiesAboutItsSizeIsRefusedBeforeAllocating) {
     // Rewrite the frame header's height and width (SOF0: FF C0 len(2) precision(1) h(2) w(2)),
     // walking the segments so that the EXIF thumbnail's own frame header is passed over.
     std::size_t at = 2;
-    while (at + 9 < bytes.size() && bytes[at + 1] != 0xC0) at += 2 + (bytes[at + 2] << 8 | bytes[at + 3]);
+    while (at + 9 < bytes.size() && bytes[at + 1] != 0xC0)
+        at += 2 + (bytes[at + 2] << 8 | bytes[at + 3]);
     ASSERT_LT(at + 9, bytes.size());
     bytes[at + 5] = 0x2E, bytes[at + 6] = 0xE0;  // 12000 x 12000: within the pixel limit,
     bytes[at + 7] = 0x2E, bytes[at + 8] = 0xE0;  // far beyond what 113 KB can hold
@@ -240,8 +247,8 @@ TEST(Decode, aJpegThatLiesAboutItsSizeIsRefusedBeforeAllocating) {
 
     // Cut anywhere: a picture or a failure, never a crash.
     const auto whole = *files::readBytes(file);
-    for (std::size_t cut : {std::size_t{4}, std::size_t{200}, std::size_t{700}, whole.size() / 3,
-                            whole.size() - 1}) {
+    for (std::size_t cut :
+         {std::size_t{4}, std::size_t{200}, std::size_t{700}, whole.size() / 3, whole.size() - 1}) {
         const auto d = decodeImage(std::span(whole.data(), cut));
         EXPECT_EQ(d.status == Status::Ok, d.bitmap != nullptr);
     }
@@ -279,9 +286,11 @@ TEST(Bitmap, rotateFlipTurnsClockwiseAndExchangesTheSides) {
     EXPECT_EQ(pixel(*b, 0, 0), (Rgb{2, 0, 0}));
 
     b = make();
-    for (int i = 0; i < 4; ++i) b->rotateFlip(RotateFlip::Rotate90FlipNone);
+    for (int i = 0; i < 4; ++i)
+        b->rotateFlip(RotateFlip::Rotate90FlipNone);
     const auto original = make();
-    for (int y = 0; y < 2; ++y) EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
+    for (int y = 0; y < 2; ++y)
+        EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
 }
 
 TEST(Bitmap, locksRowsOfARectangleOnceAtATime) {
@@ -311,7 +320,8 @@ TEST(Scaling, aBicubicDownscaleOfAGradientStaysMonotoneAndInRange) {
         auto out = Bitmap::create(size.first, size.second);
         Graphics g(*out);
         g.setInterpolationMode(InterpolationMode::HighQualityBicubic);
-        ASSERT_EQ(g.drawImage(*gradient, RectF{0, 0, float(size.first), float(size.second)}), Status::Ok);
+        ASSERT_EQ(g.drawImage(*gradient, RectF{0, 0, float(size.first), float(size.second)}),
+                  Status::Ok);
         for (int y = 0; y < out->height(); ++y) {
             int previous = 0;
             for (int x = 0; x < out->width(); ++x) {
@@ -329,9 +339,11 @@ TEST(Scaling, aDownscaleAveragesFineDetailInsteadOfSkippingIt) {
     // One-pixel black and white columns average to grey, not to whichever column a sample hits.
     auto stripes = Bitmap::create(400, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 400; ++x) std::memset(stripes->row(y) + x * 3, x % 2 ? 255 : 0, 3);
+        for (int x = 0; x < 400; ++x)
+            std::memset(stripes->row(y) + x * 3, x % 2 ? 255 : 0, 3);
     const auto small = stripes->thumbnail(40, 4);
-    for (int x = 1; x < 39; ++x) EXPECT_NEAR(pixel(*small, x, 2).r, 128, 3) << x;
+    for (int x = 1; x < 39; ++x)
+        EXPECT_NEAR(pixel(*small, x, 2).r, 128, 3) << x;
 }
 
 TEST(Graphics, drawsThroughATurnedTransformWithoutSoftEdges) {
@@ -349,7 +361,7 @@ TEST(Graphics, drawsThroughATurnedTransformWithoutSoftEdges) {
             ASSERT_TRUE(p == (Rgb{255, 0, 0}) || p == (Rgb{255, 255, 255})) << x << "," << y;
             redPixels += p.g == 0;
         }
-    EXPECT_NEAR(redPixels, 100, 12);  // the area of the square
+    EXPECT_NEAR(redPixels, 100, 12);                      // the area of the square
     EXPECT_EQ(pixel(*canvas, 20, 13), (Rgb{255, 0, 0}));  // a diamond: its top corner near y 13
     EXPECT_EQ(pixel(*canvas, 15, 15), (Rgb{255, 255, 255}));
 

@@ -1,10 +1,9 @@
-#include "platform/system/process.hpp"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
+#include "platform/system/process.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::process {
@@ -17,8 +16,9 @@ TEST(CommandLine, splitsLikeTheWindowsRuntime) {
     EXPECT_EQ(splitCommandLine("  a  b\t"), (Args{"a", "b"}));
     EXPECT_EQ(splitCommandLine("\"C:\\My Pictures\\x.NEF\""), (Args{"C:\\My Pictures\\x.NEF"}));
     EXPECT_EQ(splitCommandLine(" -s \"a b\" \"c\""), (Args{"-s", "a b", "c"}));
-    EXPECT_EQ(splitCommandLine("a\\\\\"b c\""), (Args{"a\\b c"}));  // 2 backslashes: 1, quote groups
-    EXPECT_EQ(splitCommandLine("a\\\"b"), (Args{"a\"b"}));          // 1 backslash: literal quote
+    EXPECT_EQ(splitCommandLine("a\\\\\"b c\""),
+              (Args{"a\\b c"}));                            // 2 backslashes: 1, quote groups
+    EXPECT_EQ(splitCommandLine("a\\\"b"), (Args{"a\"b"}));  // 1 backslash: literal quote
     EXPECT_EQ(splitCommandLine("a\\b\\\\c"), (Args{"a\\b\\\\c"}));  // not before a quote: as is
     EXPECT_EQ(splitCommandLine("\"\""), (Args{""}));
     EXPECT_EQ(splitCommandLine("\"say \"\"hi\"\"\""), (Args{"say \"hi\""}));

@@ -1,6 +1,6 @@
-#include "platform/registry/reg_file.hpp"
-
 #include <gtest/gtest.h>
+
+#include "platform/registry/reg_file.hpp"
 
 namespace tavrin::registry {
 namespace {
@@ -57,7 +57,8 @@ TEST(RegFile, readsWhatParsesAndReportsEachBadLine) {
 
 TEST(RegFile, survivesBinaryGarbageAndEmptyInput) {
     std::string garbage;
-    for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919) & 0xFF);
     garbage += "[HKEY_CURRENT_USER";  // unterminated at the very end
     EXPECT_NO_THROW(parseRegFile(garbage, kUser));
     EXPECT_TRUE(parseRegFile("", kUser).root.children().empty());

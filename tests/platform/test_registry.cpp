@@ -1,11 +1,10 @@
-#include "platform/registry/registry.hpp"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#include "platform/registry/registry.hpp"
 #include "platform/system/files.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -28,7 +27,7 @@ TEST_F(Registry, writesAndReadsBackThroughTheFile) {
     EXPECT_EQ(queryDword(Root::CurrentUser, "a\\B", "v"), 7u);
     EXPECT_EQ(queryString(Root::CurrentUser, "A\\B", ""), "default");
     EXPECT_FALSE(queryString(Root::CurrentUser, "A\\B", "V"));  // a DWORD is no text
-    EXPECT_FALSE(queryDword(Root::CurrentUser, "A\\B", ""));     // and a text no DWORD
+    EXPECT_FALSE(queryDword(Root::CurrentUser, "A\\B", ""));    // and a text no DWORD
     EXPECT_TRUE(std::filesystem::exists(userDir() / "HKEY_CURRENT_USER.reg"));
 
     EXPECT_TRUE(deleteValue(Root::CurrentUser, "A\\B", "V"));
@@ -48,7 +47,8 @@ TEST_F(Registry, classesRootReadsTheUsersClassesOverTheMachines) {
     EXPECT_EQ(queryDword(Root::ClassesRoot, ".cr2", "Machine"), 1u);
     EXPECT_EQ(queryString(Root::ClassesRoot, "TavrinImage\\App", ""), "/usr/bin/TavrinViewer");
     // The user's writes never touch the machine's file.
-    EXPECT_EQ(files::readText(machineDir() / "HKEY_CLASSES_ROOT.reg")->find("Other"), std::string::npos);
+    EXPECT_EQ(files::readText(machineDir() / "HKEY_CLASSES_ROOT.reg")->find("Other"),
+              std::string::npos);
 
     useMachineScopeForClasses(true);
     EXPECT_TRUE(setValue(Root::ClassesRoot, "Installed", "", std::string("yes")));

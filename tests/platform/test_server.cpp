@@ -1,27 +1,19 @@
 // A minimal in-process server: one class whose objects answer 42.
 
+#include "tests/platform/test_server.hpp"
+
 #include <atomic>
 
-#include "platform/com/unknown.hpp"
-
 using namespace tavrin::com;
+using tavrin::test::IAnswer;
+using tavrin::test::kIidAnswer;
 
 namespace {
 
-constexpr CLSID kClsid{0x6B1D3A52, 0x8F0C, 0x4C1E, {0x9A, 0x61, 0x27, 0x5E, 0x0B, 0x44, 0xC1, 0x02}};
-constexpr IID kIidAnswer{0x6B1D3A53, 0x8F0C, 0x4C1E, {0x9A, 0x61, 0x27, 0x5E, 0x0B, 0x44, 0xC1, 0x02}};
-
 ModuleCounts counts;
 
-struct IAnswer : IUnknown {
-    virtual int Answer() = 0;
-
-protected:
-    ~IAnswer() = default;
-};
-
 class Object final : public IAnswer {
-public:
+  public:
     Object() { counts.objectCreated(); }
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (iid == IID_IUnknown || iid == kIidAnswer) {
@@ -40,13 +32,13 @@ public:
     }
     int Answer() override { return 42; }
 
-private:
+  private:
     ~Object() { counts.objectDestroyed(); }
     std::atomic<ULONG> refs_{0};
 };
 
 class Factory final : public IClassFactory {
-public:
+  public:
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (iid == IID_IUnknown || iid == IID_IClassFactory) {
             *out = static_cast<IClassFactory*>(this);
@@ -76,8 +68,9 @@ Factory factory;
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid,
-                                                                            REFIID iid, void** out) {
-    if (!(clsid == kClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+                                                                            REFIID iid,
+                                                                            void** out) {
+    if (!(clsid == tavrin::test::kTestClsid)) return CLASS_E_CLASSNOTAVAILABLE;
     return factory.QueryInterface(iid, out);
 }
 

@@ -21,7 +21,7 @@ inline std::filesystem::path sample(const std::filesystem::path& relative) {
 }  // namespace tavrin::test
 
 // Skips the current test when a sample file is missing.
-#define TAVRIN_REQUIRE_SAMPLE(path)                                                         \
-    do {                                                                                    \
+#define TAVRIN_REQUIRE_SAMPLE(path)                                                            \
+    do {                                                                                       \
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample file missing: " << (path); \
     } while (0)

@@ -10,9 +10,10 @@
 namespace tavrin::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavrin-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     TempDir(const TempDir&) = delete;
@@ -23,12 +24,12 @@ public:
     }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 class TempRegistry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::setenv("TAVRIN_REGISTRY_DIR", (dir_.path() / "user").c_str(), 1);
         ::setenv("TAVRIN_SYSTEM_REGISTRY_DIR", (dir_.path() / "machine").c_str(), 1);
@@ -41,7 +42,7 @@ protected:
     std::filesystem::path machineDir() const { return dir_.path() / "machine"; }
     const std::filesystem::path& root() const { return dir_.path(); }
 
-private:
+  private:
     TempDir dir_;
 };
 
