@@ -1,32 +1,16 @@
 #include "platform/com/data_object.hpp"
 
-#include <atomic>
 #include <cstring>
 #include <string_view>
+
+#include "platform/com/object.hpp"
 
 namespace tavrin::com {
 namespace {
 
-class FileListDataObject final : public IDataObject {
+class FileListDataObject final : public ComObject<IDataObject> {
   public:
     explicit FileListDataObject(const std::vector<std::string>& paths) : paths_(paths) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (!format || !medium) return E_INVALIDARG;
@@ -63,8 +47,6 @@ class FileListDataObject final : public IDataObject {
     HRESULT EnumDAdvise(void**) override { return E_NOTIMPL; }
 
   private:
-    ~FileListDataObject() = default;
-    std::atomic<ULONG> refs_{1};
     std::vector<std::string> paths_;
 };
 

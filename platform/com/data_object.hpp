@@ -46,6 +46,7 @@ struct DROPFILES {
 };
 
 TAVRIN_INTERFACE IDataObject : IUnknown {
+    static constexpr IID kIid = IID_IDataObject;
     virtual HRESULT GetData(FORMATETC * format, STGMEDIUM * medium) = 0;
     virtual HRESULT GetDataHere(FORMATETC * format, STGMEDIUM * medium) = 0;
     virtual HRESULT QueryGetData(FORMATETC * format) = 0;

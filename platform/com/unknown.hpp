@@ -31,6 +31,7 @@ TAVRIN_INTERFACE IUnknown {
 };
 
 TAVRIN_INTERFACE IClassFactory : IUnknown {
+    static constexpr IID kIid = IID_IClassFactory;
     virtual HRESULT CreateInstance(IUnknown * outer, REFIID iid, void** object) = 0;
     virtual HRESULT LockServer(BOOL lock) = 0;
 
@@ -39,6 +40,7 @@ TAVRIN_INTERFACE IClassFactory : IUnknown {
 };
 
 TAVRIN_INTERFACE IMalloc : IUnknown {
+    static constexpr IID kIid = IID_IMalloc;
     virtual void* Alloc(std::size_t size) = 0;
     virtual void* Realloc(void* block, std::size_t size) = 0;
     virtual void Free(void* block) = 0;

@@ -2,7 +2,7 @@
 
 #include "tests/platform/test_server.hpp"
 
-#include <atomic>
+#include "platform/com/object.hpp"
 
 using namespace tavrin::com;
 using tavrin::test::IAnswer;
@@ -12,29 +12,13 @@ namespace {
 
 ModuleCounts counts;
 
-class Object final : public IAnswer {
+class Object final : public ComObject<IAnswer> {
   public:
     Object() { counts.objectCreated(); }
-    HRESULT QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == kIidAnswer) {
-            *out = static_cast<IAnswer*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
     int Answer() override { return 42; }
 
   private:
-    ~Object() { counts.objectDestroyed(); }
-    std::atomic<ULONG> refs_{0};
+    ~Object() override { counts.objectDestroyed(); }
 };
 
 class Factory final : public IClassFactory {
@@ -52,7 +36,6 @@ class Factory final : public IClassFactory {
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (outer) return CLASS_E_NOAGGREGATION;
         auto* object = new Object;
-        object->AddRef();
         const HRESULT hr = object->QueryInterface(iid, out);
         object->Release();
         return hr;
