@@ -1,6 +1,8 @@
 #include "common/strings.hpp"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <iterator>
 
 namespace tavrin::strings {
@@ -31,5 +33,25 @@ std::optional<std::string_view> load(unsigned id) {
 std::string_view get(unsigned id) {
     return load(id).value_or(std::string_view{});
 }
+
+// The formats come from our own table, never from a file; the arguments are the callers'.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+std::string format(unsigned id, ...) {
+    const auto pattern = load(id);
+    if (!pattern) return {};
+    const std::string fmt(*pattern);
+    va_list args;
+    va_start(args, id);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, fmt.c_str(), args);
+    va_end(args);
+    std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+    std::vsnprintf(out.data(), out.size() + 1, fmt.c_str(), again);
+    va_end(again);
+    return out;
+}
+#pragma GCC diagnostic pop
 
 }  // namespace tavrin::strings

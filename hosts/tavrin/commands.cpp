@@ -6,6 +6,8 @@ namespace tavrin::host {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"identify", runIdentify, "identify FILE...",
+     "tell camera, geometry, levels and loader of RAW files"},
     {"reg", runReg,
      "reg query KEY [/v NAME | /ve] [/s]\n"
      "  reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"

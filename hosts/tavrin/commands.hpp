@@ -28,5 +28,6 @@ std::span<const Command> commands();
 int runHost(std::span<const std::string_view> argv, Io io);
 
 int runReg(std::span<const std::string_view> args, Io io);
+int runIdentify(std::span<const std::string_view> args, Io io);
 
 }  // namespace tavrin::host

@@ -1,0 +1,109 @@
+#pragma once
+// Everything one decode knows about its file, grouped as the pipeline uses it. Identification
+// and the container parsers fill it; the loaders and colour steps read and complete it.
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "rawengine/loaders.hpp"
+
+namespace tavrin::raw {
+
+// The longest make, model and second-model texts kept (the stored buffers hold 64 bytes).
+inline constexpr std::size_t kMaxNameLength = 63;
+inline constexpr std::uint32_t kMaxMetaLength = 131072;
+
+struct Identity {
+    std::string make;
+    std::string model;
+    std::string model2;
+};
+
+struct Container {
+    std::uint64_t dataOffset = 0;
+    std::uint64_t metaOffset = 0;
+    std::uint32_t metaLength = 0;
+    int compression = 0;
+    int photometric = 0;
+    int samplesPerPixel = 0;
+    std::time_t timestamp = 0;
+    int rotationDegrees = 0;
+    bool fujiSecondFrame = false;  // 16-bit samples stored as two planes
+    std::uint64_t phaseOneColumnTable = 0;
+    std::uint64_t nikonCurveOffset = 0;  // where the Nikon tone curve is stored
+    int canonTable = -1;                 // the CIFF decoder table number
+    std::uint32_t serialNumber = 0;
+};
+
+struct Geometry {
+    int rawHeight = 0, rawWidth = 0;
+    int topMargin = 0, leftMargin = 0;
+    int height = 0, width = 0;
+    int fujiWidth = 0;
+    int halfShrink = 0;
+    int workHeight = 0, workWidth = 0;
+    int trim = 0;
+};
+
+struct Sensor {
+    int colourCount = 3;
+    std::uint32_t filterPattern = 0;
+    int blackLevel = 0;
+    int whiteLevel = 4095;
+    int clipLevel = 0;
+    bool clipToWhite = true;
+    bool isCanon = false;
+    bool isFoveon = false;
+    int dngVersion = 0;
+    bool useColourMatrix = false;
+    bool useGamma = true;
+    bool zeroAfterFF = false;
+};
+
+struct Colour {
+    std::array<float, 4> cameraMultipliers{0, 1, 0, 1};
+    std::array<float, 4> presetMultipliers{1, 1, 1, 1};
+    float colourMatrix[3][4] = {};
+    // A matrix from CIE XYZ to the camera's channels (rows per channel) that conversion derives
+    // the colour matrix from: from the camera table (times 10000) or from DNG tags.
+    std::optional<std::array<float, 12>> cameraFromXyz;
+    int fixedMatrixSet = -1;  // the fixed colour set the camera table chose, if any
+    float brightness = 1.0f;
+    std::array<std::array<std::uint16_t, 8>, 8> grayPatch{};
+    std::array<std::uint16_t, 4096> toneCurve{};
+};
+
+struct Options {
+    bool quickInterpolate = false;
+    bool autoWhiteBalance = false;
+    bool cameraWhiteBalance = false;
+};
+
+struct DecodeState {
+    std::string fileName;
+    Identity id;
+    Container container;
+    Geometry geometry;
+    Sensor sensor;
+    Colour colour;
+    Options options;
+    Loader loader = Loader::None;
+    bool supported = false;
+
+    // The working image: workHeight x workWidth pixels of four 16-bit samples, and the
+    // metadata area right behind it, in one block.
+    std::unique_ptr<std::uint16_t[]> image;
+    std::uint8_t* metaData = nullptr;
+    std::unique_ptr<std::array<std::uint32_t, 3 * 8192>> histogram;
+
+    // The colour (0 red, 1 green, 2 blue, 3 second green) of a sensor cell.
+    int colourAt(int row, int col) const {
+        return static_cast<int>(sensor.filterPattern >> ((((row << 1) & 14) + (col & 1)) << 1)) & 3;
+    }
+};
+
+}  // namespace tavrin::raw

@@ -1,0 +1,223 @@
+#include "rawengine/identify/identify.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace tavrin::raw {
+namespace {
+
+constexpr std::uint32_t kDefaultPattern = 0x94949494;
+constexpr int kNikonCompressed = 34713;
+
+bool headHas(const IdentifyContext& c, std::size_t at, std::string_view text) {
+    return at + text.size() <= c.head.size() &&
+           std::memcmp(c.head.data() + at, text.data(), text.size()) == 0;
+}
+
+void resetForIdentification(DecodeState& s) {
+    const std::string fileName = s.fileName;
+    s = DecodeState{};
+    s.fileName = fileName;
+    for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i) {
+        s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
+    }
+}
+
+// Header probe: the first test that applies decides how the file is parsed.
+void probeContainer(IdentifyContext& c) {
+    FileReader& f = c.file;
+    DecodeState& s = c.s;
+    ParseContext& p = c.parse;
+    f.seek(0);
+    const int b0 = f.get(), b1 = f.get();
+    f.setOrder(static_cast<std::uint16_t>((b0 & 0xFF) << 8 | (b1 & 0xFF)));
+    const std::uint32_t headerLength = f.ReadU32();
+    f.seek(0);
+    c.head.fill(0);
+    f.read(c.head.data(), c.head.size());
+
+    for (std::size_t at = 0; at <= 24; ++at) {
+        if (headHas(c, at, "MMMMRawT") || headHas(c, at, "IIIITwaR")) {
+            parsePhaseOne(p, at);
+            return;
+        }
+    }
+    if (f.order() == kLittleEndian || f.order() == kBigEndian) {
+        if (headHas(c, 6, "HEAPCCDR")) {
+            s.container.dataOffset = headerLength;
+            if (headerLength < c.fileSize) parseCiff(p, headerLength, c.fileSize - headerLength);
+        } else {
+            parseTiff(p, 0);
+            if (s.id.make.compare(0, 5, "NIKON") == 0 && s.sensor.filterPattern == 0)
+                s.id.make.clear();
+        }
+        return;
+    }
+    if (c.head[0] == 0xFF && c.head[1] == 0xD8 && c.head[2] == 0xFF && c.head[3] == 0xE1 &&
+        headHas(c, 6, "Exif")) {
+        f.setOrder(kBigEndian);
+        f.seek(4);
+        const std::uint16_t n = f.ReadU16();
+        f.seek(4 + static_cast<std::uint64_t>(n));
+        if (f.get() != 0xFF) parseTiff(p, 12);
+        return;
+    }
+    if (headHas(c, 0, "BR") || headHas(c, 0, "BM")) {
+        if (headHas(c, 0, "BR")) {
+            s.id.model = "RAW";
+        } else {
+            s.container.dataOffset = 4096;
+            f.setOrder(kLittleEndian);
+            f.seek(38);
+            if (f.ReadU32() != 2834 || f.ReadU32() != 2834) return;
+            s.id.model = "BMQ";
+        }
+        s.id.make = "Nucore";
+        f.setOrder(kLittleEndian);
+        f.seek(10);
+        s.container.dataOffset += f.ReadU32();
+        f.ReadU32();
+        s.geometry.rawWidth = static_cast<int>(f.ReadU32() & 0xFFFF);
+        s.geometry.rawHeight = static_cast<int>(f.ReadU32() & 0xFFFF);
+        if (s.id.model[0] == 'B' && s.geometry.rawWidth == 2597) {
+            s.geometry.rawWidth = 2598;
+            s.container.dataOffset -= std::min<std::uint64_t>(4096, s.container.dataOffset);
+        }
+        return;
+    }
+    if (headHas(c, 25, "ARECOYK")) {
+        s.id.make = "Contax";
+        s.id.model = "N Digital";
+        f.seek(33);
+        readTimestamp(p, true);
+        f.seek(60);
+        static constexpr int kTarget[] = {0, 1, 3, 2};
+        for (int i : kTarget)
+            s.colour.cameraMultipliers[i] = static_cast<float>(f.ReadU32());
+        return;
+    }
+    if (headHas(c, 0, "PXN")) {
+        s.id.make = "Logitech";
+        s.id.model = "Fotoman Pixtura";
+        return;
+    }
+    if (headHas(c, 0, "FUJIFILM")) {
+        f.seek(92);
+        parseFuji(p, f.ReadU32());
+        f.setOrder(kBigEndian);
+        f.seek(84);
+        parseTiff(p, static_cast<std::uint64_t>(f.ReadU32()) + 12);
+        f.setOrder(kBigEndian);
+        f.seek(100);
+        s.container.dataOffset = f.ReadU32();
+        return;
+    }
+    if (headHas(c, 0, "DSC-Image")) return parseRollei(p);
+    if (c.head[0] == 0x00 && headHas(c, 1, "MRM")) return parseMinolta(p);
+    if (headHas(c, 0, "FOVb")) return parseFoveon(p);
+
+    for (const auto& row : kFileSizeTable) {
+        if (row.size != c.fileSize) continue;
+        s.id.make = row.make;
+        s.id.model = row.model;
+        if (row.companion) parseExternal(p);
+    }
+}
+
+void trimTrailingBlanks(std::string& text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+}
+
+void normaliseNames(DecodeState& s) {
+    for (const char* name : kMakeNames) {
+        if (s.id.make.find(name) != std::string::npos) s.id.make = name;
+    }
+    if (s.id.make.compare(0, 5, "KODAK") == 0) {
+        s.id.make.resize(std::min<std::size_t>(s.id.make.size(), 16));
+        s.id.model.resize(std::min<std::size_t>(s.id.model.size(), 16));
+    }
+    trimTrailingBlanks(s.id.make);
+    trimTrailingBlanks(s.id.model);
+    if (!s.id.make.empty() && s.id.model.compare(0, s.id.make.size(), s.id.make) == 0) {
+        s.id.model.erase(0, std::min(s.id.model.size(), s.id.make.size() + 1));
+    }
+    for (std::string* text : {&s.id.make, &s.id.model, &s.id.model2}) {
+        if (text->size() > kMaxNameLength) text->resize(kMaxNameLength);
+    }
+}
+
+// The D100 stores compressed and plain files under one compression code: a compressed file has
+// some non-zero byte among every sixteenth of the first 256 data bytes.
+bool nikonCompressed(IdentifyContext& c) {
+    if (c.s.container.compression != kNikonCompressed) return false;
+    if (c.s.id.model != "D100") return true;
+    std::uint8_t data[256] = {};
+    c.file.seek(c.s.container.dataOffset);
+    c.file.read(data, sizeof data);
+    for (int i = 15; i < 256; i += 16) {
+        if (data[i]) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void IdentifyCamera(DecodeContext& dc) {
+    DecodeState& s = dc.state;
+    resetForIdentification(s);
+    ParseContext parse{s, dc.file, {}, 0};
+    IdentifyContext c{parse, s, dc.file, {}, dc.file.size()};
+
+    probeContainer(c);
+    parseLeaf(parse, 8);
+    parseLeaf(parse, 3472);
+    if (s.id.make.empty()) parseJpegMarkers(parse, 0);
+    normaliseNames(s);
+    if (s.id.make.empty()) return;
+
+    Geometry& g = s.geometry;
+    if (g.rawHeight < 0 || g.rawWidth < 0) g.rawHeight = g.rawWidth = 0;
+    if (!g.height) g.height = g.rawHeight;
+    if (!g.width) g.width = g.rawWidth;
+    if (g.fujiWidth) {
+        g.width = g.height + g.fujiWidth;
+        g.height = g.width - 1;
+    }
+
+    if (s.sensor.dngVersion) {
+        s.id.model += " DNG";
+        if (!s.sensor.filterPattern) s.sensor.colourCount = s.container.samplesPerPixel;
+        if (s.container.compression == 1) s.loader = Loader::adobe_dng_load_raw_nc;
+        if (s.container.compression == 7) s.loader = Loader::LoadDngLosslessRaw;
+    } else if (s.sensor.isFoveon) {
+        s.sensor.filterPattern = 0;
+        s.loader = Loader::LoadFoveonRaw;
+        s.colour.fixedMatrixSet = 0;
+    } else {
+        if (!s.sensor.filterPattern) s.sensor.filterPattern = kDefaultPattern;
+        s.sensor.isCanon = s.id.make == "Canon";
+        if (s.sensor.isCanon) {
+            s.loader = headHas(c, 6, "HEAPCCDR") ? Loader::canon_compressed_load_raw
+                                                 : Loader::LoadLosslessJpegRaw;
+        }
+        if (s.id.make == "NIKON") {
+            s.loader =
+                nikonCompressed(c) ? Loader::nikon_compressed_load_raw : Loader::LoadNikonPackedRaw;
+        }
+        applyCameraTable(c);
+    }
+    if (!s.sensor.useColourMatrix && s.colour.fixedMatrixSet < 0) applyColourMatrixTable(s);
+
+    if (s.loader == Loader::None || g.height == 0 || s.loader == Loader::LoadNothing ||
+        s.id.model.find("JPEG") != std::string::npos) {
+        return;
+    }
+    if (!g.rawHeight) g.rawHeight = g.height;
+    if (!g.rawWidth) g.rawWidth = g.width;
+    s.supported = true;
+    dc.file.seek(s.container.dataOffset);
+}
+
+}  // namespace tavrin::raw

@@ -1,0 +1,72 @@
+#pragma once
+// The engine's view of the open RAW file: a position, byte-order-aware reads, and the C stream's
+// end-of-file behaviour (a byte past the end reads as 0xFF, the low bits of EOF) without ever
+// touching memory outside our buffers. Reads go through a small window that pread refills, so a
+// file that shrinks while we read it gives end-of-file bytes, not a crash.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin::raw {
+
+inline constexpr std::uint16_t kLittleEndian = 0x4949;  // "II"
+inline constexpr std::uint16_t kBigEndian = 0x4D4D;     // "MM"
+
+class FileReader {
+  public:
+    FileReader() = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // Opens path for reading; on failure returns the C library's error text.
+    std::optional<std::string> open(const std::filesystem::path& path);
+    // A reader over bytes in memory (tests, fuzzing).
+    void openMemory(std::vector<std::uint8_t> bytes);
+    void close();
+    bool isOpen() const { return fd_ >= 0 || memory_; }
+
+    std::uint64_t size() const { return size_; }
+    std::uint64_t tell() const { return pos_; }
+    void seek(std::uint64_t pos) { pos_ = pos; }
+    void skip(std::int64_t n) {
+        pos_ = n < 0 && static_cast<std::uint64_t>(-n) > pos_ ? 0 : pos_ + n;
+    }
+    bool atEnd() const { return pos_ >= size_; }
+    // Bytes left from the position to the end (0 past the end).
+    std::uint64_t remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
+
+    std::uint16_t order() const { return order_; }
+    void setOrder(std::uint16_t order) { order_ = order; }
+
+    // The next byte, or -1 at the end.
+    int get();
+    // Reads up to n bytes; returns how many were there. Positions past the end stay untouched.
+    std::size_t read(void* buffer, std::size_t n);
+
+    std::uint16_t ReadU16();
+    std::uint32_t ReadU32();
+    // count 16-bit words in the file's byte order; words past the end read as 0.
+    void ReadU16Array(std::uint16_t* buffer, std::size_t count);
+
+    // Decodes 16/32-bit values from bytes already read, in the current order.
+    std::uint16_t u16(const std::uint8_t* p) const;
+    std::uint32_t u32(const std::uint8_t* p) const;
+
+  private:
+    bool fill(std::uint64_t pos);
+
+    int fd_ = -1;
+    std::optional<std::vector<std::uint8_t>> memory_;
+    std::uint64_t size_ = 0;
+    std::uint64_t pos_ = 0;
+    std::uint16_t order_ = kLittleEndian;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
+};
+
+}  // namespace tavrin::raw

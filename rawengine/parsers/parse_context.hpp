@@ -1,0 +1,57 @@
+#pragma once
+// What the container parsers share while one file is identified.
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "rawengine/decode_state.hpp"
+#include "rawengine/io/file_reader.hpp"
+
+namespace tavrin::raw {
+
+struct ParseContext {
+    DecodeState& s;
+    FileReader& file;
+    std::set<std::uint64_t> visited;  // directories already walked
+    int nesting = 0;                  // containers inside containers
+
+    // Marks a directory as walked; false when it was walked before (a loop in the file).
+    bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
+};
+
+// Sizes in bytes of the TIFF field types 0-12; other types count as type 0.
+int tiffTypeSize(unsigned type);
+
+// Up to count bytes of text at the position, cut at the first NUL and at 63 characters.
+std::string readText(FileReader& file, std::size_t count);
+
+// One value of a TIFF field by its type (16-bit for type 3, 32-bit otherwise).
+std::uint32_t readTiffValue(FileReader& file, unsigned type);
+
+// A signed rational: numerator over denominator, 0 when the denominator is 0.
+double readRational(FileReader& file);
+
+// "YYYY:MM:DD hh:mm:ss" (or its 19 characters read back to front) as local time; kept only
+// when the conversion gives a time after 1970.
+void readTimestamp(ParseContext& ctx, bool reversed = false);
+
+// The container parsers.
+void parseTiff(ParseContext& ctx, std::uint64_t base);
+bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level);
+void parseExif(ParseContext& ctx, std::uint64_t base);
+void parseMakerNote(ParseContext& ctx, std::uint64_t base);
+void parseCiff(ParseContext& ctx, std::uint64_t offset, std::uint64_t length);
+void parseMinolta(ParseContext& ctx);
+void parseRollei(ParseContext& ctx);
+void parsePhaseOne(ParseContext& ctx, std::uint64_t base);
+void parseLeaf(ParseContext& ctx, std::uint64_t offset);
+void parseFuji(ParseContext& ctx, std::uint64_t offset);
+void parseFoveon(ParseContext& ctx);
+void parseExternal(ParseContext& ctx);
+void parseJpegMarkers(ParseContext& ctx, std::uint64_t offset);
+
+// The companion file's name for a RAW file name (empty when the rule does not apply).
+std::string companionName(const std::string& path);
+
+}  // namespace tavrin::raw

@@ -1,0 +1,64 @@
+#pragma once
+// RawEngine turns one camera RAW file into an 8-bit RGB picture. One instance per decode; it
+// holds the whole state of that decode, so engines on several threads never interfere.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/com/types.hpp"
+#include "rawengine/decode_context.hpp"
+
+namespace tavrin::raw {
+
+using com::HRESULT;
+
+inline constexpr std::uint32_t kWhiteBalanceFromSettings = 0xFFFFFFFF;
+
+class RawEngine {
+  public:
+    RawEngine();
+    explicit RawEngine(const Pipeline& pipeline);
+    RawEngine(const RawEngine&) = delete;
+    RawEngine& operator=(const RawEngine&) = delete;
+    ~RawEngine();
+
+    // Must precede every use.
+    void ResetSession();
+
+    // Opens and identifies the file. E_FAIL (with the C library's error text for the path on
+    // standard error) when it cannot be opened; S_OK otherwise, whatever identification found.
+    // Sizes are -1 where the file has no picture.
+    HRESULT OpenAndIdentify(const std::filesystem::path& path, int* outWidth, int* outHeight,
+                            int* outRotation, std::string* makeOut, std::string* modelOut,
+                            bool closeAfter);
+
+    // Decodes the identified file. E_NOTIMPL for an unsupported file, E_FAIL when the sink
+    // cancels. Throws CImageLoaderException when memory runs out.
+    HRESULT OpenImageFile(const std::filesystem::path& path, IDecodeProgress* progress,
+                          bool halfSize, bool quickInterpolate, std::uint32_t whiteBalanceOverride);
+
+    void GetOutputSize(int* outWidth, int* outHeight) const;
+    void FreePixels();
+    void CloseFile();
+
+    const DecodeState& state() const { return state_; }
+
+    // Identifies bytes in memory as if they were the file at path (tests, fuzzing).
+    void identifyMemory(std::vector<std::uint8_t> bytes, const std::filesystem::path& path);
+
+  private:
+    void identify();
+    HRESULT cancel();
+    bool shouldContinue() const;
+
+    Pipeline pipeline_;
+    DecodeState state_;
+    FileReader file_;
+    BitReader bits_{file_};
+    HuffmanPool huffman_;
+    IDecodeProgress* progress_ = nullptr;
+};
+
+}  // namespace tavrin::raw
