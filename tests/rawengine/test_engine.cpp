@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "common/settings.hpp"
+#include "common/settings_names.hpp"
+#include "rawengine/loader_exception.hpp"
+#include "rawengine/raw_engine.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+using namespace fixtures;
+using com::E_FAIL;
+using com::E_NOTIMPL;
+using com::S_OK;
+
+// Records what the sink hears; answers false from a given question on.
+struct Sink final : IDecodeProgress {
+    std::vector<std::pair<std::string, int>> statuses;
+    int questions = 0;
+    int refuseFrom = 1 << 30;
+    void SetStatusId(unsigned, int) override {}
+    void SetStatus(const std::string& text, int percent) override { statuses.emplace_back(text, percent); }
+    bool ShouldContinue() override { return ++questions < refuseFrom; }
+};
+
+// Stages that only record that they ran.
+std::vector<std::string> ran;
+void loader(DecodeContext&) { ran.push_back("load"); }
+void foveon(DecodeContext&) { ran.push_back("foveon"); }
+void scale(DecodeContext& c) {
+    ran.push_back(std::string("scale") + (c.state.options.cameraWhiteBalance ? " camera" : "") +
+                  (c.state.options.autoWhiteBalance ? " auto" : ""));
+}
+void vng(DecodeContext&) { ran.push_back("vng"); }
+void rotate(DecodeContext&) { ran.push_back("rotate"); }
+void convert(DecodeContext&) { ran.push_back("convert"); }
+StageFn anyLoader(Loader) { return loader; }
+
+const Pipeline kFake{anyLoader, foveon, scale, vng, rotate, convert};
+
+class Engine : public test::TempRegistry {
+protected:
+    void SetUp() override {
+        TempRegistry::SetUp();
+        ran.clear();
+    }
+    // A small supported RAW file (a NEF with a 64 x 48 sensor) written to disk.
+    std::filesystem::path nef() {
+        const Fields f;
+        Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), f.shorts(259, {1}), f.longs(273, {512}),
+                 f.bytes(33422, {0, 1, 1, 2})}};
+        const auto path = root() / "DSC_0001.NEF";
+        writeFile(path, tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
+                             true, 8192));
+        return path;
+    }
+    std::filesystem::path x3fFile() {
+        const auto path = root() / "IMG.X3F";
+        writeFile(path, x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}}, 32, 24));
+        return path;
+    }
+};
+
+TEST_F(Engine, anUnreadableFileFailsWithOneLine) {
+    RawEngine engine;
+    testing::internal::CaptureStderr();
+    int w = -1, h = -1;
+    EXPECT_EQ(engine.OpenAndIdentify(root() / "missing.CR2", &w, &h, nullptr, nullptr, nullptr, true), E_FAIL);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("missing.CR2: No such file or directory\n"), std::string::npos) << err;
+    EXPECT_EQ(w, -1);
+}
+
+TEST_F(Engine, reportsTheIdentifiedFacts) {
+    RawEngine engine;
+    int w = -1, h = -1, rotation = -1;
+    std::string make, model;
+    ASSERT_EQ(engine.OpenAndIdentify(nef(), &w, &h, &rotation, &make, &model, true), S_OK);
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(h, 48);
+    EXPECT_EQ(rotation, 0);
+    EXPECT_EQ(make, "NIKON");
+    EXPECT_EQ(model, "D70");
+}
+
+TEST_F(Engine, refusesFilesItCannotLoadAsNotImplemented) {
+    const auto path = nef();
+    RawEngine built;  // this build has no loaders yet
+    ASSERT_EQ(built.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
+    EXPECT_EQ(built.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);
+
+    const auto text = root() / "notes.txt";
+    writeFile(text, Bytes(100, 'x'));
+    RawEngine engine(kFake);
+    ASSERT_EQ(engine.OpenAndIdentify(text, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
+    EXPECT_EQ(engine.OpenImageFile(text, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);
+    EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(Engine, runsItsStepsInOrderAndTellsTheSink) {
+    const auto path = nef();
+    RawEngine engine(kFake);
+    ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
+    Sink sink;
+    ASSERT_EQ(engine.OpenImageFile(path, &sink, false, false, kWhiteBalanceFromSettings), S_OK);
+    EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "vng", "rotate", "convert"}));
+    ASSERT_EQ(sink.statuses.size(), 3u);
+    EXPECT_EQ(sink.statuses[0], (std::pair<std::string, int>{"Lade NIKON D70 Bild von " + path.string() + "...", 10}));
+    EXPECT_EQ(sink.statuses[1], (std::pair<std::string, int>{"VNG-Interpolation...", 60}));
+    EXPECT_EQ(sink.statuses[2], (std::pair<std::string, int>{"Umwandeln in RGB Farbraum...", 90}));
+    int w = 0, h = 0;
+    engine.GetOutputSize(&w, &h);
+    EXPECT_EQ(w, 62);  // the interpolation border is trimmed
+    EXPECT_EQ(h, 46);
+}
+
+TEST_F(Engine, aHalfSizeDecodeSkipsInterpolationAndKeepsItsWholeSize) {
+    const auto path = nef();
+    RawEngine engine(kFake);
+    engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), S_OK);
+    EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "rotate", "convert"}));
+    int w = 0, h = 0;
+    engine.GetOutputSize(&w, &h);
+    EXPECT_EQ(w, 32);
+    EXPECT_EQ(h, 24);
+    EXPECT_EQ(engine.state().geometry.trim, 0);
+}
+
+TEST_F(Engine, aSensorWithoutFilterDecodesAtFullSizeEvenWhenHalfIsAsked) {
+    const auto path = x3fFile();
+    RawEngine engine(kFake);
+    engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    Sink sink;
+    ASSERT_EQ(engine.OpenImageFile(path, &sink, true, true, kWhiteBalanceFromSettings), S_OK);
+    EXPECT_EQ(ran, (std::vector<std::string>{"load", "foveon", "rotate", "convert"}));
+    EXPECT_EQ(sink.statuses[1], (std::pair<std::string, int>{"Foveon-Interpolation...", 40}));
+    int w = 0, h = 0;
+    engine.GetOutputSize(&w, &h);
+    EXPECT_EQ(w, 32);
+}
+
+TEST_F(Engine, aSinkThatRefusesAtOnceStopsBeforeTheLoader) {
+    const auto path = nef();
+    RawEngine engine(kFake);
+    engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    Sink sink;
+    sink.refuseFrom = 1;
+    EXPECT_EQ(engine.OpenImageFile(path, &sink, false, true, kWhiteBalanceFromSettings), E_FAIL);
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(engine.state().image, nullptr);
+
+    ran.clear();
+    RawEngine late(kFake);
+    late.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    Sink last;
+    last.refuseFrom = 4;  // the question before conversion
+    EXPECT_EQ(late.OpenImageFile(path, &last, false, true, kWhiteBalanceFromSettings), E_FAIL);
+    EXPECT_EQ(ran.back(), "rotate");
+}
+
+TEST_F(Engine, choosesWhiteBalanceFromSettingsTypeAndOverride) {
+    const auto path = nef();
+    auto decode = [&](std::uint32_t override) {
+        ran.clear();
+        RawEngine engine(kFake);
+        engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+        engine.OpenImageFile(path, nullptr, true, true, override);
+        return ran[1];
+    };
+    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale");
+    SetUserSetting(settings::kWhiteBalance, "Mode", 1);
+    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale camera");
+    SetUserSetting(".NEF", "UseWhiteBalance", 1);
+    SetUserSetting(".NEF", "WhiteBalanceMode", 2);
+    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale auto");
+    EXPECT_EQ(decode(0), "scale");  // the override wins
+}
+
+TEST_F(Engine, brightnessFollowsTheStoredIndex) {
+    const auto path = nef();
+    RawEngine engine(kFake);
+    engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    engine.OpenImageFile(path, nullptr, true, true, 0);
+    EXPECT_FLOAT_EQ(engine.state().colour.brightness, 1.0f);
+    SetUserStringSetting(settings::kViewer, "BrightnessIndex", "-3");
+    RawEngine darker(kFake);
+    darker.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    darker.OpenImageFile(path, nullptr, true, true, 0);
+    EXPECT_NEAR(darker.state().colour.brightness, 0.5787, 1e-4);
+}
+
+TEST(EngineMessages, outOfMemoryNamesTheStep) {
+    EXPECT_EQ(CImageLoaderException::outOfMemory(" jpeg_start()").text(),
+              "Nicht genügend Speicher in  jpeg_start()\n");
+}
+
+TEST_F(Engine, enginesOnTwoThreadsDoNotInterfere) {
+    const auto a = nef();
+    const auto b = x3fFile();
+    std::string modelA, modelB;
+    std::thread ta([&] {
+        for (int i = 0; i < 50; ++i) {
+            RawEngine e;
+            e.OpenAndIdentify(a, nullptr, nullptr, nullptr, nullptr, &modelA, true);
+        }
+    });
+    std::thread tb([&] {
+        for (int i = 0; i < 50; ++i) {
+            RawEngine e;
+            e.OpenAndIdentify(b, nullptr, nullptr, nullptr, nullptr, &modelB, true);
+        }
+    });
+    ta.join();
+    tb.join();
+    EXPECT_EQ(modelA, "D70");
+    EXPECT_EQ(modelB, "SD10");
+}
+
+}  // namespace
+}  // namespace tavrin::raw

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "rawengine/io/bit_reader.hpp"
+#include "rawengine/io/file_reader.hpp"
+#include "rawengine/io/huffman.hpp"
+#include "rawengine/loader_exception.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+FileReader& memoryReader(FileReader& r, std::vector<std::uint8_t> bytes) {
+    r.openMemory(std::move(bytes));
+    return r;
+}
+
+TEST(FileReader, readsInTheCurrentByteOrder) {
+    FileReader r;
+    memoryReader(r, {0x12, 0x34, 0x12, 0x34, 0x01, 0x02, 0x03, 0x04});
+    r.setOrder(kLittleEndian);
+    EXPECT_EQ(r.ReadU16(), 0x3412);
+    r.setOrder(kBigEndian);
+    EXPECT_EQ(r.ReadU16(), 0x1234);
+    EXPECT_EQ(r.ReadU32(), 0x01020304u);
+    r.seek(4);
+    r.setOrder(kLittleEndian);
+    EXPECT_EQ(r.ReadU32(), 0x04030201u);
+}
+
+TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
+    FileReader r;
+    memoryReader(r, {0xAB});
+    EXPECT_EQ(r.get(), 0xAB);
+    EXPECT_EQ(r.get(), -1);
+    r.seek(0);
+    EXPECT_EQ(r.ReadU16(), 0xFFAB);  // the end-of-file value's low bits enter the value
+    r.seek(1u << 30);
+    EXPECT_EQ(r.ReadU32(), 0xFFFFFFFFu);
+    std::uint16_t words[3] = {7, 7, 7};
+    r.seek(0);
+    r.setOrder(kBigEndian);
+    r.ReadU16Array(words, 3);  // one byte there: the rest reads as zero
+    EXPECT_EQ(words[0], 0xAB00);
+    EXPECT_EQ(words[1], 0);
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    r.seek(0);
+    EXPECT_EQ(r.read(buffer, 4), 1u);
+    EXPECT_EQ(buffer[1], 'x');
+}
+
+TEST(FileReader, reportsFilesThatCannotBeOpened) {
+    FileReader r;
+    const auto error = r.open("/no/such/file.CR2");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("No such file"), std::string::npos);
+    EXPECT_TRUE(r.open("/"));  // a folder is no file
+}
+
+TEST(BitReader, takesBitsMostSignificantFirstAndSkipsStuffing) {
+    FileReader r;
+    memoryReader(r, {0xFF, 0x00, 0xA5, 0x0F, 0x00, 0x00, 0x00, 0x00});
+    BitReader bits(r);
+    bits.setZeroAfterFF(true);
+    bits.GetBits(-1);
+    EXPECT_EQ(bits.GetBits(8), 0xFFu);  // 0xFF 0x00 gives eight one-bits once
+    EXPECT_EQ(bits.GetBits(4), 0xAu);
+    EXPECT_EQ(bits.GetBits(0), 0u);
+    EXPECT_EQ(bits.GetBits(12), 0x50Fu);
+
+    memoryReader(r, {0xFF, 0x00, 0x80, 0, 0, 0, 0, 0});
+    BitReader plain(r);
+    plain.GetBits(-1);
+    EXPECT_EQ(plain.GetBits(16), 0xFF00u);  // without the rule both bytes are data
+    EXPECT_EQ(plain.GetBits(1), 1u);
+}
+
+// The description of the lossless JPEG example: counts by length, then the symbols.
+const std::vector<std::uint8_t> kDescription = {0, 1, 4, 2, 3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                4, 3, 5, 6, 2, 7, 1, 8, 9, 0, 10, 11, 0xFF};
+
+TEST(Huffman, buildsTheCanonicalCode) {
+    HuffmanPool pool;
+    std::size_t used = 0;
+    const HuffmanNode* root = pool.BuildHuffmanTree(kDescription.data(), kDescription.size(), &used);
+    EXPECT_EQ(used, 16u + 13u);
+    FileReader r;
+    // Codes: 00 -> 4; 010, 011, 100, 101 -> 3, 5, 6, 2; 1100, 1101 -> 7, 1; 11100 -> 8 ...
+    memoryReader(r, {0b00010111, 0b00000000, 0, 0, 0, 0, 0, 0});
+    BitReader bits(r);
+    bits.GetBits(-1);
+    EXPECT_EQ(DecodeSymbol(root, bits), 4);
+    EXPECT_EQ(DecodeSymbol(root, bits), 3);
+    EXPECT_EQ(DecodeSymbol(root, bits), 8);
+}
+
+TEST(Huffman, anEmptyDescriptionDecodesToZeroWithoutReadingBits) {
+    HuffmanPool pool;
+    const std::vector<std::uint8_t> empty(16, 0);
+    const HuffmanNode* root = pool.BuildHuffmanTree(empty.data(), empty.size());
+    FileReader r;
+    memoryReader(r, {0x80, 0, 0, 0, 0, 0});
+    BitReader bits(r);
+    bits.GetBits(-1);
+    EXPECT_EQ(DecodeSymbol(root, bits), 0);
+    EXPECT_EQ(HuffmanTable(root).decode(bits), 0);
+    EXPECT_EQ(bits.GetBits(1), 1u);  // nothing was consumed
+}
+
+TEST(Huffman, differencesFollowTheLosslessJpegRule) {
+    // One code of length 1 for symbol 3: "0" then three bits.
+    const std::vector<std::uint8_t> d = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
+    HuffmanPool pool;
+    const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
+    FileReader r;
+    memoryReader(r, {0b01010110, 0, 0, 0, 0, 0});  // 0 101 -> +5; 0 110 -> +6
+    BitReader bits(r);
+    bits.GetBits(-1);
+    EXPECT_EQ(DecodeDifference(root, bits), 5);
+    EXPECT_EQ(DecodeDifference(root, bits), 6);
+    memoryReader(r, {0b00100000, 0, 0, 0, 0, 0});  // 0 010 -> 2 - 7 = -5
+    BitReader more(r);
+    more.GetBits(-1);
+    EXPECT_EQ(DecodeDifference(root, more), -5);
+}
+
+TEST(Huffman, aFullPoolThrowsTheTableOverflow) {
+    HuffmanPool pool;
+    try {
+        for (int i = 0; i < 200; ++i) pool.BuildHuffmanTree(kDescription.data(), kDescription.size());
+        FAIL() << "the pool never ran out";
+    } catch (const CImageLoaderException& e) {
+        EXPECT_EQ(e.text(), "decoder table overflow");
+    }
+}
+
+TEST(Huffman, theLookupTableDecodesExactlyAsTheBitWalk) {
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 300; ++round) {
+        // A random description: up to 16 lengths, counts that a binary code can hold.
+        std::vector<std::uint8_t> d(16, 0);
+        int symbols = 0;
+        long capacity = 1;
+        for (int k = 0; k < 16; ++k) {
+            capacity *= 2;
+            const int n = static_cast<int>(random() % (std::min<long>(capacity, 6) + 1));
+            d[k] = static_cast<std::uint8_t>(n);
+            capacity -= n;
+            symbols += n;
+            if (capacity <= 0) break;
+        }
+        for (int i = 0; i < symbols; ++i) d.push_back(static_cast<std::uint8_t>(random()));
+        HuffmanPool pool;
+        const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
+        const HuffmanTable table(root);
+
+        std::vector<std::uint8_t> stream(512);
+        for (auto& b : stream) b = static_cast<std::uint8_t>(random());
+        FileReader a, b;
+        memoryReader(a, stream);
+        memoryReader(b, stream);
+        BitReader slow(a), fast(b);
+        const bool stuffing = round % 2 == 0;
+        slow.setZeroAfterFF(stuffing);
+        fast.setZeroAfterFF(stuffing);
+        slow.GetBits(-1);
+        fast.GetBits(-1);
+        for (int i = 0; i < 300; ++i) {
+            ASSERT_EQ(table.decode(fast), DecodeSymbol(root, slow)) << "round " << round << " symbol " << i;
+        }
+        ASSERT_EQ(fast.GetBits(25), slow.GetBits(25)) << "round " << round;
+        ASSERT_EQ(table.difference(fast), DecodeDifference(root, slow));
+    }
+}
+
+}  // namespace
+}  // namespace tavrin::raw
