@@ -172,10 +172,11 @@ std::optional<Data> dataFor(const Options& o, Io io) {
 }
 
 int add(const Options& o, Io io) {
-    std::optional<Data> data;
+    Data data;
     if (o.value) {
-        data = dataFor(o, io);
-        if (!data) return 1;
+        auto parsed = dataFor(o, io);
+        if (!parsed) return 1;
+        data = std::move(*parsed);
     }
     bool existed = false;
     const bool ok = registry::update(o.root, [&](Key& hive) {
@@ -183,7 +184,7 @@ int add(const Options& o, Io io) {
         if (!o.value) return true;
         existed = key.value(*o.value) != nullptr;
         if (existed && !o.force) return false;
-        key.setValue(*o.value, *data);
+        key.setValue(*o.value, data);
         return true;
     });
     if (existed && !o.force) {

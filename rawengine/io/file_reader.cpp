@@ -78,6 +78,7 @@ int FileReader::get() {
 std::size_t FileReader::read(void* buffer, std::size_t n) {
     auto* out = static_cast<std::uint8_t*>(buffer);
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(n, remaining()));
+    if (available == 0) return 0;
     if (memory_) {
         std::memcpy(out, memory_->data() + pos_, available);
         pos_ += available;
