@@ -70,7 +70,7 @@ void parseHeap(ParseContext& ctx, CiffState& st, std::uint64_t offset, std::uint
     f.seek(table);
     const unsigned records = f.ReadU16();
     if (records < 1 || records > 100) return;
-    for (unsigned r = 0; r < records; ++r) {
+    for (unsigned r = 0; r < records && ctx.spend(); ++r) {
         const unsigned type = f.ReadU16();
         const std::uint32_t len = f.ReadU32();
         const std::uint64_t data = f.ReadU32() + offset;

@@ -22,7 +22,7 @@ void parseLeaf(ParseContext& ctx, std::uint64_t offset) {
     if (ctx.nesting >= kMaxNesting || offset >= f.size()) return;
     ++ctx.nesting;
     f.seek(offset);
-    for (int packets = 0; packets < 10000 && atPacketMark(f); ++packets) {
+    while (ctx.spend() && atPacketMark(f)) {
         char name[41] = {};
         f.read(name, 40);
         const std::uint32_t size = f.ReadU32();

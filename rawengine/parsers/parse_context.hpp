@@ -15,6 +15,11 @@ struct ParseContext {
     FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int nesting = 0;                  // containers inside containers
+    // Records and packets the nested parsers may still read: nesting alone would let a hostile
+    // file make them read the same bytes over and over.
+    int budget = 100000;
+
+    bool spend() { return budget-- > 0; }
 
     // Marks a directory as walked; false when it was walked before (a loop in the file).
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }

@@ -24,27 +24,41 @@ struct Sink final : IDecodeProgress {
     int questions = 0;
     int refuseFrom = 1 << 30;
     void SetStatusId(unsigned, int) override {}
-    void SetStatus(const std::string& text, int percent) override { statuses.emplace_back(text, percent); }
+    void SetStatus(const std::string& text, int percent) override {
+        statuses.emplace_back(text, percent);
+    }
     bool ShouldContinue() override { return ++questions < refuseFrom; }
 };
 
 // Stages that only record that they ran.
 std::vector<std::string> ran;
-void loader(DecodeContext&) { ran.push_back("load"); }
-void foveon(DecodeContext&) { ran.push_back("foveon"); }
+void loader(DecodeContext&) {
+    ran.push_back("load");
+}
+void foveon(DecodeContext&) {
+    ran.push_back("foveon");
+}
 void scale(DecodeContext& c) {
     ran.push_back(std::string("scale") + (c.state.options.cameraWhiteBalance ? " camera" : "") +
                   (c.state.options.autoWhiteBalance ? " auto" : ""));
 }
-void vng(DecodeContext&) { ran.push_back("vng"); }
-void rotate(DecodeContext&) { ran.push_back("rotate"); }
-void convert(DecodeContext&) { ran.push_back("convert"); }
-StageFn anyLoader(Loader) { return loader; }
+void vng(DecodeContext&) {
+    ran.push_back("vng");
+}
+void rotate(DecodeContext&) {
+    ran.push_back("rotate");
+}
+void convert(DecodeContext&) {
+    ran.push_back("convert");
+}
+StageFn anyLoader(Loader) {
+    return loader;
+}
 
 const Pipeline kFake{anyLoader, foveon, scale, vng, rotate, convert};
 
 class Engine : public test::TempRegistry {
-protected:
+  protected:
     void SetUp() override {
         TempRegistry::SetUp();
         ran.clear();
@@ -55,8 +69,9 @@ protected:
         Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), f.shorts(259, {1}), f.longs(273, {512}),
                  f.bytes(33422, {0, 1, 1, 2})}};
         const auto path = root() / "DSC_0001.NEF";
-        writeFile(path, tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
-                             true, 8192));
+        writeFile(path,
+                  tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
+                       true, 8192));
         return path;
     }
     std::filesystem::path x3fFile() {
@@ -70,7 +85,9 @@ TEST_F(Engine, anUnreadableFileFailsWithOneLine) {
     RawEngine engine;
     testing::internal::CaptureStderr();
     int w = -1, h = -1;
-    EXPECT_EQ(engine.OpenAndIdentify(root() / "missing.CR2", &w, &h, nullptr, nullptr, nullptr, true), E_FAIL);
+    EXPECT_EQ(
+        engine.OpenAndIdentify(root() / "missing.CR2", &w, &h, nullptr, nullptr, nullptr, true),
+        E_FAIL);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("missing.CR2: No such file or directory\n"), std::string::npos) << err;
     EXPECT_EQ(w, -1);
@@ -91,26 +108,31 @@ TEST_F(Engine, reportsTheIdentifiedFacts) {
 TEST_F(Engine, refusesFilesItCannotLoadAsNotImplemented) {
     const auto path = nef();
     RawEngine built;  // this build has no loaders yet
-    ASSERT_EQ(built.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
+    ASSERT_EQ(built.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              S_OK);
     EXPECT_EQ(built.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);
 
     const auto text = root() / "notes.txt";
     writeFile(text, Bytes(100, 'x'));
     RawEngine engine(kFake);
-    ASSERT_EQ(engine.OpenAndIdentify(text, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
-    EXPECT_EQ(engine.OpenImageFile(text, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);
+    ASSERT_EQ(engine.OpenAndIdentify(text, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              S_OK);
+    EXPECT_EQ(engine.OpenImageFile(text, nullptr, true, true, kWhiteBalanceFromSettings),
+              E_NOTIMPL);
     EXPECT_TRUE(ran.empty());
 }
 
 TEST_F(Engine, runsItsStepsInOrderAndTellsTheSink) {
     const auto path = nef();
     RawEngine engine(kFake);
-    ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false), S_OK);
+    ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              S_OK);
     Sink sink;
     ASSERT_EQ(engine.OpenImageFile(path, &sink, false, false, kWhiteBalanceFromSettings), S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "vng", "rotate", "convert"}));
     ASSERT_EQ(sink.statuses.size(), 3u);
-    EXPECT_EQ(sink.statuses[0], (std::pair<std::string, int>{"Lade NIKON D70 Bild von " + path.string() + "...", 10}));
+    EXPECT_EQ(sink.statuses[0], (std::pair<std::string, int>{
+                                    "Lade NIKON D70 Bild von " + path.string() + "...", 10}));
     EXPECT_EQ(sink.statuses[1], (std::pair<std::string, int>{"VNG-Interpolation...", 60}));
     EXPECT_EQ(sink.statuses[2], (std::pair<std::string, int>{"Umwandeln in RGB Farbraum...", 90}));
     int w = 0, h = 0;

@@ -11,21 +11,24 @@ namespace {
 
 using namespace fixtures;
 
-const DecodeState& identify(RawEngine& engine, Bytes bytes, const std::string& name = "/x/IMG_0001.RAW") {
+const DecodeState& identify(RawEngine& engine, Bytes bytes,
+                            const std::string& name = "/x/IMG_0001.RAW") {
     engine.identifyMemory(std::move(bytes), name);
     return engine.state();
 }
 
-Entry cfa2x2(const Fields& f) { return f.bytes(33422, {0, 1, 1, 2}); }
+Entry cfa2x2(const Fields& f) {
+    return f.bytes(33422, {0, 1, 1, 2});
+}
 
 TEST(IdentifyTiff, readsMakeModelGeometryPatternAndLoader) {
     const Fields f;
-    Ifd raw{{f.longs(256, {3040}), f.longs(257, {2014}), f.shorts(259, {34713}), f.longs(273, {4096}),
-             f.shorts(258, {12}), cfa2x2(f)}};
+    Ifd raw{{f.longs(256, {3040}), f.longs(257, {2014}), f.shorts(259, {34713}),
+             f.longs(273, {4096}), f.shorts(258, {12}), cfa2x2(f)}};
     Ifd exif{{}};
-    const Bytes file = tiff({Ifd{{f.text(271, "NIKON CORPORATION"), f.text(272, "NIKON D70"),
-                                  f.shorts(274, {6}), f.directories(330, {raw}),
-                                  f.directories(34665, {exif})}}});
+    const Bytes file =
+        tiff({Ifd{{f.text(271, "NIKON CORPORATION"), f.text(272, "NIKON D70"), f.shorts(274, {6}),
+                   f.directories(330, {raw}), f.directories(34665, {exif})}}});
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.make, "NIKON");
@@ -33,7 +36,7 @@ TEST(IdentifyTiff, readsMakeModelGeometryPatternAndLoader) {
     EXPECT_EQ(s.geometry.rawWidth, 3040);
     EXPECT_EQ(s.geometry.height, 2014);
     EXPECT_EQ(s.container.rotationDegrees, 90);
-    EXPECT_EQ(s.sensor.whiteLevel, 4095);  // 12 bits in a sub-directory
+    EXPECT_EQ(s.sensor.whiteLevel, 4095);            // 12 bits in a sub-directory
     EXPECT_EQ(s.sensor.filterPattern, 0x94949494u);  // R G / G B
     EXPECT_EQ(s.loader, Loader::nikon_compressed_load_raw);
     EXPECT_EQ(s.container.dataOffset, 4096u);
@@ -42,7 +45,8 @@ TEST(IdentifyTiff, readsMakeModelGeometryPatternAndLoader) {
 
 TEST(IdentifyTiff, aNefWithoutAFilterPatternIsNotRaw) {
     const Fields f;
-    const Bytes file = tiff({Ifd{{f.longs(256, {640}), f.longs(257, {480}), f.text(271, "NIKON")}}});
+    const Bytes file =
+        tiff({Ifd{{f.longs(256, {640}), f.longs(257, {480}), f.text(271, "NIKON")}}});
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.make, "");
@@ -52,8 +56,9 @@ TEST(IdentifyTiff, aNefWithoutAFilterPatternIsNotRaw) {
 TEST(IdentifyTiff, aCanonFilesTopLevelSizeIsIgnoredButItsSubDirectoriesCount) {
     const Fields f;
     Ifd sub{{f.longs(256, {3516}), f.longs(257, {2328})}};
-    const Bytes file = tiff({Ifd{{f.text(271, "Canon"), f.text(272, "Canon EOS 350D DIGITAL")}},
-                             Ifd{{f.longs(256, {160}), f.longs(257, {120}), f.directories(330, {sub})}}});
+    const Bytes file =
+        tiff({Ifd{{f.text(271, "Canon"), f.text(272, "Canon EOS 350D DIGITAL")}},
+              Ifd{{f.longs(256, {160}), f.longs(257, {120}), f.directories(330, {sub})}}});
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.model, "EOS 350D DIGITAL");
@@ -71,7 +76,8 @@ TEST(IdentifyTiff, aCanonFilesTopLevelSizeIsIgnoredButItsSubDirectoriesCount) {
 TEST(IdentifyTiff, normalisesMakesAndCutsLongNames) {
     const Fields f;
     const std::string longModel(80, 'M');
-    const Bytes file = tiff({Ifd{{f.text(271, "OLYMPUS OPTICAL CO.,LTD  "), f.text(272, longModel)}}});
+    const Bytes file =
+        tiff({Ifd{{f.text(271, "OLYMPUS OPTICAL CO.,LTD  "), f.text(272, longModel)}}});
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.make, "OLYMPUS");
@@ -96,11 +102,13 @@ TEST(IdentifyDng, derivesTheCameraMatrixAndBalanceFromTheColourTags) {
              f.shorts(258, {16}), f.bytes(33421, {2, 0}, kShort), cfa2x2(f),
              f.rationals(50714, {{128, 1}}, kRational), f.rationals(50715, {{1, 2}, {3, 2}}),
              f.longs(50717, {16000})}};
-    const Bytes file = tiff({Ifd{{f.text(271, "Maker"), f.text(272, "Cam"), f.directories(330, {raw}),
-                                  f.bytes(50706, {1, 4, 0, 0}),
-                                  f.rationals(50721, {{2, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 2}}),
-                                  f.rationals(50727, {{1, 1}, {2, 1}, {1, 1}}),
-                                  f.rationals(50728, {{1, 2}, {1, 1}, {1, 4}}, kRational)}}});
+    const Bytes file = tiff(
+        {Ifd{{f.text(271, "Maker"), f.text(272, "Cam"), f.directories(330, {raw}),
+              f.bytes(50706, {1, 4, 0, 0}),
+              f.rationals(50721,
+                          {{2, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 2}}),
+              f.rationals(50727, {{1, 1}, {2, 1}, {1, 1}}),
+              f.rationals(50728, {{1, 2}, {1, 1}, {1, 4}}, kRational)}}});
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.model, "Cam DNG");
@@ -153,7 +161,8 @@ TEST(IdentifyCiff, readsTheCanonHeap) {
 
 TEST(IdentifyMrw, readsMinoltaBlocks) {
     const Fields big(false);
-    const Bytes ttw = tiff({Ifd{{big.text(271, "Minolta Co., Ltd."), big.text(272, "DiMAGE A2")}}}, false);
+    const Bytes ttw =
+        tiff({Ifd{{big.text(271, "Minolta Co., Ltd."), big.text(272, "DiMAGE A2")}}}, false);
     const Bytes prd = {0, 0, 0, 0, 0, 0, 0, 0, 0x09, 0x90, 0x0C, 0xC0};  // 2448 x 3264
     const Bytes wbg = {0, 0, 0, 0, 1, 0, 1, 1, 1, 2, 1, 3};
     const Bytes file = mrw({{"PRD", prd}, {"TTW", ttw}, {"WBG", wbg}});
@@ -171,7 +180,8 @@ TEST(IdentifyMrw, readsMinoltaBlocks) {
 
 TEST(IdentifyRaf, readsTheFujiHeaderAndTheRotatedSensor) {
     const Fields big(false);
-    const Bytes block = tiff({Ifd{{big.text(271, "FUJIFILM"), big.text(272, "FinePix S5000")}}}, false);
+    const Bytes block =
+        tiff({Ifd{{big.text(271, "FUJIFILM"), big.text(272, "FinePix S5000")}}}, false);
     std::uint16_t wb[4] = {302, 556, 302, 700};
     RawEngine engine;
     const DecodeState& s = identify(engine, raf("FinePix S5000", block, wb));
@@ -186,8 +196,9 @@ TEST(IdentifyRaf, readsTheFujiHeaderAndTheRotatedSensor) {
 
 TEST(IdentifyX3f, readsTheFoveonProperties) {
     RawEngine engine;
-    const DecodeState& s =
-        identify(engine, x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}, {"WB_DESC", "Sunlight"}}, 2304, 1531));
+    const DecodeState& s = identify(
+        engine,
+        x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}, {"WB_DESC", "Sunlight"}}, 2304, 1531));
     EXPECT_EQ(s.id.make, "SIGMA");
     EXPECT_EQ(s.id.model, "SD10");
     EXPECT_EQ(s.id.model2, "Sunlight");
@@ -213,7 +224,8 @@ TEST(IdentifyJpeg, aCanonJpegIsIdentifiedButUnsupported) {
     RawEngine engine;
     std::string make, model;
     int width = -1, height = -1;
-    ASSERT_EQ(engine.OpenAndIdentify(file, &width, &height, nullptr, &make, &model, true), com::S_OK);
+    ASSERT_EQ(engine.OpenAndIdentify(file, &width, &height, nullptr, &make, &model, true),
+              com::S_OK);
     EXPECT_EQ(make, "Canon");
     EXPECT_EQ(model, "EOS 40D JPEG");
     EXPECT_FALSE(engine.state().supported);
@@ -232,7 +244,8 @@ TEST(Identify, cutFilesAndFlippedBytesEndCleanly) {
     Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), cfa2x2(f), f.bytes(50706, {1, 4, 0, 0})}};
     std::uint16_t wb[4] = {1, 2, 3, 4};
     const std::vector<Bytes> files = {
-        tiff({Ifd{{f.text(271, "Canon"), f.directories(330, {raw, raw}), f.directories(34665, {Ifd{}})}}}),
+        tiff({Ifd{{f.text(271, "Canon"), f.directories(330, {raw, raw}),
+                   f.directories(34665, {Ifd{}})}}}),
         ciff({{0x080A, {'C', 0, 'M', 0}}, {0x300A, {}, {{0x1031, {0, 0, 1, 0, 1, 0}}}}}),
         mrw({{"PRD", Bytes(12, 1)}, {"TTW", tiff({Ifd{{f.text(271, "Minolta")}}})}}),
         raf("X", tiff({Ifd{{f.text(271, "FUJIFILM")}}}, false), wb),
@@ -241,7 +254,8 @@ TEST(Identify, cutFilesAndFlippedBytesEndCleanly) {
     for (const Bytes& whole : files) {
         for (std::size_t cut = 0; cut < whole.size(); cut += 7) {
             RawEngine engine;
-            engine.identifyMemory(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)), "/x/a.raw");
+            engine.identifyMemory(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)),
+                                  "/x/a.raw");
         }
         for (std::size_t at = 0; at < whole.size(); ++at) {
             Bytes flipped = whole;
@@ -250,6 +264,52 @@ TEST(Identify, cutFilesAndFlippedBytesEndCleanly) {
             engine.identifyMemory(std::move(flipped), "/x/a.raw");
         }
     }
+}
+
+}  // namespace
+}  // namespace tavrin::raw
+
+namespace tavrin::raw {
+namespace {
+
+TEST(ContentTests, tellLookAlikeFilesOfOneSizeApart) {
+    RawEngine engine;
+    // E990-sized data with a dominant byte value is genuine; anything else is an E995 file.
+    const DecodeState& e990 = identify(engine, Bytes(4771840, 0));
+    EXPECT_EQ(e990.id.model, "E990");
+    EXPECT_EQ(e990.sensor.filterPattern, 0xB4B4B4B4u);
+    EXPECT_EQ(e990.colour.fixedMatrixSet, 2);
+    EXPECT_EQ(e990.geometry.width, 2064);
+    Bytes noisy(4771840, 0);
+    for (std::size_t i = 0; i < noisy.size(); ++i)
+        noisy[i] = static_cast<std::uint8_t>(i * 131 + (i >> 7));
+    RawEngine other;
+    const DecodeState& e995 = identify(other, noisy);
+    EXPECT_EQ(e995.id.model, "E995");
+    EXPECT_EQ(e995.sensor.filterPattern, 0xE1E1E1E1u);
+
+    // E2100 packing leaves a mark in every 12-byte block; without it the file is an E2500's.
+    RawEngine packed;
+    EXPECT_EQ(identify(packed, Bytes(2940928, 0xFF)).loader, Loader::LoadNikonE2100Raw);
+    RawEngine e2500;
+    EXPECT_EQ(identify(e2500, Bytes(2940928, 0)).id.model, "E2500");
+
+    // Data at the end of an E4300-sized file makes it a DiMAGE Z2 file.
+    Bytes z2(5869568, 0);
+    z2.back() = 1;
+    RawEngine minolta;
+    const DecodeState& s = identify(minolta, z2);
+    EXPECT_EQ(s.id.make, "MINOLTA");
+    EXPECT_EQ(s.id.model, "DiMAGE Z2");
+    RawEngine e4300;
+    EXPECT_EQ(identify(e4300, Bytes(5869568, 0)).id.model, "E4300");
+
+    // The Optio 33WR tail: more weight in the bytes whose index has bit 2 set.
+    Bytes optio(4775936, 0);
+    for (std::size_t i = optio.size() - 952; i < optio.size(); ++i)
+        optio[i] = (i - (optio.size() - 952)) & 4 ? 9 : 1;
+    RawEngine pentax;
+    EXPECT_EQ(identify(pentax, optio).id.model, "Optio 33WR");
 }
 
 }  // namespace

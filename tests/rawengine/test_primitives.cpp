@@ -76,13 +76,14 @@ TEST(BitReader, takesBitsMostSignificantFirstAndSkipsStuffing) {
 }
 
 // The description of the lossless JPEG example: counts by length, then the symbols.
-const std::vector<std::uint8_t> kDescription = {0, 1, 4, 2, 3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                4, 3, 5, 6, 2, 7, 1, 8, 9, 0, 10, 11, 0xFF};
+const std::vector<std::uint8_t> kDescription = {0, 1, 4, 2, 3, 1, 2, 0, 0, 0, 0, 0,  0,  0,   0,
+                                                0, 4, 3, 5, 6, 2, 7, 1, 8, 9, 0, 10, 11, 0xFF};
 
 TEST(Huffman, buildsTheCanonicalCode) {
     HuffmanPool pool;
     std::size_t used = 0;
-    const HuffmanNode* root = pool.BuildHuffmanTree(kDescription.data(), kDescription.size(), &used);
+    const HuffmanNode* root =
+        pool.BuildHuffmanTree(kDescription.data(), kDescription.size(), &used);
     EXPECT_EQ(used, 16u + 13u);
     FileReader r;
     // Codes: 00 -> 4; 010, 011, 100, 101 -> 3, 5, 6, 2; 1100, 1101 -> 7, 1; 11100 -> 8 ...
@@ -127,7 +128,8 @@ TEST(Huffman, differencesFollowTheLosslessJpegRule) {
 TEST(Huffman, aFullPoolThrowsTheTableOverflow) {
     HuffmanPool pool;
     try {
-        for (int i = 0; i < 200; ++i) pool.BuildHuffmanTree(kDescription.data(), kDescription.size());
+        for (int i = 0; i < 200; ++i)
+            pool.BuildHuffmanTree(kDescription.data(), kDescription.size());
         FAIL() << "the pool never ran out";
     } catch (const CImageLoaderException& e) {
         EXPECT_EQ(e.text(), "decoder table overflow");
@@ -149,13 +151,15 @@ TEST(Huffman, theLookupTableDecodesExactlyAsTheBitWalk) {
             symbols += n;
             if (capacity <= 0) break;
         }
-        for (int i = 0; i < symbols; ++i) d.push_back(static_cast<std::uint8_t>(random()));
+        for (int i = 0; i < symbols; ++i)
+            d.push_back(static_cast<std::uint8_t>(random()));
         HuffmanPool pool;
         const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
         const HuffmanTable table(root);
 
         std::vector<std::uint8_t> stream(512);
-        for (auto& b : stream) b = static_cast<std::uint8_t>(random());
+        for (auto& b : stream)
+            b = static_cast<std::uint8_t>(random());
         FileReader a, b;
         memoryReader(a, stream);
         memoryReader(b, stream);
@@ -166,7 +170,8 @@ TEST(Huffman, theLookupTableDecodesExactlyAsTheBitWalk) {
         slow.GetBits(-1);
         fast.GetBits(-1);
         for (int i = 0; i < 300; ++i) {
-            ASSERT_EQ(table.decode(fast), DecodeSymbol(root, slow)) << "round " << round << " symbol " << i;
+            ASSERT_EQ(table.decode(fast), DecodeSymbol(root, slow))
+                << "round " << round << " symbol " << i;
         }
         ASSERT_EQ(fast.GetBits(25), slow.GetBits(25)) << "round " << round;
         ASSERT_EQ(table.difference(fast), DecodeDifference(root, slow));

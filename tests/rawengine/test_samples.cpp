@@ -19,7 +19,8 @@ struct Reference {
 };
 
 std::optional<Reference> exiftool(const std::filesystem::path& file) {
-    const std::string cmd = "exiftool -s3 -f -Make -Model -ImageSize '" + file.string() + "' 2>/dev/null";
+    const std::string cmd =
+        "exiftool -s3 -f -Make -Model -ImageSize '" + file.string() + "' 2>/dev/null";
     std::FILE* pipe = ::popen(cmd.c_str(), "r");
     if (!pipe) return std::nullopt;
     std::string lines[3];
@@ -27,15 +28,16 @@ std::optional<Reference> exiftool(const std::filesystem::path& file) {
     for (auto& line : lines) {
         if (!std::fgets(buffer, sizeof buffer, pipe)) break;
         line = buffer;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
     }
     if (::pclose(pipe) != 0 || lines[0].empty()) return std::nullopt;
     return Reference{lines[0], lines[1], lines[2]};
 }
 
 bool isRawName(const std::filesystem::path& p) {
-    static const char* kExtensions[] = {".crw", ".cr2", ".nef", ".mrw", ".raf", ".x3f", ".kdc",
-                                        ".dng", ".raw", ".gpr", ".iiq"};
+    static const char* kExtensions[] = {".crw", ".cr2", ".nef", ".mrw", ".raf", ".x3f",
+                                        ".kdc", ".dng", ".raw", ".gpr", ".iiq"};
     const std::string ext = ascii::lower(p.extension().string());
     for (const char* e : kExtensions) {
         if (ext == e) return true;
@@ -70,14 +72,17 @@ TEST(SampleFiles, identificationAgreesWithExiftool) {
         if (!entry.is_regular_file() || !isRawName(entry.path())) continue;
         const std::string name = std::filesystem::relative(entry.path(), dir).string();
         RawEngine engine;
-        ASSERT_EQ(engine.OpenAndIdentify(entry.path(), nullptr, nullptr, nullptr, nullptr, nullptr, true), com::S_OK);
+        ASSERT_EQ(
+            engine.OpenAndIdentify(entry.path(), nullptr, nullptr, nullptr, nullptr, nullptr, true),
+            com::S_OK);
         const DecodeState& s = engine.state();
         const auto ref = exiftool(entry.path());
         ASSERT_TRUE(ref) << name;
         if (s.id.make.empty()) continue;  // not recognised as a camera file (see the notes)
         std::string model = s.id.model;
         for (const char* suffix : {" DNG", " JPEG"}) {
-            if (ascii::endsWithIgnoreCase(model, suffix)) model.resize(model.size() - std::strlen(suffix));
+            if (ascii::endsWithIgnoreCase(model, suffix))
+                model.resize(model.size() - std::strlen(suffix));
         }
         if (const auto it = kNamedOtherwise.find(name); it != kNamedOtherwise.end()) {
             EXPECT_EQ(s.id.make + " " + model, it->second) << name;
@@ -88,7 +93,8 @@ TEST(SampleFiles, identificationAgreesWithExiftool) {
                 << name << ": " << model << " / " << ref->model;
         }
         if (const auto it = kSameSize.find(name); it != kSameSize.end()) {
-            EXPECT_EQ(std::to_string(s.geometry.width) + "x" + std::to_string(s.geometry.height), it->second)
+            EXPECT_EQ(std::to_string(s.geometry.width) + "x" + std::to_string(s.geometry.height),
+                      it->second)
                 << name;
             EXPECT_EQ(ref->size, it->second) << name;
         }
