@@ -37,19 +37,24 @@ std::string_view get(unsigned id) {
 // The formats come from our own table, never from a file; the arguments are the callers'.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-std::string format(unsigned id, ...) {
+std::string vformat(unsigned id, std::va_list args) {
     const auto pattern = load(id);
     if (!pattern) return {};
     const std::string fmt(*pattern);
-    va_list args;
-    va_start(args, id);
-    va_list again;
+    std::va_list again;
     va_copy(again, args);
     const int n = std::vsnprintf(nullptr, 0, fmt.c_str(), args);
-    va_end(args);
     std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
     std::vsnprintf(out.data(), out.size() + 1, fmt.c_str(), again);
     va_end(again);
+    return out;
+}
+
+std::string format(unsigned id, ...) {
+    std::va_list args;
+    va_start(args, id);
+    std::string out = vformat(id, args);
+    va_end(args);
     return out;
 }
 #pragma GCC diagnostic pop

@@ -1,6 +1,7 @@
 #pragma once
 // The string table: every user-visible text by its numeric id (German, UTF-8).
 
+#include <cstdarg>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,5 +17,6 @@ std::string_view get(unsigned id);
 // The text of id used as a printf format with the arguments given (the table's formats are
 // printf formats: "%s", "%d", "%.4g"...). An unknown id gives an empty text.
 std::string format(unsigned id, ...);
+std::string vformat(unsigned id, std::va_list args);
 
 }  // namespace tavrin::strings

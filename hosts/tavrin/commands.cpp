@@ -6,6 +6,8 @@ namespace tavrin::host {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"imageinfo", runImageInfo, "imageinfo [--preview OUT] FILE...",
+     "show what the shell object reads of files; write the embedded preview"},
     {"identify", runIdentify, "identify FILE...",
      "tell camera, geometry, levels and loader of RAW files"},
     {"reg", runReg,

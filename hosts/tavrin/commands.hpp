@@ -29,5 +29,6 @@ int runHost(std::span<const std::string_view> argv, Io io);
 
 int runReg(std::span<const std::string_view> args, Io io);
 int runIdentify(std::span<const std::string_view> args, Io io);
+int runImageInfo(std::span<const std::string_view> args, Io io);
 
 }  // namespace tavrin::host

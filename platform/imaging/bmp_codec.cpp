@@ -119,4 +119,10 @@ Decoded decodeBmp(std::span<const std::uint8_t> d) {
     return Decoded{Status::Ok, std::move(bitmap)};
 }
 
+Probed probeBmp(std::span<const std::uint8_t> data) {
+    const Decoded d = decodeBmp(data);  // small files: the decode is the check
+    if (d.status != Status::Ok) return Probed{d.status, 0, 0};
+    return Probed{Status::Ok, d.bitmap->width(), d.bitmap->height()};
+}
+
 }  // namespace tavrin::imaging::detail

@@ -16,6 +16,10 @@ Decoded decodeJpeg(std::span<const std::uint8_t> data, const DecodeOptions& opti
 Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& options);
 Decoded decodeBmp(std::span<const std::uint8_t> data);
 
+Probed probeJpeg(std::span<const std::uint8_t> data);
+Probed probeTiff(std::span<const std::uint8_t> data);
+Probed probeBmp(std::span<const std::uint8_t> data);
+
 // Converts the bitmap from the colours of an embedded ICC profile to sRGB. A profile that
 // cannot be read, or that is not an RGB profile, leaves the pixels as they are.
 void applyIccProfile(Bitmap& bitmap, std::span<const std::uint8_t> profile);

@@ -25,6 +25,15 @@ struct Decoded {
 };
 
 Decoded decodeImage(std::span<const std::uint8_t> data, const DecodeOptions& options = {});
+
+// What a decode would give, from the headers alone: Ok with the picture's size when the data is
+// a JPEG, TIFF or BMP file this layer opens; the decode's failure status otherwise.
+struct Probed {
+    Status status = Status::GenericError;
+    int width = 0;
+    int height = 0;
+};
+Probed probeImage(std::span<const std::uint8_t> data);
 Decoded decodeImageFile(const std::filesystem::path& path, const DecodeOptions& options = {});
 
 }  // namespace tavrin::imaging

@@ -21,6 +21,7 @@ struct JpegJob {
     std::vector<std::uint8_t> icc;
     std::vector<std::uint8_t> cmykRow;
     Status status = Status::GenericError;
+    bool headerOnly = false;
 };
 
 [[noreturn]] void onError(j_common_ptr cinfo) {
@@ -70,6 +71,10 @@ void run(JpegJob& job, std::span<const std::uint8_t> data, const DecodeOptions& 
         job.status = Status::ValueOverflow;
         return;
     }
+    if (job.headerOnly) {
+        job.status = Status::Ok;
+        return;
+    }
     const bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
     c.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     c.scale_num = 1;
@@ -114,6 +119,16 @@ Decoded decodeJpeg(std::span<const std::uint8_t> data, const DecodeOptions& opti
     // A CMYK profile describes the samples before their conversion, not the result.
     if (!job->icc.empty()) applyIccProfile(*job->bitmap, job->icc);
     return Decoded{Status::Ok, std::move(job->bitmap)};
+}
+
+Probed probeJpeg(std::span<const std::uint8_t> data) {
+    auto job = std::make_unique<JpegJob>();
+    job->headerOnly = true;
+    run(*job, data, DecodeOptions{});
+    const Probed result{job->status, static_cast<int>(job->cinfo.image_width),
+                        static_cast<int>(job->cinfo.image_height)};
+    jpeg_destroy_decompress(&job->cinfo);
+    return result.status == Status::Ok ? result : Probed{result.status, 0, 0};
 }
 
 }  // namespace tavrin::imaging::detail

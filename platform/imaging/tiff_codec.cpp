@@ -63,16 +63,43 @@ bool isTiff(std::span<const std::uint8_t> head) {
             (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42));
 }
 
-Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& options) {
-    MemoryStream stream{data, 0};
+namespace {
+
+// A libtiff handle over the stream, quiet and with our allocation limit; nothing on failure.
+TIFF* openTiff(MemoryStream& stream) {
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
-    if (!opts) return failed(Status::OutOfMemory);
+    if (!opts) return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, quietHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, quietHandler, nullptr);
     TIFF* tif = TIFFClientOpenExt("memory", "rm", &stream, readProc, writeProc, seekProc, closeProc,
                                   sizeProc, mapProc, unmapProc, opts);
     TIFFOpenOptionsFree(opts);
+    return tif;
+}
+
+}  // namespace
+
+Probed probeTiff(std::span<const std::uint8_t> data) {
+    MemoryStream stream{data, 0};
+    TIFF* tif = openTiff(stream);
+    if (!tif) return Probed{Status::InvalidParameter, 0, 0};
+    std::uint32_t width = 0, height = 0;
+    char message[1024];
+    Probed result{Status::InvalidParameter, 0, 0};
+    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
+        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) && TIFFRGBAImageOK(tif, message)) {
+        result = Bitmap::sizeAllowed(width, height, data.size())
+                     ? Probed{Status::Ok, static_cast<int>(width), static_cast<int>(height)}
+                     : Probed{Status::ValueOverflow, 0, 0};
+    }
+    TIFFClose(tif);
+    return result;
+}
+
+Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& options) {
+    MemoryStream stream{data, 0};
+    TIFF* tif = openTiff(stream);
     if (!tif) return failed(Status::InvalidParameter);
 
     Decoded result = failed(Status::InvalidParameter);

@@ -1,0 +1,54 @@
+#pragma once
+// What the image info reader and the metadata readers share while one file is read.
+
+#include <cstdint>
+#include <set>
+
+#include "platform/com/types.hpp"
+#include "rawengine/io/file_reader.hpp"
+#include "shellext/info/image_info.hpp"
+
+namespace tavrin::shell {
+
+using com::HRESULT;
+using raw::FileReader;
+
+inline constexpr int kMaxDepth = 8;
+inline constexpr unsigned kMaxEntries = 512;
+
+struct InfoContext {
+    ImageInfo& info;
+    FileReader& file;
+    std::set<std::uint64_t> visited;  // directories already walked
+    int depth = 0;
+    int budget = 100000;  // records the nested readers may still read
+
+    bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
+    bool spend() { return budget-- > 0; }
+};
+
+// Size in bytes of one value of a TIFF field type.
+int valueSize(unsigned type);
+
+// Up to count bytes of text at the position, cut at the first NUL and at limit characters.
+std::string readText(FileReader& file, std::uint64_t count, std::size_t limit);
+
+// The EXIF entry handler: with the file at the entry's value, takes the shooting data the tag
+// holds. A maker note's reader may return a failure code, which is passed back.
+HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type);
+
+// The metadata readers.
+HRESULT readMakerNote(InfoContext& ctx, std::uint64_t base);
+void readPentaxNote(InfoContext& ctx);
+void readFujiNote(InfoContext& ctx);
+void readDescriptionText(InfoContext& ctx, std::string text);
+void readKodakText(InfoContext& ctx, std::string text);
+void readCanonShotInfo(InfoContext& ctx);
+HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth);
+void readRolleiHeader(InfoContext& ctx);
+HRESULT readFoveonProperties(InfoContext& ctx);
+
+// The value-or-offset rule: seeks to the entry's values when they do not fit in the field.
+void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base);
+
+}  // namespace tavrin::shell

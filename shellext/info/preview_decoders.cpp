@@ -1,0 +1,261 @@
+#include "shellext/info/preview_decoders.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/imaging/bitmap.hpp"
+#include "platform/system/ascii.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+constexpr std::size_t kBmpHeader = 54;
+
+void put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+    put16(p, v & 0xFFFF);
+    put16(p + 2, v >> 16);
+}
+
+// Locks previewData for the decoders and unlocks it at the end.
+class LockedPreview {
+  public:
+    explicit LockedPreview(ImageInfo& info)
+        : info_(info), bytes_(static_cast<std::uint8_t*>(com::GlobalLock(info.previewData))) {}
+    ~LockedPreview() {
+        if (bytes_) com::GlobalUnlock(info_.previewData);
+    }
+    std::uint8_t* bytes() const { return bytes_; }
+
+  private:
+    ImageInfo& info_;
+    std::uint8_t* bytes_;
+};
+
+// The brightness table of the Kodak previews: t[i] = (221 / 4096) * (i / 4096)^-0.4.
+const std::vector<float>& brightnessTable() {
+    static const std::vector<float> table = [] {
+        std::vector<float> t(65536);
+        for (std::size_t i = 1; i < t.size(); ++i) {
+            t[i] = static_cast<float>(221.0 / 4096 * std::pow(i / 4096.0, -0.4));
+        }
+        return t;
+    }();
+    return table;
+}
+
+// r, g, b (16-bit) through the brightness table into blue, green, red bytes.
+void storeKodakPixel(std::uint8_t* out, int r, int g, int b) {
+    const auto& t = brightnessTable();
+    const double magnitude = std::sqrt(static_cast<double>(r) * r + static_cast<double>(g) * g +
+                                       static_cast<double>(b) * b) *
+                             0.5;
+    const float scale = t[static_cast<std::size_t>(std::min(65535.0, magnitude))];
+    auto channel = [&](int c) {
+        return static_cast<std::uint8_t>(std::clamp(c * scale, 0.0f, 255.0f));
+    };
+    out[0] = channel(b);
+    out[1] = channel(g);
+    out[2] = channel(r);
+}
+
+int curveValue(const KodakCurve& curve, int value) {
+    return curve[static_cast<std::size_t>(std::clamp(value, 0, 4095))] * 4;
+}
+
+}  // namespace
+
+int WrapPixelsAsBmp(ImageInfo& info) {
+    info.freePreview();
+    if (!imaging::Bitmap::sizeAllowed(info.previewWidth, info.previewHeight)) return 0;
+    const int stride = imaging::Bitmap::strideFor(info.previewWidth);
+    const std::size_t size = kBmpHeader + static_cast<std::size_t>(stride) * info.previewHeight;
+    info.previewData = com::GlobalAlloc(com::GHND, size);
+    if (!info.previewData) return 0;
+    auto* p = static_cast<std::uint8_t*>(com::GlobalLock(info.previewData));
+    p[0] = 'B';
+    p[1] = 'M';
+    put32(p + 2, static_cast<std::uint32_t>(size));
+    put32(p + 10, kBmpHeader);
+    put32(p + 14, 40);
+    put32(p + 18, static_cast<std::uint32_t>(info.previewWidth));
+    put32(p + 22, static_cast<std::uint32_t>(info.previewHeight));
+    put16(p + 26, 1);
+    put16(p + 28, 24);
+    put32(p + 34, static_cast<std::uint32_t>(size - kBmpHeader));
+    com::GlobalUnlock(info.previewData);
+    return stride;
+}
+
+std::uint8_t* bmpRow(std::uint8_t* bmp, const ImageInfo& info, int stride, int y) {
+    return bmp + kBmpHeader + static_cast<std::size_t>(info.previewHeight - 1 - y) * stride;
+}
+
+KodakCurve readKodakCurve(InfoContext& ctx) {
+    KodakCurve curve;
+    for (std::size_t i = 0; i < curve.size(); ++i)
+        curve[i] = static_cast<std::uint16_t>(i);
+    if (!ascii::equalsIgnoreCase(ctx.info.make, "KODAK")) return curve;
+    FileReader& f = ctx.file;
+    f.seek(12);
+    const unsigned entries = f.ReadU16();
+    for (unsigned e = 0; e < entries && e < kMaxEntries; ++e) {
+        const unsigned tag = f.ReadU16();
+        const unsigned type = f.ReadU16();
+        const std::uint32_t count = f.ReadU32();
+        const std::uint64_t next = f.tell() + 4;
+        if (tag == 2317 && count > 0) {
+            seekToValue(f, type, count, 0);
+            const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
+            for (std::uint32_t i = 0; i < n; ++i)
+                curve[i] = f.ReadU16();
+            for (std::uint32_t i = n; i < 4096; ++i)
+                curve[i] = curve[n - 1];
+            break;
+        }
+        f.seek(next);
+    }
+    return curve;
+}
+
+HRESULT decodeRolleiPreview(InfoContext& ctx) {
+    ImageInfo& info = ctx.info;
+    FileReader& f = ctx.file;
+    f.seek(static_cast<std::uint64_t>(info.previewOffset));
+    const int stride = WrapPixelsAsBmp(info);
+    if (!stride) return com::E_OUTOFMEMORY;
+    LockedPreview bmp(info);
+    const std::uint16_t order = f.order();
+    f.setOrder(raw::kBigEndian);
+    for (int y = 0; y < info.previewHeight; ++y) {
+        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        for (int x = 0; x < info.previewWidth; ++x, out += 3) {
+            const unsigned v = f.ReadU16();
+            out[0] = static_cast<std::uint8_t>((v >> 8) & 0xF8);
+            out[1] = static_cast<std::uint8_t>((v >> 3) & 0xFC);
+            out[2] = static_cast<std::uint8_t>((v * 8) & 0xFF);
+        }
+    }
+    f.setOrder(order);
+    return com::S_OK;
+}
+
+HRESULT decodeFoveonPreview(InfoContext& ctx) {
+    ImageInfo& info = ctx.info;
+    FileReader& f = ctx.file;
+    f.seek(static_cast<std::uint64_t>(info.previewOffset));
+    const int stride = WrapPixelsAsBmp(info);
+    if (!stride) return com::E_OUTOFMEMORY;
+    LockedPreview bmp(info);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(info.previewWidth) * 3);
+    for (int y = 0; y < info.previewHeight; ++y) {
+        std::fill(row.begin(), row.end(), 0xFF);
+        f.read(row.data(), row.size());
+        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        for (int x = 0; x < info.previewWidth; ++x) {
+            out[3 * x] = row[3 * x + 2];
+            out[3 * x + 1] = row[3 * x + 1];
+            out[3 * x + 2] = row[3 * x];
+        }
+        f.skip(info.thumbRowPadding);
+    }
+    return com::S_OK;
+}
+
+HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
+    ImageInfo& info = ctx.info;
+    FileReader& f = ctx.file;
+    const KodakCurve curve = readKodakCurve(ctx);
+    f.seek(static_cast<std::uint64_t>(info.previewOffset));
+    const int stride = WrapPixelsAsBmp(info);
+    if (!stride) return com::E_OUTOFMEMORY;
+    LockedPreview bmp(info);
+    for (int y = 0; y < info.previewHeight; ++y) {
+        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        for (int x = 0; x < info.previewWidth; ++x, out += 3) {
+            const int r = curveValue(curve, f.ReadU16());
+            const int g = curveValue(curve, f.ReadU16());
+            const int b = curveValue(curve, f.ReadU16());
+            storeKodakPixel(out, r, g, b);
+        }
+    }
+    return com::S_OK;
+}
+
+HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
+    ImageInfo& info = ctx.info;
+    FileReader& f = ctx.file;
+    const KodakCurve curve = readKodakCurve(ctx);
+    f.seek(static_cast<std::uint64_t>(info.previewOffset));
+    const int stride = WrapPixelsAsBmp(info);
+    if (!stride) return com::E_OUTOFMEMORY;
+    LockedPreview bmp(info);
+    const int width = info.previewWidth, height = info.previewHeight;
+    std::uint8_t lengths[384] = {};
+    std::uint64_t bitBuffer = 0;
+    int bits = 0;
+    int y1 = 0, y3 = 0, cb = 0, cr = 0;
+    for (int row = 0; row < height; row += 2) {
+        for (int col = 0; col < width; col += 2) {
+            if (col % 128 == 0) {
+                const int len = std::min(((width - col + 1) * 3) & ~3, 384);
+                for (int i = 0; i < len; i += 2) {
+                    const int c = f.get() & 0xFF;
+                    lengths[i] = static_cast<std::uint8_t>(c & 15);
+                    lengths[i + 1] = static_cast<std::uint8_t>(c >> 4);
+                }
+                bitBuffer = 0;
+                bits = 0;
+                y1 = y3 = cb = cr = 0;
+                if (len % 8 == 4) {
+                    bitBuffer = static_cast<std::uint64_t>(f.get() & 0xFF) << 8;
+                    bitBuffer += static_cast<std::uint64_t>(f.get() & 0xFF);
+                    bits = 16;
+                }
+            }
+            // Each block of the 128 columns has its own six code lengths.
+            const int first = (col % 128) / 2 * 6;
+            int d[6];
+            for (int j = 0; j < 6; ++j) {
+                int& diff = d[j];
+                const int length = lengths[first + j];
+                if (bits < length) {
+                    for (const int shift : {bits + 8, bits, bits + 24, bits + 16}) {
+                        bitBuffer += static_cast<std::uint64_t>(f.get() & 0xFF) << shift;
+                    }
+                    bits += 32;
+                }
+                diff = length ? static_cast<int>(bitBuffer & ((1ull << length) - 1)) : 0;
+                bitBuffer >>= length;
+                bits -= length;
+                if (length && (diff & (1 << (length - 1))) == 0) diff -= (1 << length) - 1;
+            }
+            const int y0 = d[0] + y1;
+            y1 = d[1] + y0;
+            const int y2 = d[2] + y3;
+            y3 = d[3] + y2;
+            cb += d[4];
+            cr += d[5];
+            const int ys[4] = {y0, y1, y2, y3};
+            for (int i = 0; i < 4; ++i) {
+                const int r = row + i / 2, c = col + i % 2;
+                if (r >= height || c >= width) continue;
+                int rgb[3] = {ys[i] + cr, ys[i], ys[i] + cb};
+                for (int& ch : rgb) {
+                    if (ch > 0) ch = curveValue(curve, ch);
+                }
+                storeKodakPixel(bmpRow(bmp.bytes(), info, stride, r) + 3 * c, rgb[0], rgb[1],
+                                rgb[2]);
+            }
+        }
+    }
+    return com::S_OK;
+}
+
+}  // namespace tavrin::shell
