@@ -415,6 +415,8 @@ HRESULT ContainerReader::read(bool loadPreview) {
         const std::uint32_t offset = f.ReadU32();
         const std::uint32_t length = f.ReadU32();
         if ((r = parseTiff(static_cast<std::uint64_t>(offset) + 12)) != S_OK) return r;
+        // The preview is the camera's complete JPEG: nothing goes in front of it.
+        info_.previewPrefix.clear();
         info_.previewOffset = offset;
         info_.previewLength = length;
     } else if (headIs(0, "DSC-Image")) {
@@ -529,8 +531,12 @@ HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
     sd.width = w;
     sd.height = h;
     info.orientation = turn;
-    info.make = make.substr(0, kMaxMakeLength);
-    info.model = model.substr(0, kMaxMakeLength);
+    // An identification that found no maker (a converted file, say) does not replace what the
+    // container's own tags said.
+    if (!make.empty()) {
+        info.make = make.substr(0, kMaxMakeLength);
+        info.model = model.substr(0, kMaxMakeLength);
+    }
     if (info.orientation == 90 || info.orientation == 270) std::swap(sd.width, sd.height);
     if (ascii::equalsIgnoreCase(innerExtension(info.filePath), ".RAF")) {
         sd.width = static_cast<std::int32_t>(sd.width * kFujiVisibleShare);

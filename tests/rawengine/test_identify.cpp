@@ -184,7 +184,8 @@ TEST(IdentifyRaf, readsTheFujiHeaderAndTheRotatedSensor) {
         tiff({Ifd{{big.text(271, "FUJIFILM"), big.text(272, "FinePix S5000")}}}, false);
     std::uint16_t wb[4] = {302, 556, 302, 700};
     RawEngine engine;
-    const DecodeState& s = identify(engine, raf("FinePix S5000", block, wb));
+    const DecodeState& s =
+        identify(engine, raf("FinePix S5000", jpegWithExif(block, jpeg(8, 8)), wb));
     EXPECT_EQ(s.id.make, "FUJIFILM");
     EXPECT_EQ(s.loader, Loader::LoadFujiRotatedRaw);
     EXPECT_EQ(s.geometry.fujiWidth, 1423);
@@ -248,7 +249,7 @@ TEST(Identify, cutFilesAndFlippedBytesEndCleanly) {
                    f.directories(34665, {Ifd{}})}}}),
         ciff({{0x080A, {'C', 0, 'M', 0}}, {0x300A, {}, {{0x1031, {0, 0, 1, 0, 1, 0}}}}}),
         mrw({{"PRD", Bytes(12, 1)}, {"TTW", tiff({Ifd{{f.text(271, "Minolta")}}})}}),
-        raf("X", tiff({Ifd{{f.text(271, "FUJIFILM")}}}, false), wb),
+        raf("X", jpegWithExif(tiff({Ifd{{f.text(271, "FUJIFILM")}}}, false), jpeg(8, 8)), wb),
         x3f({{"CAMMANUF", "SIGMA"}}, 10, 10),
     };
     for (const Bytes& whole : files) {

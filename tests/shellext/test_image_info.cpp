@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/imaging/decode.hpp"
+#include "platform/system/files.hpp"
+#include "shellext/info/image_info_reader.hpp"
+#include "shellext/info/preview_decoders.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+using namespace fixtures;
+using com::HRESULT;
+
+class ImageInfoTest : public test::TempRegistry {
+  protected:
+    void SetUp() override {
+        TempRegistry::SetUp();
+        ::setenv("TAVRIN_EVENTLOG", (root() / "events.log").c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("TAVRIN_EVENTLOG");
+        TempRegistry::TearDown();
+    }
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) {
+        const auto path = root() / name;
+        writeFile(path, bytes);
+        return path;
+    }
+    HRESULT read(ImageInfo& info, const std::filesystem::path& path, bool preview = true) {
+        info.filePath = path.string();
+        return ReadImageInfo(info, preview);
+    }
+    Bytes previewBytes(const ImageInfo& info) {
+        const auto* p = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
+        Bytes out(p, p + com::GlobalSize(info.previewData));
+        com::GlobalUnlock(info.previewData);
+        return out;
+    }
+    std::string events() { return files::readText(root() / "events.log").value_or(""); }
+};
+
+TEST_F(ImageInfoTest, aJpegIsItsOwnPreview) {
+    const Fields f;
+    Ifd exif{{f.shorts(34855, {6400}), f.rationals(33434, {{10, 1250}}, kRational),
+              f.text(36868, "2008:05:30 15:56:01"), f.rationals(37386, {{18, 1}}, kRational)}};
+    const Bytes file = jpegWithExif(
+        tiff({Ifd{{f.text(271, "Maker"), f.text(272, "Cam 1"), f.directories(34665, {exif})}}}),
+        jpeg(40, 30));
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("a.jpg", file)), com::S_OK);
+    EXPECT_EQ(previewBytes(info), file);
+    EXPECT_EQ(info.previewWidth, 40);
+    EXPECT_EQ(info.previewHeight, 30);
+    EXPECT_EQ(info.shooting.isoText, "");  // 6400 is above the limit
+    EXPECT_EQ(info.shooting.exposureTime, "1/125");
+    EXPECT_EQ(info.shooting.focalLength, "18 mm");
+    EXPECT_EQ(info.shooting.dateTaken, "2008:05:30 15:56:01");
+    EXPECT_EQ(info.make, "Maker");
+}
+
+TEST_F(ImageInfoTest, aRafPreviewAndTheVisibleShareOfTheTurnedSensor) {
+    const Fields big(false);
+    const Bytes preview = jpegWithExif(
+        tiff({Ifd{{big.text(271, "FUJIFILM"), big.text(272, "FinePix S5000")}}}, false),
+        jpeg(64, 48));
+    std::uint16_t wb[4] = {1, 1, 1, 1};
+    const Bytes file = raf("FinePix S5000", preview, wb);
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("DSCF0001.RAF", file)), com::S_OK);
+    EXPECT_EQ(previewBytes(info), preview);
+    EXPECT_EQ(info.previewWidth, 64);
+    // The engine identifies 2500 x 2499 (width x height): 0.599 and 0.401 of it.
+    EXPECT_EQ(info.shooting.width, static_cast<int>(2500 * 0.599));
+    EXPECT_EQ(info.shooting.height, static_cast<int>((1 - 0.599) * 2499));
+    // A put-aside RAF keeps the treatment.
+    ImageInfo aside;
+    read(aside, write("DSCF0002.RAF.trashed", file), false);
+    EXPECT_EQ(aside.shooting.width, static_cast<int>(2500 * 0.599));
+}
+
+TEST_F(ImageInfoTest, aNikonD1XReportsItsTrueSize) {
+    const Fields f;
+    Ifd raw{{f.longs(256, {4028}), f.longs(257, {1324}), f.bytes(33422, {0, 1, 1, 2})}};
+    const Bytes file = tiff({Ifd{{f.text(271, "NIKON CORPORATION"), f.text(272, "NIKON D1X"),
+                                  f.directories(330, {raw})}}},
+                            true, 4096);
+    ImageInfo info;
+    read(info, write("DSC_0001.NEF", file), false);
+    EXPECT_EQ(info.shooting.width, 3008);
+    EXPECT_EQ(info.shooting.height, 1960);
+}
+
+TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
+    const Fields f;
+    Bytes pixels;
+    for (int i = 0; i < 4 * 2; ++i)
+        pixels.insert(pixels.end(), {static_cast<std::uint8_t>(10 * i), 100, 200});
+    Bytes file = tiff(
+        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), f.shorts(258, {8, 8, 8}), f.text(271, "Maker"),
+              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}});
+    const auto stripAt = static_cast<std::uint32_t>(file.size());
+    file.insert(file.end(), pixels.begin(), pixels.end());
+    // Point StripOffsets (the sixth entry) at the pixels.
+    const std::uint32_t ifd = file[4] | file[5] << 8;
+    const std::size_t value = ifd + 2 + 5 * 12 + 8;
+    for (int i = 0; i < 4; ++i)
+        file[value + i] = static_cast<std::uint8_t>(stripAt >> (8 * i));
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("x.raw", file)), com::S_OK);
+    const Bytes bmp = previewBytes(info);
+    ASSERT_EQ(bmp.size(), 54u + 12 * 2);  // rows of 12 bytes: no padding needed
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[10], 54);
+    EXPECT_EQ(bmp[18], 4);
+    EXPECT_EQ(bmp[22], 2);  // positive height: bottom-up
+    EXPECT_EQ(bmp[28], 24);
+    // The first stored row is the picture's bottom row: pixel (0, 1) = 40, 100, 200 as B, G, R.
+    EXPECT_EQ(bmp[54], 200);
+    EXPECT_EQ(bmp[55], 100);
+    EXPECT_EQ(bmp[56], 40);
+    EXPECT_EQ(imaging::decodeImage(bmp).status, imaging::Status::Ok);
+}
+
+TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {
+    const Bytes preview = jpeg(16, 16);
+    const Fields f(false);
+    // The TIFF block's JPEG tags give where the preview stands; the file stores it without its
+    // first byte, one byte further on.
+    auto build = [&](std::uint32_t at) {
+        return mrw(
+            {{"TTW",
+              tiff({Ifd{{f.text(271, "Minolta"), f.text(272, "DiMAGE A2"), f.longs(513, {at}),
+                         f.longs(514, {static_cast<std::uint32_t>(preview.size())})}}},
+                   false)}});
+    };
+    const auto at = static_cast<std::uint32_t>(build(0).size() - 1);
+    Bytes file = build(at);
+    file.insert(file.end(), preview.begin() + 1, preview.end());
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("PICT0001.MRW", file)), com::S_OK);
+    EXPECT_EQ(info.previewOffset, at + 1);
+    EXPECT_EQ(previewBytes(info), preview);
+    EXPECT_EQ(info.previewWidth, 16);
+}
+
+TEST_F(ImageInfoTest, aPhaseOneFileHasNoPreviewToOffer) {
+    Bytes file(4096, 0);
+    std::memcpy(file.data(), "MMMMRawT", 8);
+    ImageInfo info;
+    EXPECT_EQ(read(info, write("P0001.TIF.raw", file)), com::E_NOTIMPL);
+    EXPECT_NE(events().find("0x80004001 Raw file format is not supported.\n"), std::string::npos)
+        << events();
+}
+
+TEST_F(ImageInfoTest, unreadableAndUnknownFilesFailWithTheirEvents) {
+    ImageInfo info;
+    EXPECT_EQ(read(info, root() / "missing.CR2"), com::E_UNEXPECTED);
+    EXPECT_NE(events().find("0x8000FFFF Couldn't open raw image file."), std::string::npos);
+    ImageInfo garbage;
+    EXPECT_EQ(read(garbage, write("x.bay", Bytes(1000, 0x42))), com::E_NOTIMPL);
+}
+
+TEST_F(ImageInfoTest, aRolleiWordKeepsItsTopBitsInTheFirstByte) {
+    std::string header = "DSC-Image\nHDR=128\nX  =4\nY  =2\nTX =2\nTY =1\nORI=0\nEOHD\n";
+    Bytes file(header.begin(), header.end());
+    file.resize(128, 0);
+    file.insert(file.end(), {0xF8, 0x00, 0x00, 0x1F});
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("x.rdc", file)), com::S_OK);
+    const Bytes bmp = previewBytes(info);
+    ASSERT_GE(bmp.size(), 60u);
+    EXPECT_EQ(bmp[54], 0xF8);  // blue
+    EXPECT_EQ(bmp[55], 0x00);
+    EXPECT_EQ(bmp[56], 0x00);
+    EXPECT_EQ(bmp[59], 0xF8);  // the word 0x001F: red (v * 8) & 0xFF
+}
+
+TEST_F(ImageInfoTest, theKodakCurveRepeatsItsLastEntry) {
+    const Fields f;
+    std::vector<std::uint16_t> values(300);
+    for (int i = 0; i < 300; ++i)
+        values[i] = static_cast<std::uint16_t>(i * 3);
+    ImageInfo info;
+    info.make = "KODAK";
+    // A directory at offset 12 with the curve tag, its values behind it.
+    Bytes file = {'I', 'I', 42, 0, 12, 0, 0, 0, 0, 0, 0, 0};
+    f.put16(file, 1);
+    f.put16(file, 2317);
+    f.put16(file, kShort);
+    f.put32(file, 300);
+    f.put32(file, 12 + 2 + 12 + 4);
+    f.put32(file, 0);
+    for (const auto v : values)
+        f.put16(file, v);
+    raw::FileReader reader;
+    reader.openMemory(file);
+    InfoContext ctx{info, reader, {}, 0};
+    const KodakCurve curve = readKodakCurve(ctx);
+    EXPECT_EQ(curve[0], 0);
+    EXPECT_EQ(curve[299], 897);
+    EXPECT_EQ(curve[300], 897);
+    EXPECT_EQ(curve[4095], 897);
+    info.make = "Canon";
+    EXPECT_EQ(readKodakCurve(ctx)[300], 300);  // identity for other makes
+}
+
+TEST_F(ImageInfoTest, aMakerNoteOfMoreThanAHundredEntriesIsIgnored) {
+    for (const unsigned count : {100u, 101u}) {
+        const Fields f;
+        Bytes note = {'N', 'i', 'k', 'o', 'n', 0, 2, 0, 0, 0};
+        Bytes inner = {'I', 'I', 42, 0, 8, 0, 0, 0};
+        f.put16(inner, count);
+        for (unsigned i = 0; i < count; ++i) {
+            f.put16(inner, i == 0 ? 0x0002 : 0x0100 + i);
+            f.put16(inner, 3);
+            f.put32(inner, 2);
+            f.put16(inner, 0);
+            f.put16(inner, 400);  // ISO 400 in the second value
+        }
+        f.put32(inner, 0);
+        note.insert(note.end(), inner.begin(), inner.end());
+        Ifd exif{{f.bytes(37500, note, kUndefined)}};
+        const Bytes file = tiff({Ifd{{f.text(271, "NIKON"), f.directories(34665, {exif})}}});
+        ImageInfo info;
+        read(info, write("n" + std::to_string(count) + ".nef", file), false);
+        EXPECT_EQ(info.shooting.isoText, count == 100 ? "400" : "") << count;
+    }
+}
+
+TEST_F(ImageInfoTest, descriptionTextKeysFillTheShootingData) {
+    const Fields f;
+    const Bytes file = tiff(
+        {Ifd{{f.text(270, "ISO: 200\nAperture: F2.8\n"), f.text(271, "Maker"), f.text(272, "M")}}});
+    ImageInfo info;
+    read(info, write("d.dcr", file), false);
+    EXPECT_EQ(info.shooting.isoText, "200");
+    EXPECT_EQ(info.shooting.aperture, "f 2.8");
+}
+
+TEST(WrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {
+    ImageInfo info;
+    info.previewWidth = 3;
+    info.previewHeight = 2;
+    const int stride = WrapPixelsAsBmp(info);
+    EXPECT_EQ(stride, 12);  // 9 bytes padded to 12
+    ASSERT_EQ(com::GlobalSize(info.previewData), 54u + 24);
+    const auto* p = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
+    EXPECT_EQ(p[2], 78);   // file size
+    EXPECT_EQ(p[14], 40);  // information header size
+    EXPECT_EQ(p[26], 1);   // planes
+    EXPECT_EQ(p[34], 24);  // image size
+    com::GlobalUnlock(info.previewData);
+    info.previewWidth = 100000;  // not a plausible size: no block
+    EXPECT_EQ(WrapPixelsAsBmp(info), 0);
+    EXPECT_EQ(info.previewData, nullptr);
+}
+
+}  // namespace
+}  // namespace tavrin::shell
