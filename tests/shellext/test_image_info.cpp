@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/imaging/decode.hpp"
@@ -257,6 +258,81 @@ TEST(WrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {
     info.previewWidth = 100000;  // not a plausible size: no block
     EXPECT_EQ(WrapPixelsAsBmp(info), 0);
     EXPECT_EQ(info.previewData, nullptr);
+}
+
+}  // namespace
+}  // namespace tavrin::shell
+
+namespace tavrin::shell {
+namespace {
+
+TEST_F(ImageInfoTest, exifEntriesAppendTheirLines) {
+    const Fields f;
+    Ifd exif{{f.shorts(34850, {2}), f.shorts(37383, {3}), f.shorts(37384, {255}),
+              f.shorts(37385, {0x19}), f.rationals(33437, {{28, 10}}, kRational)}};
+    const Bytes file =
+        tiff({Ifd{{f.text(271, "Maker"), f.text(272, "M"), f.directories(34665, {exif})}}});
+    ImageInfo info;
+    read(info, write("e.dcr", file), false);
+    EXPECT_EQ(info.extraInfo,
+              "Belichtungsprogramm: Normales Programm\nMessmethode: Spot\n");  // 255: no line
+    EXPECT_EQ(info.shooting.flash, "An");                                      // bit 0 set: fired
+    EXPECT_EQ(info.shooting.aperture, "f 2.8");
+}
+
+// A reader over bytes in memory, for the pixel decoders.
+struct MemoryInfo {
+    ImageInfo info;
+    raw::FileReader file;
+    InfoContext ctx{info, file, {}, 0};
+    explicit MemoryInfo(Bytes bytes) { file.openMemory(std::move(bytes)); }
+    Bytes bmp() const {
+        const auto* p = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
+        Bytes out(p, p + com::GlobalSize(info.previewData));
+        com::GlobalUnlock(info.previewData);
+        return out;
+    }
+};
+
+TEST(PixelPreviews, foveonRowsSkipTheirPadding) {
+    // Two rows of one pixel each, two padding bytes behind every row.
+    MemoryInfo m({1, 2, 3, 0xEE, 0xEE, 4, 5, 6, 0xEE, 0xEE});
+    m.info.previewWidth = 1;
+    m.info.previewHeight = 2;
+    m.info.thumbRowPadding = 2;
+    ASSERT_EQ(decodeFoveonPreview(m.ctx), com::S_OK);
+    const Bytes bmp = m.bmp();
+    // Bottom-up rows of 4 bytes: the second picture row first, as blue, green, red.
+    EXPECT_EQ((Bytes(bmp.begin() + 54, bmp.begin() + 57)), (Bytes{6, 5, 4}));
+    EXPECT_EQ((Bytes(bmp.begin() + 58, bmp.begin() + 61)), (Bytes{3, 2, 1}));
+}
+
+TEST(PixelPreviews, kodakRgbPixelsGoThroughTheBrightnessTable) {
+    // One pixel r = g = b = 1000 (identity curve, times 4 = 4000): v = sqrt(3) * 4000 / 2.
+    MemoryInfo m({0x03, 0xE8, 0x03, 0xE8, 0x03, 0xE8});
+    m.file.setOrder(raw::kBigEndian);
+    m.info.previewWidth = 1;
+    m.info.previewHeight = 1;
+    ASSERT_EQ(decodeKodakRgbPreview(m.ctx), com::S_OK);
+    const double v = std::floor(std::sqrt(3.0) * 4000 * 0.5);
+    const double scale = 221.0 / 4096 * std::pow(v / 4096, -0.4);
+    const int expected = static_cast<int>(std::min(255.0, 4000 * scale));
+    EXPECT_NEAR(m.bmp()[54], expected, 1);
+    EXPECT_EQ(m.bmp()[54], m.bmp()[56]);
+}
+
+TEST(PixelPreviews, kodakYuvBlocksDecodeWithoutReadingOutsideTheCurve) {
+    // Code lengths of 15 bits over random data: large values, all clamped to the curve.
+    Bytes data(4096);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    for (std::size_t i = 0; i < 192; ++i)
+        data[i] = 0xFF;
+    MemoryInfo m(data);
+    m.info.previewWidth = 6;
+    m.info.previewHeight = 4;
+    ASSERT_EQ(decodeKodakYuvPreview(m.ctx), com::S_OK);
+    EXPECT_EQ(m.bmp().size(), 54u + 20 * 4);
 }
 
 }  // namespace

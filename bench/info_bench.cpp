@@ -1,0 +1,50 @@
+// The image info reader per file over the sample folder: without the preview (tips, columns,
+// icons) and with it (thumbnails). Compare whole processes with bench/compare_metadata.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "shellext/info/image_info_reader.hpp"
+
+namespace {
+
+std::vector<std::string> sampleFiles() {
+    const char* env = std::getenv("TAVRIN_SAMPLES");
+    const std::filesystem::path dir = env && *env ? env : TAVRIN_DEFAULT_SAMPLES;
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_regular_file() && it->path().extension() != ".md")
+            files.push_back(it->path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void BM_ReadImageInfo(benchmark::State& state) {
+    static const auto files = sampleFiles();
+    if (files.empty()) {
+        state.SkipWithError("no sample files");
+        return;
+    }
+    const bool preview = state.range(0) != 0;
+    for (auto _ : state) {
+        for (const auto& file : files) {
+            tavrin::shell::ImageInfo info;
+            info.filePath = file;
+            benchmark::DoNotOptimize(tavrin::shell::ReadImageInfo(info, preview));
+        }
+    }
+    state.counters["files"] = static_cast<double>(files.size());
+    state.counters["per_file"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * files.size()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ReadImageInfo)->Arg(0)->Arg(1)->ArgName("preview")->Unit(benchmark::kMillisecond);
+
+}  // namespace
