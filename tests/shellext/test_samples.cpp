@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "common/settings.hpp"
@@ -21,13 +23,16 @@ namespace {
 struct Reference {
     std::string make, model, iso;
     bool hasPreview = false;
+    std::string exposure, focal, fnumber, apex, dates;  // numeric EXIF values; the dates joined
 };
 
 std::map<std::string, Reference> exiftoolOver(const std::filesystem::path& dir) {
     std::map<std::string, Reference> refs;
     const std::string cmd =
-        "exiftool -q -q -T -r -f -Directory -FileName -Make -Model -ISO -PreviewImage "
-        "-JpgFromRaw -ThumbnailImage '" +
+        "exiftool -q -q -T -r -f -Directory -FileName -Make -Model -ISO -PreviewImage -JpgFromRaw "
+        "-ThumbnailImage -EXIF:ExposureTime# -EXIF:FocalLength# -EXIF:FNumber# "
+        "-EXIF:ApertureValue# "
+        "-EXIF:DateTimeOriginal -EXIF:CreateDate -EXIF:ModifyDate '" +
         dir.string() + "' 2>/dev/null";
     std::FILE* pipe = ::popen(cmd.c_str(), "r");
     if (!pipe) return refs;
@@ -37,8 +42,12 @@ std::map<std::string, Reference> exiftoolOver(const std::filesystem::path& dir) 
         std::stringstream in(line);
         for (std::string field; std::getline(in, field, '\t');)
             fields.push_back(field);
-        if (fields.size() < 8) continue;
-        Reference r{fields[2], fields[3], fields[4], false};
+        if (fields.size() < 15) continue;
+        for (auto& field : fields)
+            field = trimmed(field);
+        Reference r{fields[2],  fields[3],  fields[4],
+                    false,      fields[8],  fields[9],
+                    fields[10], fields[11], fields[12] + "|" + fields[13] + "|" + fields[14]};
         for (int i = 5; i < 8; ++i)
             r.hasPreview |= fields[i].find("Binary data") != std::string::npos;
         const auto path = std::filesystem::path(fields[0]) / fields[1];
@@ -51,6 +60,24 @@ std::map<std::string, Reference> exiftoolOver(const std::filesystem::path& dir) 
 std::string trim(std::string s) {
     return trimmed(s);
 }
+
+// "a/b" or a decimal number; nothing for "-" or an empty text.
+std::optional<double> number(const std::string& text) {
+    if (text.empty() || text == "-") return std::nullopt;
+    const auto slash = text.find('/');
+    if (slash == std::string::npos) return std::strtod(text.c_str(), nullptr);
+    const double d = std::strtod(text.c_str() + slash + 1, nullptr);
+    return d == 0 ? std::nullopt : std::optional(std::strtod(text.c_str(), nullptr) / d);
+}
+
+// Where the shooting data differ from exiftool's EXIF values by the rules of our readers.
+const std::map<std::string, std::string> kOtherValues = {
+    // The date tag claims 19 characters and the text keeps count - 1 of them.
+    {"exif-samples/Kodak_CX7530.jpg", "date"},
+    // A cut-down file whose directories exiftool stops reading before the date; the date text is
+    // in the file.
+    {"file-type/fixture-Leica-M10.dng", "date"},
+};
 
 // Where exiftool finds a preview that this reader does not take, and why.
 const std::map<std::string, std::string> kNoPreview = {
@@ -106,6 +133,38 @@ TEST(SampleFiles, theInfoReaderAgreesWithExiftool) {
         const bool crw = ascii::endsWithIgnoreCase(name, ".crw");
         if (!info.shooting.isoText.empty() && ref.iso != "-" && !crw) {
             EXPECT_EQ(info.shooting.isoText, ref.iso) << name;
+        }
+        const ShootingData& sd = info.shooting;
+        const bool jpegFile =
+            ascii::endsWithIgnoreCase(name, ".jpg") || ascii::endsWithIgnoreCase(name, ".thm");
+        // Exposure times: the same rational, reduced (the Foveon text is the camera's rounding).
+        if (const auto ours = number(sd.exposureTime), theirs = number(ref.exposure);
+            ours && theirs && !ascii::endsWithIgnoreCase(name, ".x3f")) {
+            EXPECT_NEAR(*ours, *theirs, *theirs * 0.005)
+                << name << ": " << sd.exposureTime << " / " << ref.exposure;
+        }
+        // Focal lengths: JPEG texts divide in whole numbers.
+        if (const auto ours = number(sd.focalLength), theirs = number(ref.focal); ours && theirs) {
+            EXPECT_NEAR(*ours, *theirs, jpegFile ? 1.0 : 0.05)
+                << name << ": " << sd.focalLength << " / " << ref.focal;
+        }
+        // Apertures: the f-number of RAW files; a JPEG file shows the APEX value as it is stored.
+        if (sd.aperture.rfind("f ", 0) == 0 && !crw) {
+            const double ours = std::strtod(sd.aperture.c_str() + 2, nullptr);
+            if (jpegFile) {
+                if (const auto apex = number(ref.apex)) {
+                    EXPECT_NEAR(ours, 2 * std::log2(*apex), 0.06) << name << ": " << sd.aperture;
+                }
+            } else if (const auto f = number(ref.fnumber)) {
+                EXPECT_NEAR(ours, *f, 0.051) << name << ": " << sd.aperture << " / " << ref.fnumber;
+            }
+        }
+        // Dates in the EXIF form are one of the EXIF dates.
+        if (sd.dateTaken.size() == 19 || (sd.dateTaken.size() > 4 && sd.dateTaken[4] == ':')) {
+            if (!kOtherValues.count(name)) {
+                EXPECT_NE(ref.dates.find(sd.dateTaken), std::string::npos)
+                    << name << ": " << sd.dateTaken << " / " << ref.dates;
+            }
         }
     }
     ::unsetenv("TAVRIN_REGISTRY_DIR");
