@@ -7,6 +7,7 @@
 
 #include "rawengine/decode_state.hpp"
 #include "rawengine/io/file_reader.hpp"
+#include "rawengine/io/tiff_types.hpp"
 
 namespace tavrin::raw {
 
@@ -24,9 +25,6 @@ struct ParseContext {
     // Marks a directory as walked; false when it was walked before (a loop in the file).
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
 };
-
-// Sizes in bytes of the TIFF field types 0-12; other types count as type 0.
-int tiffTypeSize(unsigned type);
 
 // Up to count bytes of text at the position, cut at the first NUL and at 63 characters.
 std::string readText(FileReader& file, std::size_t count);

@@ -5,11 +5,6 @@
 
 namespace tavrin::raw {
 
-int tiffTypeSize(unsigned type) {
-    static constexpr int kSizes[] = {1, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    return type < 13 ? kSizes[type] : 1;
-}
-
 std::string readText(FileReader& file, std::size_t count) {
     std::string text;
     for (std::size_t i = 0; i < count && i <= kMaxNameLength; ++i) {

@@ -6,6 +6,7 @@
 
 #include "platform/com/types.hpp"
 #include "rawengine/io/file_reader.hpp"
+#include "rawengine/io/tiff_types.hpp"
 #include "shellext/info/image_info.hpp"
 
 namespace tavrin::shell {
@@ -26,9 +27,6 @@ struct InfoContext {
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
     bool spend() { return budget-- > 0; }
 };
-
-// Size in bytes of one value of a TIFF field type.
-int valueSize(unsigned type);
 
 // Up to count bytes of text at the position, cut at the first NUL and at limit characters.
 std::string readText(FileReader& file, std::uint64_t count, std::size_t limit);

@@ -23,19 +23,28 @@ void put32(std::uint8_t* p, std::uint32_t v) {
     put16(p + 2, v >> 16);
 }
 
-// Locks previewData for the decoders and unlocks it at the end.
-class LockedPreview {
+// The BMP a decoder fills: made at the preview's size and held locked, with the file at the
+// preview's pixels.
+class Canvas {
   public:
-    explicit LockedPreview(ImageInfo& info)
-        : info_(info), bytes_(static_cast<std::uint8_t*>(com::GlobalLock(info.previewData))) {}
-    ~LockedPreview() {
+    explicit Canvas(InfoContext& ctx) : info_(ctx.info) {
+        ctx.file.seek(static_cast<std::uint64_t>(info_.previewOffset));
+        stride_ = WrapPixelsAsBmp(info_);
+        if (stride_) bytes_ = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
+    }
+    ~Canvas() {
         if (bytes_) com::GlobalUnlock(info_.previewData);
     }
-    std::uint8_t* bytes() const { return bytes_; }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    bool ok() const { return bytes_ != nullptr; }
+    std::uint8_t* row(int y) const { return bmpRow(bytes_, info_, stride_, y); }
 
   private:
     ImageInfo& info_;
-    std::uint8_t* bytes_;
+    int stride_ = 0;
+    std::uint8_t* bytes_ = nullptr;
 };
 
 // The brightness table of the Kodak previews: t[i] = (221 / 4096) * (i / 4096)^-0.4.
@@ -127,14 +136,12 @@ KodakCurve readKodakCurve(InfoContext& ctx) {
 HRESULT decodeRolleiPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
-    f.seek(static_cast<std::uint64_t>(info.previewOffset));
-    const int stride = WrapPixelsAsBmp(info);
-    if (!stride) return com::E_OUTOFMEMORY;
-    LockedPreview bmp(info);
+    const Canvas canvas(ctx);
+    if (!canvas.ok()) return com::E_OUTOFMEMORY;
     const std::uint16_t order = f.order();
     f.setOrder(raw::kBigEndian);
     for (int y = 0; y < info.previewHeight; ++y) {
-        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
             const unsigned v = f.ReadU16();
             out[0] = static_cast<std::uint8_t>((v >> 8) & 0xF8);
@@ -149,15 +156,13 @@ HRESULT decodeRolleiPreview(InfoContext& ctx) {
 HRESULT decodeFoveonPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
-    f.seek(static_cast<std::uint64_t>(info.previewOffset));
-    const int stride = WrapPixelsAsBmp(info);
-    if (!stride) return com::E_OUTOFMEMORY;
-    LockedPreview bmp(info);
+    const Canvas canvas(ctx);
+    if (!canvas.ok()) return com::E_OUTOFMEMORY;
     std::vector<std::uint8_t> row(static_cast<std::size_t>(info.previewWidth) * 3);
     for (int y = 0; y < info.previewHeight; ++y) {
         std::fill(row.begin(), row.end(), 0xFF);
         f.read(row.data(), row.size());
-        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x) {
             out[3 * x] = row[3 * x + 2];
             out[3 * x + 1] = row[3 * x + 1];
@@ -172,12 +177,10 @@ HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
-    f.seek(static_cast<std::uint64_t>(info.previewOffset));
-    const int stride = WrapPixelsAsBmp(info);
-    if (!stride) return com::E_OUTOFMEMORY;
-    LockedPreview bmp(info);
+    const Canvas canvas(ctx);
+    if (!canvas.ok()) return com::E_OUTOFMEMORY;
     for (int y = 0; y < info.previewHeight; ++y) {
-        std::uint8_t* out = bmpRow(bmp.bytes(), info, stride, y);
+        std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
             const int r = curveValue(curve, f.ReadU16());
             const int g = curveValue(curve, f.ReadU16());
@@ -192,10 +195,8 @@ HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
-    f.seek(static_cast<std::uint64_t>(info.previewOffset));
-    const int stride = WrapPixelsAsBmp(info);
-    if (!stride) return com::E_OUTOFMEMORY;
-    LockedPreview bmp(info);
+    const Canvas canvas(ctx);
+    if (!canvas.ok()) return com::E_OUTOFMEMORY;
     const int width = info.previewWidth, height = info.previewHeight;
     std::uint8_t lengths[384] = {};
     std::uint64_t bitBuffer = 0;
@@ -250,8 +251,7 @@ HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
                 for (int& ch : rgb) {
                     if (ch > 0) ch = curveValue(curve, ch);
                 }
-                storeKodakPixel(bmpRow(bmp.bytes(), info, stride, r) + 3 * c, rgb[0], rgb[1],
-                                rgb[2]);
+                storeKodakPixel(canvas.row(r) + 3 * c, rgb[0], rgb[1], rgb[2]);
             }
         }
     }

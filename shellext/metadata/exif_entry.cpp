@@ -31,24 +31,6 @@ std::string textOf(unsigned id) {
 
 }  // namespace
 
-int valueSize(unsigned type) {
-    switch (type) {
-        case 3:
-        case 8:
-            return 2;
-        case 4:
-        case 9:
-        case 11:
-            return 4;
-        case 5:
-        case 10:
-        case 12:
-            return 8;
-        default:
-            return 1;
-    }
-}
-
 std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
     std::string text;
     for (std::uint64_t i = 0; i < count && text.size() < limit; ++i) {
@@ -60,7 +42,8 @@ std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
 }
 
 void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base) {
-    if (static_cast<std::uint64_t>(valueSize(type)) * count > 4) file.seek(base + file.ReadU32());
+    if (static_cast<std::uint64_t>(raw::tiffTypeSize(type)) * count > 4)
+        file.seek(base + file.ReadU32());
 }
 
 void ImageInfo::appendLine(unsigned id, ...) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/system/ascii.hpp"
+#include "rawengine/io/tiff_types.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -169,24 +170,6 @@ const TagRow* rowOf(unsigned tag) {
     return nullptr;
 }
 
-int typeSize(unsigned type) {
-    switch (type) {
-        case 3:
-        case 8:
-            return 2;
-        case 4:
-        case 9:
-        case 11:
-            return 4;
-        case 5:
-        case 10:
-        case 12:
-            return 8;
-        default:
-            return 1;
-    }
-}
-
 // Appends printf output, keeping the text within its limit. The formats are the literals of the
 // renderings below.
 #pragma GCC diagnostic push
@@ -292,7 +275,8 @@ void ExifReader::walk(std::size_t position, bool chain) {
         for (std::size_t i = 0; i < entries; ++i) {
             const std::size_t at = position + 2 + i * 12;
             Entry e{u16(at), u16(at + 2), u32(at + 4), at + 8, at + 8, true, {}};
-            const std::uint64_t bytes = static_cast<std::uint64_t>(typeSize(e.type)) * e.count;
+            const std::uint64_t bytes =
+                static_cast<std::uint64_t>(raw::tiffTypeSize(e.type)) * e.count;
             if (bytes > 4) {
                 const std::uint32_t offset = u32(at + 8);
                 if (offset >= kMaxSegment || offset + kTiffStart + bytes > segment_.size())
@@ -320,10 +304,10 @@ void ExifReader::render(const Entry& e) {
     if (!row) return;
     std::string t;
     // The entry's value as its type says; for values stored elsewhere, the offset field itself.
-    const std::uint32_t value = !e.inline_              ? u32(e.field)
-                                : e.type == 3           ? u16(e.field)
-                                : typeSize(e.type) == 1 ? segment_[e.field]
-                                                        : u32(e.field);
+    const std::uint32_t value = !e.inline_                       ? u32(e.field)
+                                : e.type == 3                    ? u16(e.field)
+                                : raw::tiffTypeSize(e.type) == 1 ? segment_[e.field]
+                                                                 : u32(e.field);
     auto shortAt = [&](std::size_t i) { return u16(e.values + 2 * i); };
     auto enumerated = [&](std::initializer_list<std::pair<unsigned, const char*>> texts) {
         if (const char* s = pick(value, texts)) {
