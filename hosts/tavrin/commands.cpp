@@ -6,6 +6,12 @@ namespace tavrin::host {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"thumbnail", runThumbnail, "thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png",
+     "write the thumbnail of a file as PNG (the freedesktop thumbnailer protocol)"},
+    {"icon", runIcon, "icon FILE", "show the type icon's module and index"},
+    {"register", runRegister, "register [--system]", "register the shell object"},
+    {"unregister", runUnregister, "unregister [--system]",
+     "remove the shell object's registration"},
     {"imageinfo", runImageInfo, "imageinfo [--preview OUT] FILE...",
      "show what the shell object reads of files; write the embedded preview"},
     {"identify", runIdentify, "identify FILE...",

@@ -30,5 +30,9 @@ int runHost(std::span<const std::string_view> argv, Io io);
 int runReg(std::span<const std::string_view> args, Io io);
 int runIdentify(std::span<const std::string_view> args, Io io);
 int runImageInfo(std::span<const std::string_view> args, Io io);
+int runThumbnail(std::span<const std::string_view> args, Io io);
+int runIcon(std::span<const std::string_view> args, Io io);
+int runRegister(std::span<const std::string_view> args, Io io);
+int runUnregister(std::span<const std::string_view> args, Io io);
 
 }  // namespace tavrin::host

@@ -27,21 +27,29 @@ constexpr double kEpsilon = 1e-9;
 
 }  // namespace
 
-void Graphics::prepend(const Matrix& m) {
-    const Matrix& t = transform_;
-    transform_ = Matrix{m.m11 * t.m11 + m.m12 * t.m21,      m.m11 * t.m12 + m.m12 * t.m22,
-                        m.m21 * t.m11 + m.m22 * t.m21,      m.m21 * t.m12 + m.m22 * t.m22,
-                        m.dx * t.m11 + m.dy * t.m21 + t.dx, m.dx * t.m12 + m.dy * t.m22 + t.dy};
+namespace {
+
+// a then b: points go through a first.
+Matrix multiply(const Matrix& a, const Matrix& b) {
+    return Matrix{a.m11 * b.m11 + a.m12 * b.m21,      a.m11 * b.m12 + a.m12 * b.m22,
+                  a.m21 * b.m11 + a.m22 * b.m21,      a.m21 * b.m12 + a.m22 * b.m22,
+                  a.dx * b.m11 + a.dy * b.m21 + b.dx, a.dx * b.m12 + a.dy * b.m22 + b.dy};
 }
 
-void Graphics::translateTransform(double dx, double dy) {
-    prepend(Matrix{1, 0, 0, 1, dx, dy});
+}  // namespace
+
+void Graphics::combine(const Matrix& m, Order order) {
+    transform_ = order == Order::Prepend ? multiply(m, transform_) : multiply(transform_, m);
 }
 
-void Graphics::rotateTransform(double degrees) {
+void Graphics::translateTransform(double dx, double dy, Order order) {
+    combine(Matrix{1, 0, 0, 1, dx, dy}, order);
+}
+
+void Graphics::rotateTransform(double degrees, Order order) {
     const double a = degrees * std::numbers::pi / 180.0;
     const double c = std::cos(a), s = std::sin(a);
-    prepend(Matrix{c, s, -s, c, 0, 0});
+    combine(Matrix{c, s, -s, c, 0, 0}, order);
 }
 
 Status Graphics::drawImage(const Bitmap& source, const RectF& dst) {

@@ -39,17 +39,19 @@ class Graphics {
     InterpolationMode interpolationMode() const { return interpolation_; }
     SmoothingMode smoothingMode() const { return smoothing_; }
 
-    // As the platform does, each new operation applies to points before the existing ones.
+    // As the platform does, a new operation applies to points before the existing ones
+    // (Prepend) unless it is appended (applied after them).
+    enum class Order { Prepend, Append };
     void resetTransform() { transform_ = Matrix{}; }
-    void translateTransform(double dx, double dy);
-    void rotateTransform(double degrees);
+    void translateTransform(double dx, double dy, Order order = Order::Prepend);
+    void rotateTransform(double degrees, Order order = Order::Prepend);
     const Matrix& transform() const { return transform_; }
 
     Status drawImage(const Bitmap& source, const RectF& dst, const RectF& src);
     Status drawImage(const Bitmap& source, const RectF& dst);
 
   private:
-    void prepend(const Matrix& m);
+    void combine(const Matrix& m, Order order);
     Bitmap& target_;
     InterpolationMode interpolation_ = InterpolationMode::Bilinear;
     SmoothingMode smoothing_ = SmoothingMode::None;

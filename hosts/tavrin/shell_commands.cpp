@@ -1,0 +1,170 @@
+// The commands that play Explorer: they reach the shell object only through its registration
+// and its COM interfaces, in Explorer's order.
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "hosts/tavrin/commands.hpp"
+#include "platform/com/activation.hpp"
+#include "platform/com/shell_interfaces.hpp"
+#include "platform/com/wide_text.hpp"
+#include "platform/imaging/png_writer.hpp"
+#include "platform/registry/registry.hpp"
+
+#ifndef TAVRIN_MODULE_BUILD_PATH
+#define TAVRIN_MODULE_BUILD_PATH ""
+#endif
+#ifndef TAVRIN_LIBDIR
+#define TAVRIN_LIBDIR "lib"
+#endif
+
+namespace tavrin::host {
+namespace {
+
+using namespace com;
+
+constexpr const char* kProgId = "Tavrin.RawImageExtractor";
+constexpr int kMaxThumbnail = 4096;
+
+std::string hex(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+// A new object of the shell class, asked for the interface T, with the file loaded.
+template <typename T>
+HRESULT createFor(const std::string& file, ComPtr<T>& out, Io io) {
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
+    if (FAILED(hr)) {
+        io.err << "tavrin: the shell object is not registered (run tavrin register)\n";
+        return hr;
+    }
+    ComPtr<IPersistFile> persist;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile, persist.out());
+    if (FAILED(hr)) {
+        io.err << "tavrin: cannot create the shell object (" << hex(hr) << ")\n";
+        return hr;
+    }
+    persist->Load(toWide(file).c_str(), 0);
+    return persist->QueryInterface(T::kIid, out.out());
+}
+
+// The module to register: $TAVRIN_MODULE, else the one installed beside this program, else the
+// one of the build this program comes from.
+std::string moduleToRegister() {
+    if (const char* env = std::getenv("TAVRIN_MODULE"); env && *env) return env;
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const auto installed = self.parent_path().parent_path() / TAVRIN_LIBDIR / "libTavrinPlus.so";
+    if (!ec && std::filesystem::exists(installed, ec)) return installed.string();
+    return TAVRIN_MODULE_BUILD_PATH;
+}
+
+int selfRegistration(std::span<const std::string_view> args, Io io, const char* entry) {
+    bool machine = false;
+    for (const auto a : args) {
+        if (a == "--system") {
+            machine = true;
+        } else {
+            io.err << "Usage: tavrin " << (entry[3] == 'R' ? "register" : "unregister")
+                   << " [--system]\n";
+            return 2;
+        }
+    }
+    const std::string module = moduleToRegister();
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        io.err << "tavrin: cannot load " << module << ": " << ::dlerror() << "\n";
+        return 1;
+    }
+    auto function = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, entry));
+    registry::useMachineScopeForClasses(machine);
+    const HRESULT hr = function ? function() : E_FAIL;
+    registry::useMachineScopeForClasses(false);
+    if (FAILED(hr)) {
+        io.err << "tavrin: " << entry << " failed (" << hex(hr) << ")\n";
+        return 1;
+    }
+    io.out << entry << " " << module << ": done\n";
+    return 0;
+}
+
+}  // namespace
+
+int runRegister(std::span<const std::string_view> args, Io io) {
+    return selfRegistration(args, io, "DllRegisterServer");
+}
+
+int runUnregister(std::span<const std::string_view> args, Io io) {
+    return selfRegistration(args, io, "DllUnregisterServer");
+}
+
+int runThumbnail(std::span<const std::string_view> args, Io io) {
+    int size = 0;
+    bool canvas = false;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-s" && i + 1 < args.size()) {
+            const auto text = args[++i];
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
+            if (ec != std::errc() || end != text.data() + text.size() || size <= 0 ||
+                size > kMaxThumbnail) {
+                io.err << "tavrin: the size must be a number from 1 to " << kMaxThumbnail << "\n";
+                return 2;
+            }
+        } else if (args[i] == "--canvas") {
+            canvas = true;
+        } else {
+            files.emplace_back(args[i]);
+        }
+    }
+    if (files.size() != 2) {
+        io.err << "Usage: tavrin thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png\n";
+        return 2;
+    }
+    ComPtr<IExtractImage2> extract;
+    if (FAILED(createFor(files[0], extract, io))) return 1;
+    if (size > 0) {
+        const SIZE box{size, size};
+        DWORD priority = 0;
+        DWORD flags = canvas ? 0 : IEIFLAG_ORIGSIZE;
+        WCHAR path[260];
+        extract->GetLocation(path, 260, &priority, &box, 24, &flags);
+    }
+    HBITMAP bitmap = nullptr;
+    const HRESULT hr = extract->Extract(&bitmap);
+    imaging::BitmapHandle owned(bitmap);
+    if (FAILED(hr) || !owned) {
+        io.err << "tavrin: no thumbnail for " << files[0] << " (" << hex(hr) << ")\n";
+        return 1;
+    }
+    if (!imaging::writePng(*imaging::bitmapOf(owned.get()), files[1])) {
+        io.err << "tavrin: cannot write " << files[1] << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int runIcon(std::span<const std::string_view> args, Io io) {
+    if (args.size() != 1) {
+        io.err << "Usage: tavrin icon FILE\n";
+        return 2;
+    }
+    ComPtr<IExtractIconA> icon;
+    if (FAILED(createFor(std::string(args[0]), icon, io))) return 1;
+    char module[261] = {};
+    int index = -1;
+    UINT flags = 0;
+    if (FAILED(icon->GetIconLocation(0, module, sizeof module, &index, &flags))) return 1;
+    io.out << module << "," << index << "\n";
+    return 0;
+}
+
+}  // namespace tavrin::host

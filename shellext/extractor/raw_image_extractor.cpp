@@ -1,0 +1,145 @@
+#include "shellext/extractor/raw_image_extractor.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include "common/file_types.hpp"
+#include "common/log.hpp"
+#include "common/settings.hpp"
+#include "platform/com/wide_text.hpp"
+#include "platform/system/ascii.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+using namespace com;
+
+constexpr std::size_t kMaxPath = 260;
+constexpr UINT kAllFiles = 0xFFFFFFFF;
+// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01.
+constexpr std::uint64_t kFileTimeEpoch = 11644473600ULL;
+
+}  // namespace
+
+ModuleCounts& moduleCounts() {
+    static ModuleCounts counts;
+    return counts;
+}
+
+RawImageExtractor::RawImageExtractor() {
+    moduleCounts().objectCreated();
+}
+
+RawImageExtractor::~RawImageExtractor() {
+    moduleCounts().objectDestroyed();
+}
+
+HRESULT RawImageExtractor::QueryInterface(REFIID iid, void** object) {
+    if (object && iid == IID_IDispatch) {
+        *object = static_cast<IDispatch*>(static_cast<IRawImageExtractor*>(this));
+        AddRef();
+        return S_OK;
+    }
+    if (object && iid == IID_IExtractImage) {
+        *object = static_cast<IExtractImage*>(static_cast<IExtractImage2*>(this));
+        AddRef();
+        return S_OK;
+    }
+    return ComObject::QueryInterface(iid, object);
+}
+
+HRESULT RawImageExtractor::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT RawImageExtractor::Load(LPCWSTR fileName, DWORD) {
+    info_.filePath = fromWide(fileName);
+    info_.freePreview();
+    info_.requestedWidth = info_.requestedHeight = 0;
+    info_.shooting.reset();
+    info_.extraInfo.clear();
+    LogLine("Tavrin was loaded to open the file " + info_.filePath);
+    return S_OK;
+}
+
+HRESULT RawImageExtractor::GetLocation(LPWSTR pathBuffer, DWORD bufferChars, DWORD*,
+                                       const SIZE* size, DWORD, DWORD* flags) {
+    if (pathBuffer && bufferChars) {
+        const std::u16string wide = toWide(info_.filePath);
+        std::copy_n(wide.c_str(), std::min<std::size_t>(bufferChars, wide.size() + 1), pathBuffer);
+    }
+    if (size) {
+        info_.requestedWidth = size->cx;
+        info_.requestedHeight = size->cy;
+    }
+    if (!flags) return S_OK;
+    keepAspect_ = (*flags & IEIFLAG_ORIGSIZE) != 0;
+    const bool async = (*flags & IEIFLAG_ASYNC) != 0;
+    *flags |= IEIFLAG_CACHE;
+    return async ? E_PENDING : S_OK;
+}
+
+HRESULT RawImageExtractor::GetDateStamp(FILETIME* dateStamp) {
+    struct stat st {};
+    if (!dateStamp || ::stat(info_.filePath.c_str(), &st) != 0) return E_FAIL;
+    // The local calendar time of the last write, stored as if it were UTC.
+    std::tm local{};
+    localtime_r(&st.st_mtime, &local);
+    const std::time_t asUtc = timegm(&local);
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(asUtc) + kFileTimeEpoch) * 10000000ULL;
+    dateStamp->dwLowDateTime = static_cast<DWORD>(ticks);
+    dateStamp->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return S_OK;
+}
+
+HRESULT RawImageExtractor::Initialize(const void*, IDataObject* dataObject, HKEY) {
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (!dataObject || FAILED(dataObject->GetData(&format, &medium))) return E_INVALIDARG;
+    const auto drop = static_cast<HDROP>(medium.hGlobal);
+    if (!GlobalLock(drop)) {
+        ReleaseStgMedium(&medium);
+        return E_INVALIDARG;
+    }
+    const UINT count = DragQueryFileA(drop, kAllFiles, nullptr, 0);
+    selectedFiles_.clear();
+    HRESULT result = E_INVALIDARG;
+    char name[kMaxPath + 1];
+    if (count != 1) {
+        for (UINT i = 0; i < count; ++i) {
+            if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
+            if (isSupportedExtension(extensionOf(name))) selectedFiles_.emplace_back(name);
+        }
+        if (!selectedFiles_.empty()) result = S_OK;
+    } else if (DragQueryFileA(drop, 0, name, sizeof name) != 0) {
+        if (const auto entry = supportedExtensionOf(name)) {
+            const char* owner = *entry == kTrashedExtension ? "TavrinImageT" : "TavrinImage";
+            if (IsExtensionOwnedBy(*entry, owner)) {
+                info_.filePath = name;
+                result = S_OK;
+            }
+        }
+    }
+    GlobalUnlock(drop);
+    ReleaseStgMedium(&medium);
+    return result;
+}
+
+HRESULT RawImageExtractor::GetIconLocation(UINT, char* iconFile, UINT iconFileChars, int* index,
+                                           UINT* outFlags) {
+    if (iconFile && iconFileChars) {
+        const std::string module = modulePath().substr(0, kMaxPath);
+        const std::size_t n = std::min<std::size_t>(iconFileChars - 1, module.size());
+        std::copy_n(module.c_str(), n, iconFile);
+        iconFile[n] = '\0';
+    }
+    if (outFlags) *outFlags = 0;
+    if (index) *index = iconIndexFor(info_.filePath);
+    return S_OK;
+}
+
+}  // namespace tavrin::shell
