@@ -22,6 +22,7 @@ inline constexpr IID IID_IMalloc{
 #define TAVRIN_INTERFACE struct __attribute__((visibility("default")))
 
 TAVRIN_INTERFACE IUnknown {
+    static constexpr IID kIid = IID_IUnknown;
     virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;

@@ -1,0 +1,235 @@
+// The shell object as Explorer reaches it: registered in a temporary registry, created through
+// CoCreateInstance and driven through its interfaces.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "common/settings.hpp"
+#include "platform/com/activation.hpp"
+#include "platform/com/shell_interfaces.hpp"
+#include "platform/com/wide_text.hpp"
+#include "platform/registry/registry.hpp"
+#include "shellext/extractor/raw_image_extractor.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+using namespace com;
+using namespace fixtures;
+using registry::Root;
+
+// A TIFF-based RAW file whose embedded JPEG preview (width x height) is located by tags 513/514.
+Bytes rawWithPreview(const std::string& make, int width, int height,
+                     std::uint16_t orientation = 1) {
+    const Bytes preview = jpeg(width, height);
+    const Fields f;
+    auto build = [&](std::uint32_t at) {
+        return tiff({Ifd{{f.text(271, make), f.text(272, make + " Cam"),
+                          f.shorts(274, {orientation}), f.longs(513, {at}),
+                          f.longs(514, {static_cast<std::uint32_t>(preview.size())})}}});
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    file.insert(file.end(), preview.begin(), preview.end());
+    return file;
+}
+
+class Extractor : public test::TempRegistry {
+  protected:
+    void SetUp() override {
+        TempRegistry::SetUp();
+        module_ = ::dlopen(TAVRIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(module_, nullptr) << ::dlerror();
+        auto registerServer =
+            reinterpret_cast<HRESULT (*)()>(::dlsym(module_, "DllRegisterServer"));
+        ASSERT_EQ(registerServer(), S_OK);
+    }
+    void TearDown() override {
+        if (module_) ::dlclose(module_);
+        TempRegistry::TearDown();
+    }
+    template <typename T>
+    ComPtr<T> create() {
+        CLSID clsid;
+        EXPECT_EQ(CLSIDFromProgID("Tavrin.RawImageExtractor", &clsid), S_OK);
+        ComPtr<T> object;
+        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, T::kIid, object.out()),
+                  S_OK);
+        return object;
+    }
+    ComPtr<IExtractImage2> loaded(const std::filesystem::path& file) {
+        auto persist = create<IPersistFile>();
+        EXPECT_EQ(persist->Load(toWide(file.string()).c_str(), 0), S_OK);
+        ComPtr<IExtractImage2> extract;
+        EXPECT_EQ(persist->QueryInterface(IID_IExtractImage2, extract.out()), S_OK);
+        return extract;
+    }
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) {
+        const auto path = root() / name;
+        writeFile(path, bytes);
+        return path;
+    }
+    HRESULT canUnloadNow() {
+        return reinterpret_cast<HRESULT (*)()>(::dlsym(module_, "DllCanUnloadNow"))();
+    }
+    void* module_ = nullptr;
+};
+
+struct Picture {
+    imaging::BitmapHandle handle;
+    const imaging::Bitmap& bitmap() const { return *imaging::bitmapOf(handle.get()); }
+    int r(int x, int y) const { return bitmap().row(y)[3 * x + 2]; }
+    int g(int x, int y) const { return bitmap().row(y)[3 * x + 1]; }
+};
+
+Picture extract(IExtractImage2* e, HRESULT expected = S_OK) {
+    HBITMAP bitmap = nullptr;
+    EXPECT_EQ(e->Extract(&bitmap), expected);
+    return Picture{imaging::BitmapHandle(bitmap)};
+}
+
+TEST_F(Extractor, answersEveryInterfaceAsOneObject) {
+    auto unknown = create<IUnknown>();
+    for (const IID* iid :
+         {&IID_IDispatch, &IID_IPersistFile, &IID_IExtractImage, &IID_IExtractImage2,
+          &IID_IQueryInfo, &IID_IShellExtInit, &IID_IContextMenu, &IID_IShellPropSheetExt,
+          &IID_IColumnProvider, &IID_IExtractIconA}) {
+        ComPtr<IUnknown> other;
+        ASSERT_EQ(unknown->QueryInterface(*iid, other.out()), S_OK) << toString(*iid);
+        ComPtr<IUnknown> back;
+        ASSERT_EQ(other->QueryInterface(IID_IUnknown, back.out()), S_OK);
+        EXPECT_EQ(back.get(), unknown.get());
+    }
+    ComPtr<IPersistFile> persist;
+    unknown->QueryInterface(IID_IPersistFile, persist.out());
+    EXPECT_EQ(persist->IsDirty(), E_NOTIMPL);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    persist.reset();
+    unknown.reset();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(Extractor, givesThePreviewAtItsOwnSizeWithoutABox) {
+    auto e = loaded(write("a.nef", rawWithPreview("NIKON", 150, 100)));
+    const Picture p = extract(e.get());
+    EXPECT_EQ(p.bitmap().width(), 150);
+    EXPECT_EQ(p.bitmap().height(), 100);
+}
+
+TEST_F(Extractor, fitsALandscapePictureIntoASquareBoxOnWhite) {
+    auto e = loaded(write("a.nef", rawWithPreview("NIKON", 150, 100)));
+    const SIZE box{96, 96};
+    DWORD flags = 0, priority = 0;
+    WCHAR path[260];
+    ASSERT_EQ(e->GetLocation(path, 260, &priority, &box, 24, &flags), S_OK);
+    EXPECT_EQ(flags & IEIFLAG_CACHE, IEIFLAG_CACHE);
+    const Picture p = extract(e.get());
+    ASSERT_EQ(p.bitmap().width(), 96);
+    ASSERT_EQ(p.bitmap().height(), 96);
+    EXPECT_EQ(p.g(48, 15), 255);  // white above the picture (96 x 64 at y = 16)
+    EXPECT_EQ(p.g(48, 81), 255);  // and below it
+    EXPECT_NEAR(p.g(48, 48), 128, 8);
+    EXPECT_NEAR(p.g(48, 17), 128, 8);
+
+    // With the original-aspect flag the same picture comes without the canvas.
+    flags = IEIFLAG_ORIGSIZE | IEIFLAG_ASYNC;
+    EXPECT_EQ(e->GetLocation(path, 260, &priority, &box, 24, &flags), E_PENDING);
+    const Picture bare = extract(e.get());
+    EXPECT_EQ(bare.bitmap().width(), 96);
+    EXPECT_EQ(bare.bitmap().height(), 64);
+}
+
+TEST_F(Extractor, aSecondExtractReusesThePreviewInMemory) {
+    const auto file = write("b.nef", rawWithPreview("NIKON", 60, 40));
+    auto e = loaded(file);
+    extract(e.get());
+    std::filesystem::remove(file);
+    const Picture again = extract(e.get());
+    EXPECT_EQ(again.bitmap().width(), 60);
+}
+
+TEST_F(Extractor, crossesPutAsideFilesUnlessSwitchedOff) {
+    auto e = loaded(write("x.NEF.trashed", rawWithPreview("NIKON", 64, 64)));
+    const Picture crossed = extract(e.get());
+    EXPECT_EQ(crossed.r(63, 63), 255);
+    EXPECT_EQ(crossed.g(63, 63), 51);
+    SetUserSetting(".trashed", "CrossImage", 0);
+    auto plain = loaded(root() / "x.NEF.trashed");
+    EXPECT_NE(extract(plain.get()).g(63, 63), 51);
+}
+
+TEST_F(Extractor, failsWithoutAPictureRatherThanDrawingAnEmptyCanvas) {
+    auto e = loaded(write("junk.cr2", Bytes(4000, 0x42)));
+    EXPECT_FALSE(extract(e.get(), E_NOTIMPL).handle);  // no preview, and no loader for it
+    auto missing = loaded(root() / "missing.cr2");
+    EXPECT_FALSE(extract(missing.get(), E_FAIL).handle);
+    FILETIME stamp{};
+    EXPECT_EQ(missing->GetDateStamp(&stamp), E_FAIL);
+    auto present = loaded(write("c.nef", rawWithPreview("NIKON", 8, 8)));
+    EXPECT_EQ(present->GetDateStamp(&stamp), S_OK);
+    EXPECT_NE(stamp.dwHighDateTime, 0u);
+}
+
+TEST_F(Extractor, initializeAcceptsOwnTypesAndFiltersSelections) {
+    auto init = create<IShellExtInit>();
+    const auto one = [&](std::vector<std::string> files) {
+        ComPtr<IDataObject> data(CreateFileListDataObject(files));
+        return init->Initialize(nullptr, data.get(), nullptr);
+    };
+    EXPECT_EQ(one({"/p/IMG.cr2"}), E_INVALIDARG);  // not associated with us
+    registry::setValue(Root::ClassesRoot, ".cr2", "", std::string("Other.App"));
+    EXPECT_EQ(one({"/p/IMG.cr2"}), E_INVALIDARG);
+    registry::setValue(Root::ClassesRoot, ".cr2", "", std::string("TavrinImage"));
+    EXPECT_EQ(one({"/p/IMG.CR2"}), S_OK);
+    EXPECT_EQ(one({"/p/readme.txt"}), E_INVALIDARG);
+    registry::setValue(Root::ClassesRoot, ".trashed", "", std::string("TavrinImageT"));
+    EXPECT_EQ(one({"/p/x.NEF.trashed"}), S_OK);
+
+    ComPtr<IUnknown> unknown;
+    init->QueryInterface(IID_IUnknown, unknown.out());
+    EXPECT_EQ(one({"/p/a.cr2", "/p/b.txt"}), S_OK);
+    // The object's IUnknown is its first interface.
+    const auto* object =
+        static_cast<const RawImageExtractor*>(reinterpret_cast<IRawImageExtractor*>(unknown.get()));
+    EXPECT_EQ(object->selectedFiles(), std::vector<std::string>{"/p/a.cr2"});
+    EXPECT_EQ(one({"/p/a.txt", "/p/b.txt"}), E_INVALIDARG);
+    EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);
+}
+
+TEST_F(Extractor, typeIconsFollowTheExtensionElseTheMaker) {
+    const auto index = [&](const std::filesystem::path& file) {
+        auto persist = create<IPersistFile>();
+        persist->Load(toWide(file.string()).c_str(), 0);
+        ComPtr<IExtractIconA> icon;
+        persist->QueryInterface(IID_IExtractIconA, icon.out());
+        char module[261];
+        int i = -1;
+        UINT flags = 7;
+        EXPECT_EQ(icon->GetIconLocation(0, module, sizeof module, &i, &flags), S_OK);
+        EXPECT_EQ(flags, 0u);
+        EXPECT_NE(std::string(module).find("libTavrinPlus.so"), std::string::npos);
+        return i;
+    };
+    EXPECT_EQ(index(root() / "IMG.CR2"), 2);
+    EXPECT_EQ(index(root() / "img.cr2"), 2);
+    EXPECT_EQ(index(root() / "x.NEF.trashed"), 1);
+    EXPECT_EQ(index(write("k.tif", rawWithPreview("Kodak", 8, 8))), 4);
+    EXPECT_EQ(index(write("k.tiff", rawWithPreview("Kodak", 8, 8))), 0);
+    EXPECT_EQ(index(write("p.dng", rawWithPreview("Pentax", 8, 8))), 8);
+    EXPECT_EQ(index(write("m.dng", rawWithPreview("PENTAX Corporation", 8, 8))), 0);
+}
+
+TEST_F(Extractor, unregisteringRemovesTheClass) {
+    auto unregisterServer =
+        reinterpret_cast<HRESULT (*)()>(::dlsym(module_, "DllUnregisterServer"));
+    ASSERT_EQ(unregisterServer(), S_OK);
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID("Tavrin.RawImageExtractor", &clsid), CO_E_CLASSSTRING);
+    EXPECT_FALSE(
+        registry::keyExists(Root::ClassesRoot, "CLSID\\" + toString(CLSID_RawImageExtractor)));
+    EXPECT_TRUE(registry::keyExists(Root::ClassesRoot, "CLSID"));
+}
+
+}  // namespace
+}  // namespace tavrin::shell
