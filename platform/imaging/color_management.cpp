@@ -1,5 +1,7 @@
 #include <lcms2.h>
 
+#include <cstring>
+
 #include "platform/imaging/codecs.hpp"
 
 namespace tavrin::imaging::detail {
@@ -13,7 +15,12 @@ void applyIccProfile(Bitmap& bitmap, std::span<const std::uint8_t> profile) {
                                               static_cast<cmsUInt32Number>(profile.size()));
     cmsHPROFILE srgb = cmsCreate_sRGBProfileTHR(context);
     cmsHTRANSFORM transform = nullptr;
-    if (in && srgb && cmsGetColorSpace(in) == cmsSigRgbData) {
+    // A profile that says it is sRGB changes nothing on the way to sRGB: building its transform
+    // would cost more than the whole thumbnail.
+    char description[128] = {};
+    if (in) cmsGetProfileInfoASCII(in, cmsInfoDescription, "en", "US", description, sizeof description);
+    const bool isSrgb = std::strstr(description, "sRGB") != nullptr;
+    if (in && srgb && !isSrgb && cmsGetColorSpace(in) == cmsSigRgbData) {
         transform =
             cmsCreateTransformTHR(context, in, TYPE_BGR_8, srgb, TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
     }

@@ -79,6 +79,11 @@ void run(JpegJob& job, std::span<const std::uint8_t> data, const DecodeOptions& 
     c.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     c.scale_num = 1;
     c.scale_denom = static_cast<unsigned>(scaleDenominator(c, options));
+    if (c.scale_denom > 1) {
+        // A reduced picture is drawn smaller still: the fast paths do not show.
+        c.do_fancy_upsampling = FALSE;
+        c.dct_method = JDCT_IFAST;
+    }
     if (options.applyColorProfile) {
         JOCTET* profile = nullptr;
         unsigned length = 0;
