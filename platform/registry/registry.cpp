@@ -1,6 +1,5 @@
 #include "platform/registry/registry.hpp"
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,7 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::atomic<bool> machineScope{false};
+// Kept in the environment, so that every copy of this code in the process (the host's and a
+// loaded server's) writes to the same place.
+constexpr const char* kScopeVariable = "TAVRIN_CLASSES_SCOPE";
 
 struct RootSpec {
     Root root;
@@ -65,7 +66,10 @@ void overlay(Key& under, const Key& over) {
 }
 
 fs::path writableFile(Root root) {
-    if (root == Root::ClassesRoot && machineScope) return fileIn(machineDirectory(), root);
+    const char* scope = std::getenv(kScopeVariable);
+    if (root == Root::ClassesRoot && scope && std::string_view(scope) == "machine") {
+        return fileIn(machineDirectory(), root);
+    }
     return fileIn(userDirectory(), root);
 }
 
@@ -100,7 +104,11 @@ fs::path machineDirectory() {
 }
 
 void useMachineScopeForClasses(bool machine) {
-    machineScope = machine;
+    if (machine) {
+        ::setenv(kScopeVariable, "machine", 1);
+    } else {
+        ::unsetenv(kScopeVariable);
+    }
 }
 
 Key load(Root root) {

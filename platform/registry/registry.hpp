@@ -30,7 +30,8 @@ std::optional<Root> parseRoot(std::string_view text);
 std::filesystem::path userDirectory();
 std::filesystem::path machineDirectory();
 
-// Makes writes to HKEY_CLASSES_ROOT go to the machine-wide file (for installation).
+// Makes writes to HKEY_CLASSES_ROOT go to the machine-wide file (for installation); the choice is
+// kept in the environment ($TAVRIN_CLASSES_SCOPE=machine) so that loaded servers follow it too.
 void useMachineScopeForClasses(bool machine);
 
 // A snapshot of the whole root as it is now.

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and makes a thumbnail with the installed program the
+# way a sandboxed file manager runs it: no user settings reachable, the object found through the
+# machine-wide registration.
+set -euo pipefail
+build=$1
+fixtures=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/tavrin share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
+         share/tavrin/HKEY_CLASSES_ROOT.reg; do
+    [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+[ -n "$(find "$prefix" -name libTavrinPlus.so)" ] || { echo "not installed: libTavrinPlus.so"; exit 1; }
+grep -q '^Exec=tavrin thumbnail -s %s %i %o$' "$prefix/share/thumbnailers/tavrin.thumbnailer"
+grep -q "InprocServer32" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
+grep -q "$prefix" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
+
+"$fixtures" "$prefix/files" >/dev/null
+export TAVRIN_REGISTRY_DIR=/nonexistent/tavrin
+export TAVRIN_SYSTEM_REGISTRY_DIR="$prefix/share/tavrin"
+"$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/DSC_0001.NEF" "$prefix/thumb.png"
+[ "$(head -c 8 "$prefix/thumb.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
+
+# A file without any picture: one line of error, a non-zero exit, no output file.
+head -c 3000 /dev/zero > "$prefix/files/empty.nef"
+if "$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/empty.nef" "$prefix/none.png" 2>"$prefix/err"; then
+    echo "a thumbnail of nothing"; exit 1
+fi
+[ ! -e "$prefix/none.png" ] && [ "$(wc -l < "$prefix/err")" -eq 1 ]
+echo "install ok"
