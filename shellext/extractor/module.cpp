@@ -1,7 +1,5 @@
 // The module's entry points: the class factory, the unload test and self-registration.
 
-#include <dlfcn.h>
-
 #include <string>
 
 #include "platform/com/registrar.hpp"
@@ -130,12 +128,6 @@ class ClassFactory final : public IClassFactory {
 ClassFactory factory;
 
 }  // namespace
-
-std::string modulePath() {
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&moduleCounts), &info) == 0 || !info.dli_fname) return {};
-    return info.dli_fname;
-}
 
 }  // namespace tavrin::shell
 

@@ -1,5 +1,6 @@
 #include "shellext/extractor/raw_image_extractor.hpp"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -26,6 +27,12 @@ constexpr std::uint64_t kFileTimeEpoch = 11644473600ULL;
 ModuleCounts& moduleCounts() {
     static ModuleCounts counts;
     return counts;
+}
+
+std::string modulePath() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&moduleCounts), &info) == 0 || !info.dli_fname) return {};
+    return info.dli_fname;
 }
 
 RawImageExtractor::RawImageExtractor() {

@@ -186,13 +186,12 @@ TEST_F(Extractor, initializeAcceptsOwnTypesAndFiltersSelections) {
     registry::setValue(Root::ClassesRoot, ".trashed", "", std::string("TavrinImageT"));
     EXPECT_EQ(one({"/p/x.NEF.trashed"}), S_OK);
 
-    ComPtr<IUnknown> unknown;
-    init->QueryInterface(IID_IUnknown, unknown.out());
-    EXPECT_EQ(one({"/p/a.cr2", "/p/b.txt"}), S_OK);
-    // The object's IUnknown is its first interface.
-    const auto* object =
-        static_cast<const RawImageExtractor*>(reinterpret_cast<IRawImageExtractor*>(unknown.get()));
+    // The selection an object keeps (an object of the class itself, to look inside).
+    auto* object = new RawImageExtractor;
+    ComPtr<IDataObject> two(CreateFileListDataObject({"/p/a.cr2", "/p/b.txt"}));
+    EXPECT_EQ(object->Initialize(nullptr, two.get(), nullptr), S_OK);
     EXPECT_EQ(object->selectedFiles(), std::vector<std::string>{"/p/a.cr2"});
+    object->Release();
     EXPECT_EQ(one({"/p/a.txt", "/p/b.txt"}), E_INVALIDARG);
     EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);
 }
