@@ -101,6 +101,7 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
     if (depth > kMaxDepth) return S_OK;
     const unsigned entries = f.ReadU16();
     int compression = 0;
+    bool firstStripHere = false;
     for (unsigned e = 0; e < entries && e < kMaxEntries && !f.atEnd(); ++e) {
         const std::uint64_t entry = f.tell();
         const unsigned tag = f.ReadU16();
@@ -144,7 +145,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 info_.model = readText(f, count, kMaxMakeLength);
                 break;
             case 273:
-                if (!info_.tiffStripOffset) info_.tiffStripOffset = value;
+                if (!info_.tiffStripOffset) {
+                    info_.tiffStripOffset = value;
+                    firstStripHere = true;
+                }
                 break;
             case 279:
                 if (!info_.tiffStripBytes) info_.tiffStripBytes = value;
@@ -201,7 +205,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
         }
         f.seek(entry + 12);
     }
-    if (compression == 6 && info_.make == "Canon") {
+    // The first strip holds a whole JPEG picture when its directory says so: read as raw pixels
+    // it would only give noise.
+    const bool jpegStrip = compression == 7 && firstStripHere && info_.previewLength == 0;
+    if ((compression == 6 && info_.make == "Canon") || jpegStrip) {
         info_.previewOffset = info_.tiffStripOffset;
         info_.previewLength = info_.tiffStripBytes;
     }
