@@ -9,26 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_samples.hpp"
 #include "rawengine/raw_engine.hpp"
 
 namespace {
 
 std::vector<std::filesystem::path> rawSamples() {
-    const char* env = std::getenv("TAVRIN_SAMPLES");
-    const std::filesystem::path dir = env && *env ? env : TAVRIN_DEFAULT_SAMPLES;
-    std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        std::string ext = it->path().extension().string();
+    return tavrin::bench::sampleFiles([](const std::filesystem::path& p) {
+        std::string ext = p.extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
         for (const char* raw :
              {".crw", ".cr2", ".nef", ".mrw", ".raf", ".x3f", ".kdc", ".dng", ".raw", ".gpr"}) {
-            if (ext == raw) files.push_back(it->path());
+            if (ext == raw) return true;
         }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+        return false;
+    });
 }
 
 void BM_OpenAndIdentify(benchmark::State& state) {

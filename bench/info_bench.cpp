@@ -8,22 +8,14 @@
 #include <filesystem>
 #include <vector>
 
+#include "bench/bench_samples.hpp"
 #include "shellext/info/image_info_reader.hpp"
 
 namespace {
 
-std::vector<std::string> sampleFiles() {
-    const char* env = std::getenv("TAVRIN_SAMPLES");
-    const std::filesystem::path dir = env && *env ? env : TAVRIN_DEFAULT_SAMPLES;
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_regular_file() && it->path().extension() != ".md")
-            files.push_back(it->path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+std::vector<std::filesystem::path> sampleFiles() {
+    return tavrin::bench::sampleFiles(
+        [](const std::filesystem::path& p) { return p.extension() != ".md"; });
 }
 
 void BM_ReadImageInfo(benchmark::State& state) {
@@ -36,7 +28,7 @@ void BM_ReadImageInfo(benchmark::State& state) {
     for (auto _ : state) {
         for (const auto& file : files) {
             tavrin::shell::ImageInfo info;
-            info.filePath = file;
+            info.filePath = file.string();
             benchmark::DoNotOptimize(tavrin::shell::ReadImageInfo(info, preview));
         }
     }

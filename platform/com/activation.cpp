@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/com/object.hpp"
 #include "platform/registry/registry.hpp"
 
 namespace tavrin::com {
@@ -30,19 +31,8 @@ DllGetClassObjectFn loadServer(const std::string& module) {
     return entry;
 }
 
-class TaskAllocator final : public IMalloc {
+class TaskAllocator final : public StaticComObject<IMalloc> {
   public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IMalloc) {
-            *object = static_cast<IMalloc*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
     void* Alloc(std::size_t size) override { return std::malloc(size ? size : 1); }
     void* Realloc(void* block, std::size_t size) override { return std::realloc(block, size); }
     void Free(void* block) override { std::free(block); }

@@ -40,4 +40,25 @@ class ComObject : public First, public Rest... {
     std::atomic<ULONG> refs_{1};  // the creator's reference
 };
 
+// An object that lives as long as its module (a class factory, the task allocator): it answers
+// IUnknown and its one interface and keeps no count.
+template <typename Interface>
+class StaticComObject : public Interface {
+  public:
+    HRESULT QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == Interface::kIid) {
+            *out = static_cast<Interface*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+
+  protected:
+    ~StaticComObject() = default;
+};
+
 }  // namespace tavrin::com

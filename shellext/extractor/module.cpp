@@ -94,21 +94,9 @@ Registrar registrar() {
     return r;
 }
 
-class ClassFactory final : public IClassFactory {
+// The factory lives as long as the module.
+class ClassFactory final : public StaticComObject<IClassFactory> {
   public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // The factory lives as long as the module; its references are the module's locks.
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;

@@ -21,18 +21,8 @@ class Object final : public ComObject<IAnswer> {
     ~Object() override { counts.objectDestroyed(); }
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public StaticComObject<IClassFactory> {
   public:
-    HRESULT QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (outer) return CLASS_E_NOAGGREGATION;
         auto* object = new Object;

@@ -1,0 +1,31 @@
+#include "shellext/info/info_context.hpp"
+
+#include <cstdarg>
+
+#include "common/strings.hpp"
+
+namespace tavrin::shell {
+
+std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
+    std::string text;
+    for (std::uint64_t i = 0; i < count && text.size() < limit; ++i) {
+        const int c = file.get();
+        if (c <= 0) break;
+        text += static_cast<char>(c);
+    }
+    return text;
+}
+
+void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base) {
+    if (static_cast<std::uint64_t>(raw::tiffTypeSize(type)) * count > 4)
+        file.seek(base + file.ReadU32());
+}
+
+void ImageInfo::appendLine(unsigned id, ...) {
+    std::va_list args;
+    va_start(args, id);
+    extraInfo += strings::vformat(id, args);
+    va_end(args);
+}
+
+}  // namespace tavrin::shell
