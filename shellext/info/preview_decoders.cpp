@@ -28,9 +28,16 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 class Canvas {
   public:
     explicit Canvas(InfoContext& ctx) : info_(ctx.info) {
+        // The pixels must come from the file: a size it cannot hold is not made.
+        if (!imaging::Bitmap::sizeAllowed(info_.previewWidth, info_.previewHeight,
+                                          ctx.file.size())) {
+            status_ = com::E_FAIL;
+            return;
+        }
         ctx.file.seek(static_cast<std::uint64_t>(info_.previewOffset));
         stride_ = WrapPixelsAsBmp(info_);
         if (stride_) bytes_ = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
+        status_ = bytes_ ? com::S_OK : com::E_OUTOFMEMORY;
     }
     ~Canvas() {
         if (bytes_) com::GlobalUnlock(info_.previewData);
@@ -38,13 +45,14 @@ class Canvas {
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    bool ok() const { return bytes_ != nullptr; }
+    HRESULT status() const { return status_; }
     std::uint8_t* row(int y) const { return bmpRow(bytes_, info_, stride_, y); }
 
   private:
     ImageInfo& info_;
     int stride_ = 0;
     std::uint8_t* bytes_ = nullptr;
+    HRESULT status_ = com::E_FAIL;
 };
 
 // The brightness table of the Kodak previews: t[i] = (221 / 4096) * (i / 4096)^-0.4.
@@ -137,7 +145,7 @@ HRESULT decodeRolleiPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
     const Canvas canvas(ctx);
-    if (!canvas.ok()) return com::E_OUTOFMEMORY;
+    if (canvas.status() != com::S_OK) return canvas.status();
     const std::uint16_t order = f.order();
     f.setOrder(raw::kBigEndian);
     for (int y = 0; y < info.previewHeight; ++y) {
@@ -157,7 +165,7 @@ HRESULT decodeFoveonPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
     FileReader& f = ctx.file;
     const Canvas canvas(ctx);
-    if (!canvas.ok()) return com::E_OUTOFMEMORY;
+    if (canvas.status() != com::S_OK) return canvas.status();
     std::vector<std::uint8_t> row(static_cast<std::size_t>(info.previewWidth) * 3);
     for (int y = 0; y < info.previewHeight; ++y) {
         std::fill(row.begin(), row.end(), 0xFF);
@@ -178,7 +186,7 @@ HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
     FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
     const Canvas canvas(ctx);
-    if (!canvas.ok()) return com::E_OUTOFMEMORY;
+    if (canvas.status() != com::S_OK) return canvas.status();
     for (int y = 0; y < info.previewHeight; ++y) {
         std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
@@ -196,7 +204,7 @@ HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
     FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
     const Canvas canvas(ctx);
-    if (!canvas.ok()) return com::E_OUTOFMEMORY;
+    if (canvas.status() != com::S_OK) return canvas.status();
     const int width = info.previewWidth, height = info.previewHeight;
     std::uint8_t lengths[384] = {};
     std::uint64_t bitBuffer = 0;
