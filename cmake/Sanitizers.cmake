@@ -4,4 +4,6 @@ add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
 add_link_options(-fsanitize=address,undefined)
 # GCC's may-be-uninitialized analysis reports false alarms on instrumented code; the plain
 # builds keep the warning.
-add_compile_options(-Wno-maybe-uninitialized)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wno-maybe-uninitialized)
+endif()
