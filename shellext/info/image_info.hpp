@@ -45,6 +45,9 @@ struct ImageInfo {
     ~ImageInfo() { freePreview(); }
 
     void freePreview() { previewData = com::GlobalFree(previewData); }
+    // Bytes of previewWidth x previewHeight pixels of that many bytes each; 0 for a size no
+    // picture can have (so that no product of file values overflows or asks for too much).
+    std::int64_t previewPixelBytes(int bytesPerPixel) const;
     // Appends string-table line format id, filled with the arguments, to extraInfo.
     void appendLine(unsigned id, ...);
 };

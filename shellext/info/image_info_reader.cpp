@@ -90,8 +90,7 @@ HRESULT ContainerReader::parseTiff(std::uint64_t base) {
         std::snprintf(prefix, sizeof prefix, "P%d %d %d %d\n", samples < 2 ? 5 : 6,
                       info_.previewWidth, info_.previewHeight, (1 << bits) - 1);
         info_.previewPrefix = prefix;
-        info_.previewLength = static_cast<std::int64_t>((bits + 7) / 8) * info_.previewHeight *
-                              samples * info_.previewWidth;
+        info_.previewLength = info_.previewPixelBytes((bits + 7) / 8 * samples);
     }
     return S_OK;
 }
@@ -282,15 +281,13 @@ bool ContainerReader::readPpmHeader() {
     info_.previewHeight = static_cast<std::int32_t>(numbers[1]);
     info_.previewOffset = static_cast<std::int64_t>(f.tell());
     sixteenBit_ = numbers[2] > 255;
-    info_.previewLength =
-        static_cast<std::int64_t>(info_.previewWidth) * info_.previewHeight * (sixteenBit_ ? 6 : 3);
+    info_.previewLength = info_.previewPixelBytes(sixteenBit_ ? 6 : 3);
     return true;
 }
 
 HRESULT ContainerReader::loadRawPixels() {
     FileReader& f = file_;
-    const std::int64_t need =
-        static_cast<std::int64_t>(info_.previewWidth) * info_.previewHeight * 3;
+    const std::int64_t need = info_.previewPixelBytes(3);
     int divisor = 1;
     if (info_.previewLength < need) {
         divisor = 3;

@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "common/strings.hpp"
+#include "platform/imaging/bitmap.hpp"
 
 namespace tavrin::shell {
 
@@ -19,6 +20,11 @@ std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
 void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base) {
     if (static_cast<std::uint64_t>(raw::tiffTypeSize(type)) * count > 4)
         file.seek(base + file.ReadU32());
+}
+
+std::int64_t ImageInfo::previewPixelBytes(int bytesPerPixel) const {
+    if (!imaging::Bitmap::sizeAllowed(previewWidth, previewHeight)) return 0;
+    return static_cast<std::int64_t>(previewWidth) * previewHeight * bytesPerPixel;
 }
 
 void ImageInfo::appendLine(unsigned id, ...) {

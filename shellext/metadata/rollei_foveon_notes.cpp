@@ -139,8 +139,7 @@ void readRolleiHeader(InfoContext& ctx) {
         if (line.compare(0, 4, "EOHD") == 0) {
             info.make = "Rollei";
             info.model = "d530flex";
-            info.previewLength =
-                static_cast<std::int64_t>(info.previewWidth) * info.previewHeight * 2;
+            info.previewLength = info.previewPixelBytes(2);
             return;
         }
         const auto eq = line.find('=');
@@ -223,7 +222,7 @@ HRESULT readFoveonProperties(InfoContext& ctx) {
         info.thumbRowPadding = rowSize - 3 * info.previewWidth;
     }
     info.previewOffset = static_cast<std::int64_t>(f.tell());
-    info.previewLength = static_cast<std::int64_t>(info.previewWidth) * info.previewHeight * 3;
+    info.previewLength = info.previewPixelBytes(3);
     return com::S_OK;
 }
 
