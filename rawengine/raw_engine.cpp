@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "common/file_types.hpp"
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"
@@ -31,7 +32,7 @@ std::uint32_t whiteBalanceMode(const std::string& path, std::uint32_t override) 
     using namespace settings;
     std::uint32_t mode = GetUserSetting(kWhiteBalance, kWhiteBalanceModeGlobal.name,
                                         kWhiteBalanceModeGlobal.defaultValue);
-    const std::string extension(std::filesystem::path(path).extension().string());
+    const std::string extension(extensionOf(path));
     if (GetUserSetting(extension, kUseWhiteBalance.name, kUseWhiteBalance.defaultValue) == 1) {
         mode = GetUserSetting(extension, kWhiteBalanceMode.name, kWhiteBalanceMode.defaultValue);
     }
@@ -55,7 +56,6 @@ RawEngine::~RawEngine() = default;
 void RawEngine::ResetSession() {
     file_.close();
     state_ = DecodeState{};
-    state_.sensor.clipToWhite = true;
     progress_ = nullptr;
 }
 

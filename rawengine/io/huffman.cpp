@@ -21,11 +21,16 @@ std::int32_t differenceOf(std::uint32_t length, BitReader& bits) {
 }  // namespace
 
 void HuffmanPool::reset() {
-    nodes_->fill(HuffmanNode{});
+    if (nodes_) {
+        nodes_->fill(HuffmanNode{});
+    } else {
+        nodes_ = std::make_unique<std::array<HuffmanNode, kNodes>>();
+    }
     next_ = 0;
 }
 
 HuffmanNode* HuffmanPool::take() {
+    if (!nodes_) reset();
     if (next_ >= kNodes) throw CImageLoaderException("decoder table overflow");
     return &(*nodes_)[next_++];
 }

@@ -21,7 +21,8 @@ class HuffmanPool {
   public:
     static constexpr std::size_t kNodes = 2048;
 
-    HuffmanPool() : nodes_(std::make_unique<std::array<HuffmanNode, kNodes>>()) {}
+    // The nodes are allocated with the first tree: identification alone never needs them.
+    HuffmanPool() = default;
 
     // Zero-fills the pool and starts again at its first node.
     void reset();
