@@ -2,20 +2,17 @@
 // the engine's identification and half-size decode, and the thumbnail path of the shell object
 // each end with a picture or a clean failure.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <random>
 
-#include "platform/com/activation.hpp"
-#include "platform/com/shell_interfaces.hpp"
-#include "platform/com/wide_text.hpp"
 #include "platform/system/files.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "tests/support/samples.hpp"
+#include "tests/support/shell_object.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin {
@@ -52,11 +49,8 @@ class DamagedFiles : public test::TempRegistry {};
 TEST_F(DamagedFiles, everyReaderEndsCleanly) {
     const auto dir = test::samplesDir();
     if (!std::filesystem::exists(dir)) GTEST_SKIP() << "sample folder missing: " << dir;
-    void* module = ::dlopen(TAVRIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr);
-    ASSERT_EQ(reinterpret_cast<HRESULT (*)()>(::dlsym(module, "DllRegisterServer"))(), S_OK);
-    CLSID clsid;
-    ASSERT_EQ(CLSIDFromProgID("Tavrin.RawImageExtractor", &clsid), S_OK);
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
 
     std::mt19937 random(20261207);
     int inputs = 0;
@@ -89,24 +83,10 @@ TEST_F(DamagedFiles, everyReaderEndsCleanly) {
                 // out of memory for a claimed size: a clean failure
             }
 
-            ComPtr<IPersistFile> persist;
-            ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile,
-                                       persist.out()),
-                      S_OK);
-            persist->Load(toWide(path.string()).c_str(), 0);
-            ComPtr<IExtractImage2> extract;
-            persist->QueryInterface(IID_IExtractImage2, extract.out());
-            const SIZE box{128, 128};
-            DWORD flags = IEIFLAG_ORIGSIZE, priority = 0;
-            WCHAR buffer[260];
-            extract->GetLocation(buffer, 260, &priority, &box, 24, &flags);
-            HBITMAP bitmap = nullptr;
-            const HRESULT t = extract->Extract(&bitmap);
-            imaging::BitmapHandle owned(bitmap);
-            EXPECT_EQ(SUCCEEDED(t), static_cast<bool>(owned)) << entry.path();
+            const auto thumb = shell.thumbnail(path, 128, IEIFLAG_ORIGSIZE);
+            EXPECT_EQ(SUCCEEDED(thumb.result), static_cast<bool>(thumb.bitmap)) << entry.path();
         }
     }
-    ::dlclose(module);
     EXPECT_GE(inputs, 1000);
 }
 

@@ -1,18 +1,15 @@
 // Thumbnails of every real sample file through the shell object: each file with an embedded
 // preview gives a 256 x 256 picture of that preview, centred, on white.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "platform/com/activation.hpp"
-#include "platform/com/shell_interfaces.hpp"
-#include "platform/com/wide_text.hpp"
 #include "platform/imaging/decode.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "tests/support/samples.hpp"
+#include "tests/support/shell_object.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::shell {
@@ -25,11 +22,8 @@ class ThumbnailSamples : public test::TempRegistry {};
 TEST_F(ThumbnailSamples, everyPreviewBecomesACentredThumbnail) {
     const auto dir = test::samplesDir();
     if (!std::filesystem::exists(dir)) GTEST_SKIP() << "sample folder missing: " << dir;
-    void* module = ::dlopen(TAVRIN_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr);
-    ASSERT_EQ(reinterpret_cast<HRESULT (*)()>(::dlsym(module, "DllRegisterServer"))(), S_OK);
-    CLSID clsid;
-    ASSERT_EQ(CLSIDFromProgID("Tavrin.RawImageExtractor", &clsid), S_OK);
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
 
     int thumbnails = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
@@ -39,20 +33,9 @@ TEST_F(ThumbnailSamples, everyPreviewBecomesACentredThumbnail) {
         info.filePath = name;
         const bool hasPreview = SUCCEEDED(ReadImageInfo(info, true));
 
-        ComPtr<IPersistFile> persist;
-        ASSERT_EQ(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile, persist.out()),
-            S_OK);
-        persist->Load(toWide(name).c_str(), 0);
-        ComPtr<IExtractImage2> extract;
-        persist->QueryInterface(IID_IExtractImage2, extract.out());
-        const SIZE box{256, 256};
-        DWORD flags = 0, priority = 0;
-        WCHAR path[260];
-        extract->GetLocation(path, 260, &priority, &box, 24, &flags);
-        HBITMAP handle = nullptr;
-        const HRESULT hr = extract->Extract(&handle);
-        imaging::BitmapHandle owned(handle);
+        const auto result = shell.thumbnail(name, 256, 0);
+        const HRESULT hr = result.result;
+        const imaging::BitmapHandle& owned = result.bitmap;
         if (!hasPreview) {
             EXPECT_TRUE(FAILED(hr)) << name;  // no raw decoding in this build: no picture
             continue;
@@ -82,7 +65,6 @@ TEST_F(ThumbnailSamples, everyPreviewBecomesACentredThumbnail) {
             EXPECT_TRUE(top[0] == 255 && top[1] == 255 && top[2] == 255) << name;
         }
     }
-    ::dlclose(module);
     EXPECT_GE(thumbnails, 150);
 }
 
