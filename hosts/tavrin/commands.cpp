@@ -9,6 +9,8 @@ constexpr Command kCommands[] = {
     {"thumbnail", runThumbnail, "thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png",
      "write the thumbnail of a file as PNG (the freedesktop thumbnailer protocol)"},
     {"icon", runIcon, "icon FILE", "show the type icon's module and index"},
+    {"tip", runTip, "tip FILE", "show the info tip of a file"},
+    {"columns", runColumns, "columns FILE...", "show the detail columns of files"},
     {"register", runRegister, "register [--system]", "register the shell object"},
     {"unregister", runUnregister, "unregister [--system]",
      "remove the shell object's registration"},

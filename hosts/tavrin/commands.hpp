@@ -32,6 +32,8 @@ int runIdentify(std::span<const std::string_view> args, Io io);
 int runImageInfo(std::span<const std::string_view> args, Io io);
 int runThumbnail(std::span<const std::string_view> args, Io io);
 int runIcon(std::span<const std::string_view> args, Io io);
+int runTip(std::span<const std::string_view> args, Io io);
+int runColumns(std::span<const std::string_view> args, Io io);
 int runRegister(std::span<const std::string_view> args, Io io);
 int runUnregister(std::span<const std::string_view> args, Io io);
 

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "hosts/tavrin/commands.hpp"
 #include "platform/com/activation.hpp"
 #include "platform/com/shell_interfaces.hpp"
+#include "platform/com/variant.hpp"
 #include "platform/com/wide_text.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
@@ -165,6 +167,72 @@ int runIcon(std::span<const std::string_view> args, Io io) {
     if (FAILED(icon->GetIconLocation(0, module, sizeof module, &index, &flags))) return 1;
     io.out << module << "," << index << "\n";
     return 0;
+}
+
+int runTip(std::span<const std::string_view> args, Io io) {
+    if (args.size() != 1) {
+        io.err << "Usage: tavrin tip FILE\n";
+        return 2;
+    }
+    ComPtr<IQueryInfo> query;
+    if (FAILED(createFor(std::string(args[0]), query, io))) return 1;
+    LPWSTR text = nullptr;
+    const HRESULT hr = query->GetInfoTip(0, &text);
+    if (FAILED(hr) || !text) {
+        io.err << "tavrin: GetInfoTip failed (" << hex(hr) << ")\n";
+        return 1;
+    }
+    io.out << fromWide(text) << "\n";
+    IMalloc* malloc = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&malloc))) {
+        malloc->Free(text);
+        malloc->Release();
+    }
+    return 0;
+}
+
+int runColumns(std::span<const std::string_view> args, Io io) {
+    if (args.empty()) {
+        io.err << "Usage: tavrin columns FILE...\n";
+        return 2;
+    }
+    CLSID clsid;
+    ComPtr<IColumnProvider> provider;
+    if (FAILED(CLSIDFromProgID(kProgId, &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IColumnProvider,
+                                provider.out()))) {
+        io.err << "tavrin: the shell object is not registered (run tavrin register)\n";
+        return 1;
+    }
+    provider->Initialize(nullptr);
+    std::vector<SHCOLUMNINFO> columns;
+    for (SHCOLUMNINFO c{};
+         provider->GetColumnInfo(static_cast<DWORD>(columns.size()), &c) == S_OK;) {
+        columns.push_back(c);
+    }
+    int status = 0;
+    for (const auto file : args) {
+        std::error_code ec;
+        const std::filesystem::path path(file);
+        SHCOLUMNDATA item{};
+        if (std::filesystem::is_directory(path, ec))
+            item.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        const std::u16string wide = toWide(std::string(file));
+        if (wide.size() >= MAX_PATH) {
+            io.err << "tavrin: path too long: " << file << "\n";
+            status = 1;
+            continue;
+        }
+        std::copy_n(wide.c_str(), wide.size() + 1, item.wszFile);
+        io.out << file << "\n";
+        for (const SHCOLUMNINFO& c : columns) {
+            VARIANT value{};
+            if (provider->GetItemData(&c.scid, &item, &value) != S_OK) continue;
+            io.out << "  " << fromWide(c.wszTitle) << ": " << fromWide(value.bstrVal) << "\n";
+            VariantClear(&value);
+        }
+    }
+    return status;
 }
 
 }  // namespace tavrin::host

@@ -4,6 +4,7 @@
 
 #include "platform/com/data_object.hpp"
 #include "platform/com/unknown.hpp"
+#include "platform/com/variant.hpp"
 #include "platform/imaging/gdi_handles.hpp"
 
 namespace tavrin::com {
@@ -23,6 +24,35 @@ struct SIZE {
 struct FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
+};
+
+inline constexpr std::size_t MAX_PATH = 260;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_OFFLINE = 0x1000;
+inline constexpr DWORD LVCFMT_LEFT = 0;
+inline constexpr DWORD SHCOLSTATE_TYPE_STR = 0x1;
+
+struct SHCOLUMNID {
+    GUID fmtid;
+    DWORD pid;
+};
+
+struct SHCOLUMNINFO {
+    SHCOLUMNID scid;
+    VARTYPE vt;
+    DWORD fmt;
+    UINT cChars;
+    DWORD csFlags;
+    WCHAR wszTitle[80];
+    WCHAR wszDescription[128];
+};
+
+struct SHCOLUMNDATA {
+    ULONG dwFlags;
+    DWORD dwFileAttributes;
+    ULONG dwReserved;
+    WCHAR* pwszExt;
+    WCHAR wszFile[MAX_PATH];
 };
 
 inline constexpr DWORD IEIFLAG_ASYNC = 0x0001;
@@ -129,8 +159,9 @@ TAVRIN_INTERFACE IShellPropSheetExt : IUnknown {
 TAVRIN_INTERFACE IColumnProvider : IUnknown {
     static constexpr IID kIid = IID_IColumnProvider;
     virtual HRESULT Initialize(const void* init) = 0;
-    virtual HRESULT GetColumnInfo(DWORD index, void* info) = 0;
-    virtual HRESULT GetItemData(const void* column, const void* item, void* value) = 0;
+    virtual HRESULT GetColumnInfo(DWORD index, SHCOLUMNINFO * info) = 0;
+    virtual HRESULT GetItemData(const SHCOLUMNID* column, const SHCOLUMNDATA* item,
+                                VARIANT* value) = 0;
 
   protected:
     ~IColumnProvider() = default;

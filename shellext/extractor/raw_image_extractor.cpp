@@ -9,8 +9,12 @@
 #include "common/file_types.hpp"
 #include "common/log.hpp"
 #include "common/settings.hpp"
+#include "platform/com/activation.hpp"
 #include "platform/com/wide_text.hpp"
 #include "platform/system/ascii.hpp"
+#include "shellext/info/image_info_reader.hpp"
+#include "shellext/surfaces/detail_columns.hpp"
+#include "shellext/surfaces/info_tip.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -134,6 +138,30 @@ HRESULT RawImageExtractor::Initialize(const void*, IDataObject* dataObject, HKEY
     GlobalUnlock(drop);
     ReleaseStgMedium(&medium);
     return result;
+}
+
+HRESULT RawImageExtractor::GetInfoTip(DWORD, LPWSTR* tip) {
+    if (!tip) return E_POINTER;
+    *tip = nullptr;
+    ReadImageInfo(info_, false);
+    const std::u16string text = toWide(buildInfoTip(info_));
+    IMalloc* malloc = nullptr;
+    if (FAILED(SHGetMalloc(&malloc)) || !malloc) return E_FAIL;
+    auto* block = static_cast<WCHAR*>(malloc->Alloc((text.size() + 1) * sizeof(WCHAR)));
+    malloc->Release();
+    if (!block) return E_FAIL;
+    std::copy_n(text.c_str(), text.size() + 1, block);
+    *tip = block;
+    return S_OK;
+}
+
+HRESULT RawImageExtractor::GetColumnInfo(DWORD index, SHCOLUMNINFO* info) {
+    return describeColumn(index, info);
+}
+
+HRESULT RawImageExtractor::GetItemData(const SHCOLUMNID* column, const SHCOLUMNDATA* item,
+                                       VARIANT* value) {
+    return columnValue(column, item, value);
 }
 
 HRESULT RawImageExtractor::GetIconLocation(UINT, char* iconFile, UINT iconFileChars, int* index,

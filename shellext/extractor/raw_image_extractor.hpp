@@ -68,9 +68,11 @@ class RawImageExtractor final
     com::HRESULT Extract(com::HBITMAP* bitmap) override;
     com::HRESULT GetDateStamp(com::FILETIME* dateStamp) override;
 
-    // IQueryInfo, IContextMenu, IShellPropSheetExt, IColumnProvider: the surfaces that come next.
-    com::HRESULT GetInfoTip(com::DWORD, com::LPWSTR*) override { return com::E_NOTIMPL; }
+    // IQueryInfo
+    com::HRESULT GetInfoTip(com::DWORD flags, com::LPWSTR* tip) override;
     com::HRESULT GetInfoFlags(com::DWORD*) override { return com::E_NOTIMPL; }
+
+    // IContextMenu, IShellPropSheetExt: the surfaces that come next.
     com::HRESULT QueryContextMenu(com::HMENU, com::UINT, com::UINT, com::UINT, com::UINT) override {
         return com::E_NOTIMPL;
     }
@@ -81,9 +83,12 @@ class RawImageExtractor final
     }
     com::HRESULT AddPages(void*, com::LPARAM) override { return com::E_NOTIMPL; }
     com::HRESULT ReplacePage(com::UINT, void*, com::LPARAM) override { return com::E_NOTIMPL; }
+
+    // IColumnProvider
     com::HRESULT Initialize(const void*) override { return com::S_OK; }
-    com::HRESULT GetColumnInfo(com::DWORD, void*) override { return com::E_NOTIMPL; }
-    com::HRESULT GetItemData(const void*, const void*, void*) override { return com::E_NOTIMPL; }
+    com::HRESULT GetColumnInfo(com::DWORD index, com::SHCOLUMNINFO* info) override;
+    com::HRESULT GetItemData(const com::SHCOLUMNID* column, const com::SHCOLUMNDATA* item,
+                             com::VARIANT* value) override;
 
     // IShellExtInit
     com::HRESULT Initialize(const void* folder, com::IDataObject* dataObject,

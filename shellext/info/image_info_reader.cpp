@@ -13,6 +13,7 @@
 #include "platform/system/eventlog.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/info_context.hpp"
+#include "shellext/info/ppm_header.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
@@ -259,28 +260,12 @@ HRESULT ContainerReader::parseMrwBlocks() {
 }
 
 bool ContainerReader::readPpmHeader() {
-    FileReader& f = file_;
-    f.seek(2);
-    long numbers[3] = {};
-    for (long& n : numbers) {
-        int c = f.get();
-        while (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '#') {
-            if (c == '#') {
-                while (c >= 0 && c != '\n')
-                    c = f.get();
-            }
-            c = f.get();
-        }
-        if (c < '0' || c > '9') return false;
-        while (c >= '0' && c <= '9') {
-            n = std::min(n * 10 + (c - '0'), 1L << 30);
-            c = f.get();
-        }
-    }
-    info_.previewWidth = static_cast<std::int32_t>(numbers[0]);
-    info_.previewHeight = static_cast<std::int32_t>(numbers[1]);
-    info_.previewOffset = static_cast<std::int64_t>(f.tell());
-    sixteenBit_ = numbers[2] > 255;
+    const auto header = shell::readPpmHeader(file_);
+    if (!header) return false;
+    info_.previewWidth = header->width;
+    info_.previewHeight = header->height;
+    info_.previewOffset = static_cast<std::int64_t>(header->pixelOffset);
+    sixteenBit_ = header->maxValue > 255;
     info_.previewLength = info_.previewPixelBytes(sixteenBit_ ? 6 : 3);
     return true;
 }

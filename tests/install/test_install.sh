@@ -24,6 +24,10 @@ export TAVRIN_SYSTEM_REGISTRY_DIR="$prefix/share/tavrin"
 "$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/DSC_0001.NEF" "$prefix/thumb.png"
 [ "$(head -c 8 "$prefix/thumb.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 
+# The info tip and the detail columns as a file manager would show them.
+"$prefix/bin/tavrin" tip "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
+"$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | grep -q '^  Kameramodell: '
+
 # A file without any picture: one line of error, a non-zero exit, no output file.
 head -c 3000 /dev/zero > "$prefix/files/empty.nef"
 if "$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/empty.nef" "$prefix/none.png" 2>"$prefix/err"; then

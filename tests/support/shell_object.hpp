@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "platform/com/activation.hpp"
 #include "platform/com/shell_interfaces.hpp"
@@ -37,11 +39,8 @@ class RegisteredShellObject {
         imaging::BitmapHandle bitmap;
     };
     Thumbnail thumbnail(const std::filesystem::path& file, int box, com::DWORD flags) const {
-        com::ComPtr<com::IPersistFile> persist;
-        com::CoCreateInstance(clsid_, nullptr, com::CLSCTX_INPROC_SERVER, com::IID_IPersistFile,
-                              persist.out());
+        com::ComPtr<com::IPersistFile> persist = load(file);
         if (!persist) return {com::E_FAIL, {}};
-        persist->Load(com::toWide(file.string()).c_str(), 0);
         com::ComPtr<com::IExtractImage2> extract;
         persist->QueryInterface(com::IID_IExtractImage2, extract.out());
         if (box > 0) {
@@ -55,7 +54,38 @@ class RegisteredShellObject {
         return {hr, imaging::BitmapHandle(handle)};
     }
 
+    // A new object with the file loaded, asked for its info tip; the text freed as the shell frees
+    // it.
+    std::optional<std::string> infoTip(const std::filesystem::path& file) const {
+        com::ComPtr<com::IPersistFile> persist = load(file);
+        com::ComPtr<com::IQueryInfo> query;
+        if (persist) persist->QueryInterface(com::IID_IQueryInfo, query.out());
+        com::LPWSTR text = nullptr;
+        if (!query || query->GetInfoTip(0, &text) != com::S_OK || !text) return std::nullopt;
+        std::string tip = com::fromWide(text);
+        com::IMalloc* malloc = nullptr;
+        com::SHGetMalloc(&malloc);
+        malloc->Free(text);
+        malloc->Release();
+        return tip;
+    }
+
+    com::ComPtr<com::IColumnProvider> columnProvider() const {
+        com::ComPtr<com::IColumnProvider> provider;
+        com::CoCreateInstance(clsid_, nullptr, com::CLSCTX_INPROC_SERVER, com::IID_IColumnProvider,
+                              provider.out());
+        return provider;
+    }
+
   private:
+    com::ComPtr<com::IPersistFile> load(const std::filesystem::path& file) const {
+        com::ComPtr<com::IPersistFile> persist;
+        com::CoCreateInstance(clsid_, nullptr, com::CLSCTX_INPROC_SERVER, com::IID_IPersistFile,
+                              persist.out());
+        if (persist) persist->Load(com::toWide(file.string()).c_str(), 0);
+        return persist;
+    }
+
     void* module_;
     bool ok_ = false;
     com::CLSID clsid_{};

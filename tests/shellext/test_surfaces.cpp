@@ -1,0 +1,218 @@
+// The info tip and the detail columns: what a file manager shows for a file while hovering and
+// in its details view.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/com/variant.hpp"
+#include "platform/com/wide_text.hpp"
+#include "shellext/info/image_info_reader.hpp"
+#include "shellext/surfaces/detail_columns.hpp"
+#include "shellext/surfaces/info_tip.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/samples.hpp"
+#include "tests/support/shell_object.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+using namespace com;
+using namespace fixtures;
+
+void fillRecord(ImageInfo& info, const std::string& path) {
+    info.filePath = path;
+    info.model = "Canon EOS 300D DIGITAL";
+    info.model2 = "unused";
+    info.fileSize = 3145728;
+    ShootingData& sd = info.shooting;
+    sd.width = 3072;
+    sd.height = 2048;
+    sd.dateTaken = "2004:01:02 10:11:12";
+    sd.isoText = "400";
+    sd.exposureTime = "1/125";
+    sd.aperture = "f 5.6";
+    sd.focalLength = "18";
+    sd.flash = "Aus";
+    sd.whiteBalance = "Auto";
+}
+
+TEST(InfoTip, aFullRecordGivesElevenLinesInOrder) {
+    ImageInfo info;
+    fillRecord(info, "/p/IMG_0001.crw");
+    EXPECT_EQ(buildInfoTip(info),
+              "Größe: 3072 x 2048\n"
+              "Zeitpunkt: 2004:01:02 10:11:12\n"
+              "Kameramodell: Canon EOS 300D DIGITAL\n"
+              "Typ: CRW Bild\n"
+              "Größe: 3 MB\n"
+              "ISO-Wert: 400\n"
+              "Belichtungszeit: 1/125 sek.\n"
+              "Blende: f 5.6\n"
+              "Brennweite: 18 mm\n"
+              "Blitzmodus: Aus\n"
+              "Weißabgleich: Auto");
+}
+
+TEST(InfoTip, anEmptyRecordStillNamesTypeAndSize) {
+    ImageInfo info;
+    info.filePath = "/p/picture.CRW.trashed";
+    info.fileSize = 1500000;
+    info.shooting.width = 640;  // no height: no size line
+    info.model2 = "second model";
+    EXPECT_EQ(buildInfoTip(info),
+              "Kameramodell: second model\n"
+              "Typ: Aussortiertes CRW Bild\n"
+              "Größe: 1.4 MB");
+}
+
+TEST(InfoTip, jpegFocalLengthsCarryTheirOwnUnit) {
+    ImageInfo info;
+    fillRecord(info, "/p/a.JPEG");
+    info.shooting.focalLength = "18 mm";
+    EXPECT_NE(buildInfoTip(info).find("\nBrennweite: 18 mm \n"), std::string::npos);
+    EXPECT_NE(buildInfoTip(info).find("\nTyp: JPEG Bild\n"), std::string::npos);
+}
+
+class Surfaces : public test::TempRegistry {
+  protected:
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) {
+        const auto path = root() / name;
+        writeFile(path, bytes);
+        return path;
+    }
+};
+
+TEST_F(Surfaces, theShellObjectGivesTheTipOfItsFile) {
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
+    const Fields f;
+    const Ifd exif{{f.shorts(34855, {200}), f.rationals(37386, {{18, 1}}, kRational)}};
+    const auto path = write(
+        "holiday.jpg",
+        jpegWithExif(
+            tiff({Ifd{{f.text(271, "Maker"), f.text(272, "Cam 1"), f.directories(34665, {exif})}}}),
+            jpeg(40, 30)));
+    const auto tip = shell.infoTip(path);
+    ASSERT_TRUE(tip);
+    EXPECT_NE(tip->find("Kameramodell: Cam 1\nTyp: JPG Bild\n"), std::string::npos) << *tip;
+    EXPECT_NE(tip->find("ISO-Wert: 200\n"), std::string::npos) << *tip;
+    EXPECT_NE(tip->back(), '\n');
+
+    // A file that cannot be read still has a type and a size.
+    EXPECT_EQ(shell.infoTip(root() / "missing.nef"), "Typ: NEF Bild\nGröße: 0 MB");
+}
+
+class Columns : public Surfaces {
+  protected:
+    void SetUp() override {
+        Surfaces::SetUp();
+        shell_.emplace();
+        provider_ = shell_->columnProvider();
+        ASSERT_TRUE(provider_);
+        ASSERT_EQ(provider_->Initialize(nullptr), S_OK);
+    }
+
+    // The column's text, or nothing when the provider declines.
+    std::optional<std::string> value(const std::filesystem::path& path, DWORD pid,
+                                     DWORD attributes = 0,
+                                     const GUID& fmtid = FMTID_TavrinColumns) {
+        SHCOLUMNDATA item{};
+        item.dwFileAttributes = attributes;
+        const std::u16string wide = toWide(path.string());
+        std::copy_n(wide.c_str(), std::min<std::size_t>(wide.size() + 1, MAX_PATH), item.wszFile);
+        const SHCOLUMNID column{fmtid, pid};
+        VARIANT v{};
+        const HRESULT hr = provider_->GetItemData(&column, &item, &v);
+        if (hr == S_FALSE) {
+            EXPECT_EQ(v.vt, VT_EMPTY);
+            return std::nullopt;
+        }
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(v.vt, VT_BSTR);
+        std::string text = fromWide(v.bstrVal);
+        VariantClear(&v);
+        return text;
+    }
+
+    std::optional<test::RegisteredShellObject> shell_;
+    ComPtr<IColumnProvider> provider_;
+};
+
+TEST_F(Columns, describeNineTextColumns) {
+    SHCOLUMNINFO info{};
+    for (DWORD i = 0; i < kColumnCount; ++i) {
+        ASSERT_EQ(provider_->GetColumnInfo(i, &info), S_OK);
+        EXPECT_EQ(info.scid.fmtid, FMTID_TavrinColumns);
+        EXPECT_EQ(info.scid.pid, i);
+        EXPECT_EQ(info.vt, VT_LPSTR);
+        EXPECT_EQ(info.csFlags, SHCOLSTATE_TYPE_STR);
+    }
+    ASSERT_EQ(provider_->GetColumnInfo(1, &info), S_OK);
+    EXPECT_EQ(fromWide(info.wszTitle), "Kameramodell");
+    EXPECT_EQ(info.cChars, 32u);
+    ASSERT_EQ(provider_->GetColumnInfo(8, &info), S_OK);
+    EXPECT_EQ(fromWide(info.wszTitle), "Weißabgleich");
+    EXPECT_EQ(info.cChars, 10u);
+    EXPECT_EQ(provider_->GetColumnInfo(9, &info), S_FALSE);
+}
+
+TEST_F(Columns, declineForeignColumnsFoldersAndOtherTypes) {
+    const auto ppm =
+        write("a.ppm", Bytes{'P', '6', '\n', '4', ' ', '2', '\n', '2', '5', '5', '\n'});
+    EXPECT_EQ(value(ppm, 9), std::nullopt);
+    EXPECT_EQ(value(ppm, 0, 0, GUID{}), std::nullopt);
+    EXPECT_EQ(value(ppm, 0, FILE_ATTRIBUTE_DIRECTORY), std::nullopt);
+    EXPECT_EQ(value(ppm, 0, FILE_ATTRIBUTE_OFFLINE), std::nullopt);
+    EXPECT_EQ(value(write("notes.txt", Bytes{'x'}), 0), std::nullopt);
+}
+
+TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
+    const Bytes header{'P',  '6', ' ', '#', ' ', '1', '\n', '6', '4', '0',
+                       '\n', '4', '8', '0', ' ', '2', '5',  '5', '\n'};
+    const auto ppm = write("scan.PPM", header);
+    EXPECT_EQ(value(ppm, 0), "640 x 480");
+    EXPECT_EQ(value(ppm, 1), " ");
+
+    const auto bare = write("bare.jpg", jpeg(40, 30));
+    EXPECT_EQ(value(bare, 0), "");
+    EXPECT_EQ(value(bare, 1), " ");
+
+    const Fields f;
+    const Ifd exif{{f.shorts(34855, {200})}};
+    const auto jpg = write(
+        "b.jpeg",
+        jpegWithExif(tiff({Ifd{{f.longs(256, {1600}), f.longs(257, {1200}), f.text(271, "Maker"),
+                                f.text(272, "Cam 1"), f.directories(34665, {exif})}}}),
+                     jpeg(40, 30)));
+    EXPECT_EQ(value(jpg, 0), "1600 x 1200");
+    EXPECT_EQ(value(jpg, 1), "Maker Cam 1");
+    EXPECT_EQ(value(jpg, 3), "");  // the fast path reads nothing else
+}
+
+TEST_F(Columns, showTheRecordOfARawFile) {
+    const auto nef = test::sample("exiftool/Nikon.nef");
+    TAVRIN_REQUIRE_SAMPLE(nef);
+    ImageInfo info;
+    info.filePath = nef.string();
+    ReadImageInfo(info, false);
+    const ShootingData& sd = info.shooting;
+    const std::string expected[kColumnCount] = {
+        std::to_string(sd.width) + " x " + std::to_string(sd.height),
+        info.make + " " + info.model,
+        sd.dateTaken,
+        sd.isoText,
+        sd.exposureTime,
+        sd.aperture,
+        sd.focalLength,
+        sd.flash,
+        sd.whiteBalance};
+    EXPECT_EQ(info.model, "D70");
+    for (DWORD pid = 0; pid < kColumnCount; ++pid)
+        EXPECT_EQ(value(nef, pid), expected[pid]) << pid;
+    EXPECT_EQ(value(root() / "unreadable.nef", 2), "");
+}
+
+}  // namespace
+}  // namespace tavrin::shell
