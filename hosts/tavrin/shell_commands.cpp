@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <ostream>
@@ -17,6 +18,7 @@
 #include "platform/com/wide_text.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
+#include "platform/ui/menu.hpp"
 
 #ifndef TAVRIN_MODULE_BUILD_PATH
 #define TAVRIN_MODULE_BUILD_PATH ""
@@ -210,13 +212,18 @@ int runColumns(std::span<const std::string_view> args, Io io) {
          provider->GetColumnInfo(static_cast<DWORD>(columns.size()), &c) == S_OK;) {
         columns.push_back(c);
     }
+    // One header line of the titles, then per file its name and the values, tab-separated.
+    io.out << "Name";
+    for (const SHCOLUMNINFO& c : columns)
+        io.out << "\t" << fromWide(c.wszTitle);
+    io.out << "\n";
     int status = 0;
     for (const auto file : args) {
         std::error_code ec;
-        const std::filesystem::path path(file);
         SHCOLUMNDATA item{};
-        if (std::filesystem::is_directory(path, ec))
+        if (std::filesystem::is_directory(std::filesystem::path(file), ec)) {
             item.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        }
         const std::u16string wide = toWide(std::string(file));
         if (wide.size() >= MAX_PATH) {
             io.err << "tavrin: path too long: " << file << "\n";
@@ -224,15 +231,94 @@ int runColumns(std::span<const std::string_view> args, Io io) {
             continue;
         }
         std::copy_n(wide.c_str(), wide.size() + 1, item.wszFile);
-        io.out << file << "\n";
+        io.out << file;
         for (const SHCOLUMNINFO& c : columns) {
             VARIANT value{};
+            io.out << "\t";
             if (provider->GetItemData(&c.scid, &item, &value) != S_OK) continue;
-            io.out << "  " << fromWide(c.wszTitle) << ": " << fromWide(value.bstrVal) << "\n";
+            io.out << fromWide(value.bstrVal);
             VariantClear(&value);
         }
+        io.out << "\n";
     }
     return status;
+}
+
+namespace {
+
+// A new object of the shell class initialised with the files as the file manager's selection.
+HRESULT createForSelection(std::span<const std::string_view> files, ComPtr<IContextMenu>& menu,
+                           Io io) {
+    CLSID clsid;
+    ComPtr<IShellExtInit> init;
+    if (FAILED(CLSIDFromProgID(kProgId, &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                init.out()))) {
+        io.err << "tavrin: the shell object is not registered (run tavrin register)\n";
+        return E_FAIL;
+    }
+    // The file manager hands over full paths; messages name the files by them.
+    std::vector<std::string> paths;
+    for (const auto f : files)
+        paths.push_back(std::filesystem::absolute(f).lexically_normal().string());
+    ComPtr<IDataObject> selection(CreateFileListDataObject(paths));
+    HRESULT hr = init->Initialize(nullptr, selection.get(), nullptr);
+    if (FAILED(hr)) {
+        io.err << "tavrin: the shell object takes none of these files (" << hex(hr)
+               << "): one file must be of a type associated with Tavrin, several must be camera "
+                  "files\n";
+        return hr;
+    }
+    return init->QueryInterface(IID_IContextMenu, menu.out());
+}
+
+}  // namespace
+
+int runMenu(std::span<const std::string_view> args, Io io) {
+    if (args.empty()) {
+        io.err << "Usage: tavrin menu FILE...\n";
+        return 2;
+    }
+    ComPtr<IContextMenu> menu;
+    if (FAILED(createForSelection(args, menu, io))) return 1;
+    HMENU popup = ui::CreatePopupMenu();
+    menu->QueryContextMenu(popup, 0, 0, 0x7FFF, 0);
+    for (const ui::MenuItem& item : ui::menuItems(popup)) {
+        char help[256] = {};
+        if (item.separator) {
+            io.out << item.id << "\t-\t\n";
+            continue;
+        }
+        menu->GetCommandString(item.id, GCS_HELPTEXTA, nullptr, help, sizeof help);
+        io.out << item.id << "\t" << item.text << "\t" << help << "\n";
+    }
+    ui::DestroyMenu(popup);
+    return 0;
+}
+
+int runInvoke(std::span<const std::string_view> args, Io io) {
+    static constexpr std::string_view kVerbs[] = {"open", "aside", "back", "slideshow"};
+    const auto* verb =
+        args.empty() ? std::end(kVerbs) : std::find(std::begin(kVerbs), std::end(kVerbs), args[0]);
+    if (verb == std::end(kVerbs) || args.size() < 2) {
+        io.err << "Usage: tavrin invoke aside|back|slideshow|open FILE...\n";
+        return 2;
+    }
+    ComPtr<IContextMenu> menu;
+    if (FAILED(createForSelection(args.subspan(1), menu, io))) return 1;
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb =
+        reinterpret_cast<const char*>(static_cast<std::uintptr_t>(verb - std::begin(kVerbs)));
+    info.nShow = SW_SHOWNORMAL;
+    const HRESULT hr = menu->InvokeCommand(&info);
+    if (FAILED(hr)) {
+        io.err << "tavrin: " << *verb << " failed (" << hex(hr)
+               << (hr == E_INVALIDARG ? ": no viewer registered under HKCR\\TavrinImage\\App" : "")
+               << ")\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace tavrin::host

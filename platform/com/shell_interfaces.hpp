@@ -32,6 +32,24 @@ inline constexpr DWORD FILE_ATTRIBUTE_OFFLINE = 0x1000;
 inline constexpr DWORD LVCFMT_LEFT = 0;
 inline constexpr DWORD SHCOLSTATE_TYPE_STR = 0x1;
 
+inline constexpr UINT CMF_DEFAULTONLY = 0x0001;
+inline constexpr UINT GCS_HELPTEXTA = 0x0001;
+inline constexpr UINT GCS_UNICODE = 0x0004;
+inline constexpr UINT GCS_HELPTEXTW = GCS_HELPTEXTA | GCS_UNICODE;
+inline constexpr int SW_SHOWNORMAL = 1;
+
+struct CMINVOKECOMMANDINFO {
+    DWORD cbSize;
+    DWORD fMask;
+    void* hwnd;
+    const char* lpVerb;  // a command offset in the low 16 bits when the high bits are 0
+    const char* lpParameters;
+    const char* lpDirectory;
+    int nShow;
+    DWORD dwHotKey;
+    void* hIcon;
+};
+
 struct SHCOLUMNID {
     GUID fmtid;
     DWORD pid;
@@ -139,7 +157,7 @@ TAVRIN_INTERFACE IContextMenu : IUnknown {
     static constexpr IID kIid = IID_IContextMenu;
     virtual HRESULT QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT lastId,
                                      UINT flags) = 0;
-    virtual HRESULT InvokeCommand(void* info) = 0;
+    virtual HRESULT InvokeCommand(CMINVOKECOMMANDINFO * info) = 0;
     virtual HRESULT GetCommandString(std::uintptr_t id, UINT type, UINT * reserved, char* buffer,
                                      UINT chars) = 0;
 

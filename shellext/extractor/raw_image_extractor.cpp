@@ -13,6 +13,7 @@
 #include "platform/com/wide_text.hpp"
 #include "platform/system/ascii.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/surfaces/context_menu.hpp"
 #include "shellext/surfaces/detail_columns.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 
@@ -153,6 +154,20 @@ HRESULT RawImageExtractor::GetInfoTip(DWORD, LPWSTR* tip) {
     std::copy_n(text.c_str(), text.size() + 1, block);
     *tip = block;
     return S_OK;
+}
+
+HRESULT RawImageExtractor::QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT,
+                                            UINT flags) {
+    return buildContextMenu({info_.filePath, selectedFiles_}, menu, index, firstId, flags);
+}
+
+HRESULT RawImageExtractor::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+    return invokeMenuCommand({info_.filePath, selectedFiles_}, info);
+}
+
+HRESULT RawImageExtractor::GetCommandString(std::uintptr_t id, UINT type, UINT*, char* buffer,
+                                            UINT chars) {
+    return menuHelpText(id, type, buffer, chars);
 }
 
 HRESULT RawImageExtractor::GetColumnInfo(DWORD index, SHCOLUMNINFO* info) {

@@ -72,15 +72,14 @@ class RawImageExtractor final
     com::HRESULT GetInfoTip(com::DWORD flags, com::LPWSTR* tip) override;
     com::HRESULT GetInfoFlags(com::DWORD*) override { return com::E_NOTIMPL; }
 
-    // IContextMenu, IShellPropSheetExt: the surfaces that come next.
-    com::HRESULT QueryContextMenu(com::HMENU, com::UINT, com::UINT, com::UINT, com::UINT) override {
-        return com::E_NOTIMPL;
-    }
-    com::HRESULT InvokeCommand(void*) override { return com::E_NOTIMPL; }
-    com::HRESULT GetCommandString(std::uintptr_t, com::UINT, com::UINT*, char*,
-                                  com::UINT) override {
-        return com::E_NOTIMPL;
-    }
+    // IContextMenu
+    com::HRESULT QueryContextMenu(com::HMENU menu, com::UINT index, com::UINT firstId,
+                                  com::UINT lastId, com::UINT flags) override;
+    com::HRESULT InvokeCommand(com::CMINVOKECOMMANDINFO* info) override;
+    com::HRESULT GetCommandString(std::uintptr_t id, com::UINT type, com::UINT* reserved,
+                                  char* buffer, com::UINT chars) override;
+
+    // IShellPropSheetExt: the pages come next.
     com::HRESULT AddPages(void*, com::LPARAM) override { return com::E_NOTIMPL; }
     com::HRESULT ReplacePage(com::UINT, void*, com::LPARAM) override { return com::E_NOTIMPL; }
 

@@ -10,6 +10,7 @@ trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/tavrin share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
+         share/kio/servicemenus/tavrin-commands.desktop share/nemo/actions/tavrin-aside.nemo_action \
          share/tavrin/HKEY_CLASSES_ROOT.reg; do
     [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
@@ -26,7 +27,16 @@ export TAVRIN_SYSTEM_REGISTRY_DIR="$prefix/share/tavrin"
 
 # The info tip and the detail columns as a file manager would show them.
 "$prefix/bin/tavrin" tip "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
-"$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | grep -q '^  Kameramodell: '
+"$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | head -1 | grep -q '^Name	Größe	Kameramodell	'
+[ "$("$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | tail -1 | awk -F'\t' '{print NF}')" = 10 ]
+
+# The context menu of a mixed selection, then putting aside and taking back.
+menu=$("$prefix/bin/tavrin" menu "$prefix/files/IMG_0002.CR2" "$prefix/files/DSC_0007.NEF.trashed" | cut -f1,2)
+[ "$menu" = "$(printf '2\tZurückholen\n1\tAussortieren\n3\tDiaschau\n4\t-')" ] || { echo "menu: $menu"; exit 1; }
+"$prefix/bin/tavrin" invoke aside "$prefix/files/IMG_0002.CR2" "$prefix/files/DSC_0007.NEF.trashed"
+[ -e "$prefix/files/IMG_0002.CR2.trashed" ] && [ -e "$prefix/files/DSC_0007.NEF.trashed" ]
+"$prefix/bin/tavrin" invoke back "$prefix/files/IMG_0002.CR2.trashed" "$prefix/files/DSC_0007.NEF.trashed"
+[ -e "$prefix/files/IMG_0002.CR2" ] && [ -e "$prefix/files/DSC_0007.NEF" ]
 
 # A file without any picture: one line of error, a non-zero exit, no output file.
 head -c 3000 /dev/zero > "$prefix/files/empty.nef"
