@@ -11,6 +11,7 @@ constexpr Command kCommands[] = {
     {"icon", runIcon, "icon FILE", "show the type icon's module and index"},
     {"tip", runTip, "tip FILE", "show the info tip of a file"},
     {"columns", runColumns, "columns FILE...", "show the detail columns of files"},
+    {"info", runInfo, "info FILE", "show the image-information page of a file"},
     {"menu", runMenu, "menu FILE...", "list the context-menu commands for a selection"},
     {"invoke", runInvoke, "invoke aside|back|slideshow|open FILE...",
      "run a context-menu command: put files aside, take them back, slideshow, open in the viewer"},

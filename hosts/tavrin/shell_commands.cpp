@@ -19,6 +19,8 @@
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
 #include "platform/ui/menu.hpp"
+#include "platform/ui/property_sheet.hpp"
+#include "shellext/surfaces/property_pages.hpp"
 
 #ifndef TAVRIN_MODULE_BUILD_PATH
 #define TAVRIN_MODULE_BUILD_PATH ""
@@ -319,6 +321,50 @@ int runInvoke(std::span<const std::string_view> args, Io io) {
         return 1;
     }
     return 0;
+}
+
+namespace {
+
+BOOL collectPage(ui::HPROPSHEETPAGE page, LPARAM pages) {
+    reinterpret_cast<std::vector<ui::HPROPSHEETPAGE>*>(pages)->push_back(page);
+    return 1;
+}
+
+std::string withoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+}  // namespace
+
+int runInfo(std::span<const std::string_view> args, Io io) {
+    if (args.size() != 1) {
+        io.err << "Usage: tavrin info FILE\n";
+        return 2;
+    }
+    ComPtr<IShellPropSheetExt> sheet;
+    if (FAILED(createFor(std::string(args[0]), sheet, io))) return 1;
+    std::vector<ui::HPROPSHEETPAGE> pages;
+    const HRESULT hr = sheet->AddPages(collectPage, reinterpret_cast<LPARAM>(&pages));
+    if (FAILED(hr)) {
+        io.err << "tavrin: AddPages failed (" << hex(hr) << ")\n";
+        return 1;
+    }
+    int status = 1;
+    for (ui::HPROPSHEETPAGE page : pages) {
+        const ui::PROPSHEETPAGEA& description = ui::pageDescription(page);
+        if (description.templateId == shell::kInformationPageTemplate) {
+            ui::Dialog dialog{description.pfnDlgProc, {}};
+            dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&description));
+            io.out << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kSummaryControl))
+                   << "\n\n"
+                   << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kExtraInfoControl))
+                   << "\n";
+            status = 0;
+        }
+        ui::DestroyPropertySheetPage(page);
+    }
+    return status;
 }
 
 }  // namespace tavrin::host

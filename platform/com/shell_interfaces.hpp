@@ -6,6 +6,7 @@
 #include "platform/com/unknown.hpp"
 #include "platform/com/variant.hpp"
 #include "platform/imaging/gdi_handles.hpp"
+#include "platform/ui/property_sheet.hpp"
 
 namespace tavrin::com {
 
@@ -167,7 +168,7 @@ TAVRIN_INTERFACE IContextMenu : IUnknown {
 
 TAVRIN_INTERFACE IShellPropSheetExt : IUnknown {
     static constexpr IID kIid = IID_IShellPropSheetExt;
-    virtual HRESULT AddPages(void* addPage, LPARAM param) = 0;
+    virtual HRESULT AddPages(ui::LPFNADDPROPSHEETPAGE addPage, LPARAM param) = 0;
     virtual HRESULT ReplacePage(UINT pageId, void* replaceWith, LPARAM param) = 0;
 
   protected:

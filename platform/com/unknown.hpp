@@ -98,6 +98,8 @@ class ModuleCounts {
     void unlock() { --locks_; }
     long objects() const { return objects_; }
     long locks() const { return locks_; }
+    // What pages count themselves in while they keep the module loaded.
+    std::atomic<long>& lockCount() { return locks_; }
     // DllCanUnloadNow: S_OK when no object and no lock exists.
     HRESULT canUnloadNow() const { return objects_ == 0 && locks_ == 0 ? S_OK : S_FALSE; }
 

@@ -16,6 +16,7 @@
 #include "shellext/surfaces/context_menu.hpp"
 #include "shellext/surfaces/detail_columns.hpp"
 #include "shellext/surfaces/info_tip.hpp"
+#include "shellext/surfaces/property_pages.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -168,6 +169,11 @@ HRESULT RawImageExtractor::InvokeCommand(CMINVOKECOMMANDINFO* info) {
 HRESULT RawImageExtractor::GetCommandString(std::uintptr_t id, UINT type, UINT*, char* buffer,
                                             UINT chars) {
     return menuHelpText(id, type, buffer, chars);
+}
+
+HRESULT RawImageExtractor::AddPages(ui::LPFNADDPROPSHEETPAGE addPage, LPARAM param) {
+    return addPropertyPages(static_cast<IShellPropSheetExt*>(this), info_, selectedFiles_, addPage,
+                            param);
 }
 
 HRESULT RawImageExtractor::GetColumnInfo(DWORD index, SHCOLUMNINFO* info) {

@@ -79,8 +79,8 @@ class RawImageExtractor final
     com::HRESULT GetCommandString(std::uintptr_t id, com::UINT type, com::UINT* reserved,
                                   char* buffer, com::UINT chars) override;
 
-    // IShellPropSheetExt: the pages come next.
-    com::HRESULT AddPages(void*, com::LPARAM) override { return com::E_NOTIMPL; }
+    // IShellPropSheetExt
+    com::HRESULT AddPages(ui::LPFNADDPROPSHEETPAGE addPage, com::LPARAM param) override;
     com::HRESULT ReplacePage(com::UINT, void*, com::LPARAM) override { return com::E_NOTIMPL; }
 
     // IColumnProvider

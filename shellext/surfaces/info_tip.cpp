@@ -14,7 +14,7 @@ constexpr unsigned kSize = 1210, kModel = 1220, kDate = 1230, kType = 1240, kTyp
 
 }  // namespace
 
-std::string buildInfoTip(const ImageInfo& info) {
+std::string buildInfoLines(const ImageInfo& info) {
     const ShootingData& sd = info.shooting;
     std::string tip;
     if (sd.width != 0 && sd.height != 0) tip += strings::format(kSize, sd.width, sd.height);
@@ -40,6 +40,11 @@ std::string buildInfoTip(const ImageInfo& info) {
     }
     if (!sd.flash.empty()) tip += strings::format(kFlash, sd.flash.c_str());
     if (!sd.whiteBalance.empty()) tip += strings::format(kWhiteBalance, sd.whiteBalance.c_str());
+    return tip;
+}
+
+std::string buildInfoTip(const ImageInfo& info) {
+    std::string tip = buildInfoLines(info);
     while (!tip.empty() && (tip.back() == ' ' || tip.back() == '\n'))
         tip.pop_back();
     return tip;

@@ -7,7 +7,10 @@
 
 namespace tavrin::shell {
 
-// The eleven lines, each under its condition, without the last line's end.
+// The eleven lines, each under its condition, each with its line end.
+std::string buildInfoLines(const ImageInfo& info);
+
+// The lines without the blanks and line ends at the end.
 std::string buildInfoTip(const ImageInfo& info);
 
 }  // namespace tavrin::shell

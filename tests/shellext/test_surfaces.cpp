@@ -1,5 +1,5 @@
-// The info tip and the detail columns: what a file manager shows for a file while hovering and
-// in its details view.
+// The info tip, the detail columns and the information page: what a file manager shows of a file
+// while hovering, in its details view and in its properties dialog.
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,11 @@
 
 #include "platform/com/variant.hpp"
 #include "platform/com/wide_text.hpp"
+#include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/surfaces/detail_columns.hpp"
 #include "shellext/surfaces/info_tip.hpp"
+#include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/shell_object.hpp"
@@ -102,6 +104,23 @@ TEST_F(Surfaces, theShellObjectGivesTheTipOfItsFile) {
 
     // A file that cannot be read still has a type and a size.
     EXPECT_EQ(shell.infoTip(root() / "missing.nef"), "Typ: NEF Bild\nGröße: 0 MB");
+}
+
+TEST_F(Surfaces, everySampleHasATipThatAgreesWithItsRecord) {
+    const auto dir = test::samplesDir();
+    if (!std::filesystem::exists(dir)) GTEST_SKIP() << "sample folder missing: " << dir;
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+        ImageInfo info;
+        info.filePath = entry.path().string();
+        ReadImageInfo(info, false);
+        EXPECT_EQ(shell.infoTip(entry.path()), buildInfoTip(info)) << entry.path();
+        ++files;
+    }
+    EXPECT_GT(files, 100);
 }
 
 class Columns : public Surfaces {
@@ -212,6 +231,73 @@ TEST_F(Columns, showTheRecordOfARawFile) {
     for (DWORD pid = 0; pid < kColumnCount; ++pid)
         EXPECT_EQ(value(nef, pid), expected[pid]) << pid;
     EXPECT_EQ(value(root() / "unreadable.nef", 2), "");
+}
+
+class PropertyPages : public Surfaces {
+  protected:
+    static ui::BOOL collect(ui::HPROPSHEETPAGE page, ui::LPARAM pages) {
+        reinterpret_cast<std::vector<ui::HPROPSHEETPAGE>*>(pages)->push_back(page);
+        return 1;
+    }
+    static ui::BOOL refuse(ui::HPROPSHEETPAGE, ui::LPARAM) { return 0; }
+
+    // The information page's two boxes for the file, as the dialog shows them.
+    std::pair<std::string, std::string> boxes(const std::filesystem::path& file) {
+        ImageInfo info;
+        info.filePath = file.string();
+        std::vector<ui::HPROPSHEETPAGE> pages;
+        EXPECT_EQ(
+            addPropertyPages(nullptr, info, {}, collect, reinterpret_cast<ui::LPARAM>(&pages)),
+            S_OK);
+        EXPECT_EQ(pages.size(), 1u);
+        if (pages.empty()) return {};
+        const ui::PROPSHEETPAGEA& page = ui::pageDescription(pages[0]);
+        EXPECT_EQ(page.templateId, kInformationPageTemplate);
+        EXPECT_EQ(ui::pageTitle(pages[0]), "Bildinformation");
+        ui::Dialog dialog{page.pfnDlgProc, {}};
+        dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<ui::LPARAM>(&page));
+        for (ui::HPROPSHEETPAGE p : pages)
+            ui::DestroyPropertySheetPage(p);
+        return {ui::dialogItemText(&dialog, kSummaryControl),
+                ui::dialogItemText(&dialog, kExtraInfoControl)};
+    }
+};
+
+TEST_F(PropertyPages, showTheSummaryAndTheExtraInformation) {
+    const auto x3f = test::sample("exiftool/Sigma.x3f");
+    TAVRIN_REQUIRE_SAMPLE(x3f);
+    const auto [summary, extra] = boxes(x3f);
+    EXPECT_TRUE(summary.starts_with("Größe: 1531 x 2304\r\nKameramodell: SD10\r\nTyp")) << summary;
+    EXPECT_EQ(summary.find("\n\r"), std::string::npos);
+    EXPECT_NE(summary.back(), '\n');
+    EXPECT_TRUE(extra.starts_with("Firmwareversion: 2.0.4.1586 Release\r\nFokusstatus")) << extra;
+    EXPECT_NE(extra.find("\r\nAufnahmemodus: Programm\r\n"), std::string::npos);
+    EXPECT_NE(extra.find("\r\nTreiber-Modus: Einzelbild\r\n"), std::string::npos);
+
+    const auto [unreadSummary, noExtra] = boxes(root() / "gone.nef");
+    EXPECT_EQ(unreadSummary, "Typ: NEF Bild\r\nGröße: 0 MB");
+    EXPECT_EQ(noExtra, "");
+}
+
+TEST_F(PropertyPages, keepTheModuleWhileTheyLiveAndNeverShowForSeveralFiles) {
+    ImageInfo info;
+    info.filePath = (root() / "a.nef").string();
+    std::vector<ui::HPROPSHEETPAGE> pages;
+    EXPECT_EQ(addPropertyPages(nullptr, info, {"a.nef", "b.nef"}, collect,
+                               reinterpret_cast<ui::LPARAM>(&pages)),
+              E_INVALIDARG);
+    EXPECT_TRUE(pages.empty());
+
+    const long locks = moduleCounts().locks();
+    EXPECT_EQ(addPropertyPages(nullptr, info, {}, collect, reinterpret_cast<ui::LPARAM>(&pages)),
+              S_OK);
+    EXPECT_EQ(moduleCounts().locks(), locks + 1);
+    ui::DestroyPropertySheetPage(pages.at(0));
+    EXPECT_EQ(moduleCounts().locks(), locks);
+
+    // A page the dialog refuses is destroyed at once.
+    EXPECT_EQ(addPropertyPages(nullptr, info, {}, refuse, 0), S_OK);
+    EXPECT_EQ(moduleCounts().locks(), locks);
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#include "shellext/surfaces/property_pages.hpp"
+
+#include <mutex>
+
+#include "common/strings.hpp"
+#include "shellext/extractor/raw_image_extractor.hpp"
+#include "shellext/info/image_info_reader.hpp"
+#include "shellext/surfaces/info_tip.hpp"
+
+namespace tavrin::shell {
+namespace {
+
+using namespace com;
+
+constexpr unsigned kInformationTitle = 9000;
+constexpr std::string_view kSeparator = "\n\n";
+
+// The text the pages show, written by the most recent AddPages and read when a page is made.
+struct PageText {
+    std::mutex mutex;
+    std::string text;
+};
+
+PageText& pageText() {
+    static PageText texts;
+    return texts;
+}
+
+std::string withCarriageReturns(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+ui::UINT keepPage(ui::HWND, ui::UINT, ui::PROPSHEETPAGEA*) {
+    return 1;
+}
+
+bool offerPage(int templateId, unsigned title, ui::DLGPROC procedure, void* object,
+               ui::LPFNADDPROPSHEETPAGE addPage, ui::LPARAM param) {
+    const std::string caption(strings::get(title));
+    ui::PROPSHEETPAGEA description{};
+    description.dwSize = sizeof description;
+    description.dwFlags = ui::PSP_USETITLE | ui::PSP_USEREFPARENT | ui::PSP_USECALLBACK;
+    description.templateId = templateId;
+    description.pszTitle = caption.c_str();
+    description.pfnDlgProc = procedure;
+    description.lParam = reinterpret_cast<ui::LPARAM>(object);
+    description.pfnCallback = keepPage;
+    description.pcRefParent = &moduleCounts().lockCount();
+    ui::HPROPSHEETPAGE page = ui::CreatePropertySheetPageA(&description);
+    if (!page) return false;
+    if (addPage(page, param)) return true;
+    ui::DestroyPropertySheetPage(page);
+    return false;
+}
+
+}  // namespace
+
+std::string buildPageText(const ImageInfo& info) {
+    return buildInfoLines(info) + std::string(kSeparator) + info.extraInfo;
+}
+
+HRESULT addPropertyPages(IUnknown* object, ImageInfo& info,
+                         const std::vector<std::string>& selectedFiles,
+                         ui::LPFNADDPROPSHEETPAGE addPage, ui::LPARAM param) {
+    if (!selectedFiles.empty()) return E_INVALIDARG;
+    if (!addPage) return E_POINTER;
+    ReadImageInfo(info, false);
+    {
+        PageText& texts = pageText();
+        const std::lock_guard lock(texts.mutex);
+        texts.text = buildPageText(info);
+    }
+    offerPage(kInformationPageTemplate, kInformationTitle, informationPageProcedure, object,
+              addPage, param);
+    return S_OK;
+}
+
+ui::INT_PTR informationPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPARAM, ui::LPARAM) {
+    if (message != ui::WM_INITDIALOG) return 0;
+    std::string text;
+    {
+        PageText& texts = pageText();
+        const std::lock_guard lock(texts.mutex);
+        text = texts.text;
+    }
+    // The summary's last line end and the two that follow it separate the two parts.
+    const std::size_t at = text.find(kSeparator);
+    const std::string_view summary =
+        at == std::string::npos ? std::string_view() : std::string_view(text).substr(0, at);
+    std::string_view extra = at == std::string::npos || at + 3 > text.size()
+                                 ? std::string_view()
+                                 : std::string_view(text).substr(at + 3);
+    while (!extra.empty() && (extra.front() == ' ' || extra.front() == '\n'))
+        extra.remove_prefix(1);
+    ui::SetDlgItemTextA(dialog, kSummaryControl, withCarriageReturns(summary).c_str());
+    ui::SetDlgItemTextA(dialog, kExtraInfoControl, withCarriageReturns(extra).c_str());
+    return 0;
+}
+
+}  // namespace tavrin::shell

@@ -1,0 +1,29 @@
+#pragma once
+// The pages the shell object adds to a file's properties dialog, and the information page.
+
+#include <string>
+#include <vector>
+
+#include "platform/com/unknown.hpp"
+#include "platform/ui/property_sheet.hpp"
+#include "shellext/info/image_info.hpp"
+
+namespace tavrin::shell {
+
+inline constexpr int kInformationPageTemplate = 102;
+inline constexpr int kSummaryControl = 201;
+inline constexpr int kExtraInfoControl = 202;
+
+// The summary lines, an empty line and the record's extra information.
+std::string buildPageText(const ImageInfo& info);
+
+// Reads the file's record and hands the pages to the dialog's add-page function; several
+// selected files get no pages (E_INVALIDARG).
+com::HRESULT addPropertyPages(com::IUnknown* object, ImageInfo& info,
+                              const std::vector<std::string>& selectedFiles,
+                              ui::LPFNADDPROPSHEETPAGE addPage, ui::LPARAM param);
+
+// The information page's dialog procedure: fills the summary and extra-information boxes.
+ui::INT_PTR informationPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPARAM, ui::LPARAM);
+
+}  // namespace tavrin::shell
