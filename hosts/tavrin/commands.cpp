@@ -12,6 +12,8 @@ constexpr Command kCommands[] = {
     {"tip", runTip, "tip FILE", "show the info tip of a file"},
     {"columns", runColumns, "columns FILE...", "show the detail columns of files"},
     {"info", runInfo, "info FILE", "show the image-information page of a file"},
+    {"histogram", runHistogram, "histogram FILE OUT.png",
+     "draw the histogram page of a file: its preview and its histogram"},
     {"menu", runMenu, "menu FILE...", "list the context-menu commands for a selection"},
     {"invoke", runInvoke, "invoke aside|back|slideshow|open FILE...",
      "run a context-menu command: put files aside, take them back, slideshow, open in the viewer"},

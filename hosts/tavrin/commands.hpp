@@ -34,6 +34,7 @@ int runThumbnail(std::span<const std::string_view> args, Io io);
 int runIcon(std::span<const std::string_view> args, Io io);
 int runTip(std::span<const std::string_view> args, Io io);
 int runColumns(std::span<const std::string_view> args, Io io);
+int runHistogram(std::span<const std::string_view> args, Io io);
 int runInfo(std::span<const std::string_view> args, Io io);
 int runMenu(std::span<const std::string_view> args, Io io);
 int runInvoke(std::span<const std::string_view> args, Io io);

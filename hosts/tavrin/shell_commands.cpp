@@ -16,10 +16,12 @@
 #include "platform/com/shell_interfaces.hpp"
 #include "platform/com/variant.hpp"
 #include "platform/com/wide_text.hpp"
+#include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
+#include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 
 #ifndef TAVRIN_MODULE_BUILD_PATH
@@ -335,6 +337,33 @@ std::string withoutCarriageReturns(std::string text) {
     return text;
 }
 
+// Opens the file's page with the template as the properties dialog does (WM_INITDIALOG), lets
+// show run on it and closes it (WM_DESTROY). False when the object offers no such page.
+template <typename Show>
+bool showPage(const std::string& file, int templateId, Io io, Show show) {
+    ComPtr<IShellPropSheetExt> sheet;
+    if (FAILED(createFor(file, sheet, io))) return false;
+    std::vector<ui::HPROPSHEETPAGE> pages;
+    const HRESULT hr = sheet->AddPages(collectPage, reinterpret_cast<LPARAM>(&pages));
+    if (FAILED(hr)) {
+        io.err << "tavrin: AddPages failed (" << hex(hr) << ")\n";
+        return false;
+    }
+    bool shown = false;
+    for (ui::HPROPSHEETPAGE page : pages) {
+        const ui::PROPSHEETPAGEA& description = ui::pageDescription(page);
+        if (description.templateId == templateId && !shown) {
+            ui::Dialog dialog(description.pfnDlgProc);
+            dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&description));
+            show(dialog);
+            dialog.send(ui::WM_DESTROY);
+            shown = true;
+        }
+        ui::DestroyPropertySheetPage(page);
+    }
+    return shown;
+}
+
 }  // namespace
 
 int runInfo(std::span<const std::string_view> args, Io io) {
@@ -342,29 +371,44 @@ int runInfo(std::span<const std::string_view> args, Io io) {
         io.err << "Usage: tavrin info FILE\n";
         return 2;
     }
-    ComPtr<IShellPropSheetExt> sheet;
-    if (FAILED(createFor(std::string(args[0]), sheet, io))) return 1;
-    std::vector<ui::HPROPSHEETPAGE> pages;
-    const HRESULT hr = sheet->AddPages(collectPage, reinterpret_cast<LPARAM>(&pages));
-    if (FAILED(hr)) {
-        io.err << "tavrin: AddPages failed (" << hex(hr) << ")\n";
-        return 1;
-    }
-    int status = 1;
-    for (ui::HPROPSHEETPAGE page : pages) {
-        const ui::PROPSHEETPAGEA& description = ui::pageDescription(page);
-        if (description.templateId == shell::kInformationPageTemplate) {
-            ui::Dialog dialog{description.pfnDlgProc, {}};
-            dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&description));
+    const bool shown = showPage(
+        std::string(args[0]), shell::kInformationPageTemplate, io, [&](ui::Dialog& dialog) {
             io.out << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kSummaryControl))
                    << "\n\n"
                    << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kExtraInfoControl))
                    << "\n";
-            status = 0;
-        }
-        ui::DestroyPropertySheetPage(page);
+        });
+    return shown ? 0 : 1;
+}
+
+int runHistogram(std::span<const std::string_view> args, Io io) {
+    if (args.size() != 2) {
+        io.err << "Usage: tavrin histogram FILE OUT.png\n";
+        return 2;
     }
-    return status;
+    // The page's two owner-drawn controls in pixels (dialog units of an 8-point dialog font),
+    // the preview above the histogram, on the dialog colour.
+    const ui::RECT preview{0, 0, shell::kPreviewWidth, shell::kPreviewHeight};
+    const ui::RECT histogram{55, 310, 55 + 255, 310 + 118};
+    auto picture = imaging::Bitmap::create(shell::kPreviewWidth, histogram.bottom + 4);
+    picture->clear(0xFFF0F0F0);
+    imaging::Painter painter(*picture);
+    const bool shown =
+        showPage(std::string(args[0]), shell::kHistogramPageTemplate, io, [&](ui::Dialog& dialog) {
+            dialog.waitForRepaint(std::chrono::minutes(10));
+            for (const auto& [control, rect] : {std::pair{shell::kPreviewControl, preview},
+                                                {shell::kHistogramControl, histogram}}) {
+                const ui::DRAWITEMSTRUCT item{static_cast<UINT>(control), &painter, rect};
+                dialog.send(ui::WM_DRAWITEM, static_cast<ui::WPARAM>(control),
+                            reinterpret_cast<LPARAM>(&item));
+            }
+        });
+    if (!shown) return 1;
+    if (!imaging::writePng(*picture, std::string(args[1]))) {
+        io.err << "tavrin: cannot write " << args[1] << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace tavrin::host

@@ -15,4 +15,19 @@ std::string dialogItemText(HWND dialog, int control) {
     return it == texts.end() ? std::string() : it->second;
 }
 
+void Dialog::invalidate() {
+    {
+        const std::lock_guard lock(mutex_);
+        invalid_ = true;
+    }
+    repaint_.notify_all();
+}
+
+bool Dialog::waitForRepaint(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    const bool invalid = repaint_.wait_for(lock, timeout, [this] { return invalid_; });
+    invalid_ = false;
+    return invalid;
+}
+
 }  // namespace tavrin::ui

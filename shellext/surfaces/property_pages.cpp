@@ -5,6 +5,7 @@
 #include "common/strings.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 
 namespace tavrin::shell {
@@ -12,13 +13,14 @@ namespace {
 
 using namespace com;
 
-constexpr unsigned kInformationTitle = 9000;
+constexpr unsigned kInformationTitle = 9000, kHistogramTitle = 9010;
 constexpr std::string_view kSeparator = "\n\n";
 
-// The text the pages show, written by the most recent AddPages and read when a page is made.
+// The texts the pages show, written by the most recent AddPages and read when a page is made.
 struct PageText {
     std::mutex mutex;
     std::string text;
+    std::string path;
 };
 
 PageText& pageText() {
@@ -74,9 +76,12 @@ HRESULT addPropertyPages(IUnknown* object, ImageInfo& info,
         PageText& texts = pageText();
         const std::lock_guard lock(texts.mutex);
         texts.text = buildPageText(info);
+        texts.path = info.filePath;
     }
     offerPage(kInformationPageTemplate, kInformationTitle, informationPageProcedure, object,
               addPage, param);
+    offerPage(kHistogramPageTemplate, kHistogramTitle, histogramPageProcedure, object, addPage,
+              param);
     return S_OK;
 }
 
@@ -99,6 +104,42 @@ ui::INT_PTR informationPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPAR
         extra.remove_prefix(1);
     ui::SetDlgItemTextA(dialog, kSummaryControl, withCarriageReturns(summary).c_str());
     ui::SetDlgItemTextA(dialog, kExtraInfoControl, withCarriageReturns(extra).c_str());
+    return 0;
+}
+
+ui::INT_PTR histogramPageProcedure(ui::HWND window, ui::UINT message, ui::WPARAM,
+                                   ui::LPARAM lParam) {
+    auto* dialog = static_cast<ui::Dialog*>(window);
+    auto* job = reinterpret_cast<HistogramJob*>(dialog->userData);
+    switch (message) {
+        case ui::WM_INITDIALOG: {
+            std::string path;
+            {
+                PageText& texts = pageText();
+                const std::lock_guard lock(texts.mutex);
+                path = texts.path;
+            }
+            dialog->userData =
+                reinterpret_cast<ui::LPARAM>(new HistogramJob(std::move(path), dialog));
+            break;
+        }
+        case ui::WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const ui::DRAWITEMSTRUCT*>(lParam);
+            if (!job || !item || !item->painter) break;
+            if (item->CtlID == kHistogramControl) {
+                drawHistogram(*item->painter, item->rcItem, job->counts(), job->running());
+            } else if (item->CtlID == kPreviewControl && !job->running() && job->preview()) {
+                item->painter->copy(*job->preview(), item->rcItem.left, item->rcItem.top);
+            }
+            break;
+        }
+        case ui::WM_DESTROY:
+            delete job;  // stops a running worker and waits for it
+            dialog->userData = 0;
+            break;
+        default:
+            break;
+    }
     return 0;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The pages the shell object adds to a file's properties dialog, and the information page.
+// The pages the shell object adds to a file's properties dialog: image information and histogram.
 
 #include <string>
 #include <vector>
@@ -25,5 +25,10 @@ com::HRESULT addPropertyPages(com::IUnknown* object, ImageInfo& info,
 
 // The information page's dialog procedure: fills the summary and extra-information boxes.
 ui::INT_PTR informationPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPARAM, ui::LPARAM);
+
+// The histogram page's: starts the worker, draws the histogram (control 203) and the preview
+// (control 204) from a DRAWITEMSTRUCT, and stops the worker when the page closes.
+ui::INT_PTR histogramPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPARAM,
+                                   ui::LPARAM lParam);
 
 }  // namespace tavrin::shell

@@ -28,6 +28,8 @@ export TAVRIN_SYSTEM_REGISTRY_DIR="$prefix/share/tavrin"
 # The info tip, the information page and the detail columns as a file manager shows them.
 "$prefix/bin/tavrin" tip "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
 "$prefix/bin/tavrin" info "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
+"$prefix/bin/tavrin" histogram "$prefix/files/P0006.JPG" "$prefix/histogram.png"
+[ "$(head -c 8 "$prefix/histogram.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 "$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | head -1 | grep -q '^Name	Größe	Kameramodell	'
 [ "$("$prefix/bin/tavrin" columns "$prefix/files/DSC_0001.NEF" | tail -1 | awk -F'\t' '{print NF}')" = 10 ]
 

@@ -249,12 +249,12 @@ class PropertyPages : public Surfaces {
         EXPECT_EQ(
             addPropertyPages(nullptr, info, {}, collect, reinterpret_cast<ui::LPARAM>(&pages)),
             S_OK);
-        EXPECT_EQ(pages.size(), 1u);
+        EXPECT_EQ(pages.size(), 2u);  // information and histogram
         if (pages.empty()) return {};
         const ui::PROPSHEETPAGEA& page = ui::pageDescription(pages[0]);
         EXPECT_EQ(page.templateId, kInformationPageTemplate);
         EXPECT_EQ(ui::pageTitle(pages[0]), "Bildinformation");
-        ui::Dialog dialog{page.pfnDlgProc, {}};
+        ui::Dialog dialog(page.pfnDlgProc);
         dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<ui::LPARAM>(&page));
         for (ui::HPROPSHEETPAGE p : pages)
             ui::DestroyPropertySheetPage(p);
@@ -291,11 +291,13 @@ TEST_F(PropertyPages, keepTheModuleWhileTheyLiveAndNeverShowForSeveralFiles) {
     const long locks = moduleCounts().locks();
     EXPECT_EQ(addPropertyPages(nullptr, info, {}, collect, reinterpret_cast<ui::LPARAM>(&pages)),
               S_OK);
-    EXPECT_EQ(moduleCounts().locks(), locks + 1);
-    ui::DestroyPropertySheetPage(pages.at(0));
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(moduleCounts().locks(), locks + 2);
+    for (ui::HPROPSHEETPAGE page : pages)
+        ui::DestroyPropertySheetPage(page);
     EXPECT_EQ(moduleCounts().locks(), locks);
 
-    // A page the dialog refuses is destroyed at once.
+    // Pages the dialog refuses are destroyed at once.
     EXPECT_EQ(addPropertyPages(nullptr, info, {}, refuse, 0), S_OK);
     EXPECT_EQ(moduleCounts().locks(), locks);
 }
