@@ -9,7 +9,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/tavrin share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
+for f in bin/tavrin bin/tavrin-properties share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
          share/kio/servicemenus/tavrin-commands.desktop share/nemo/actions/tavrin-aside.nemo_action \
          share/tavrin/HKEY_CLASSES_ROOT.reg; do
     [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }

@@ -1,0 +1,85 @@
+// The property pages in Qt widgets, under the offscreen platform: the texts in their boxes, and
+// the histogram page loading, then drawing its preview.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <cstdlib>
+
+#include "hosts/properties/page_widgets.hpp"
+#include "shellext/surfaces/property_pages.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::host {
+namespace {
+
+class PageWidgets : public test::TempRegistry {
+  protected:
+    static void SetUpTestSuite() {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "tests";
+        static char* argv[] = {name, nullptr};
+        // Kept to the end of the process: destroyed among the other statics it would crash.
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+    void TearDown() override {
+        for (ui::HPROPSHEETPAGE page : pages_)
+            ui::DestroyPropertySheetPage(page);
+        TempRegistry::TearDown();
+    }
+
+    void open(const fixtures::Bytes& file, const std::string& name) {
+        info_.filePath = (root() / name).string();
+        fixtures::writeFile(info_.filePath, file);
+        const auto collect = [](ui::HPROPSHEETPAGE page, ui::LPARAM list) -> ui::BOOL {
+            reinterpret_cast<std::vector<ui::HPROPSHEETPAGE>*>(list)->push_back(page);
+            return 1;
+        };
+        ASSERT_EQ(shell::addPropertyPages(nullptr, info_, {}, collect,
+                                          reinterpret_cast<ui::LPARAM>(&pages_)),
+                  com::S_OK);
+        ASSERT_EQ(pages_.size(), 2u);
+    }
+
+    shell::ImageInfo info_;
+    std::vector<ui::HPROPSHEETPAGE> pages_;
+};
+
+TEST_F(PageWidgets, showTheInformationTexts) {
+    open(fixtures::jpeg(60, 30), "a.jpg");
+    const auto page = createPageWidget(pages_[0]);
+    ASSERT_TRUE(page);
+    const auto boxes = page->findChildren<QPlainTextEdit*>();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[0]->toPlainText().contains(QStringLiteral("Typ: JPG Bild\n")));
+    EXPECT_FALSE(boxes[0]->toPlainText().contains(QLatin1Char('\r')));
+    EXPECT_TRUE(boxes[1]->toPlainText().isEmpty());
+}
+
+TEST_F(PageWidgets, drawThePreviewOnceTheWorkerIsDone) {
+    open(fixtures::jpeg(366, 300), "b.jpg");
+    const auto page = createPageWidget(pages_[1]);
+    ASSERT_TRUE(page);
+    page->resize(420, 520);
+    page->show();
+    QElapsedTimer clock;
+    clock.start();
+    const QWidget* preview = page->childAt(page->width() / 2, 20);
+    ASSERT_TRUE(preview);
+    const QRgb background = page->palette().color(QPalette::Window).rgb();
+    const auto previewPixel = [&] {
+        return page->grab().toImage().pixel(preview->x() + 10, preview->y() + 100) & 0xFFFFFF;
+    };
+    // Background while loading, the picture afterwards.
+    while (clock.elapsed() < 30000 && previewPixel() == (background & 0xFFFFFF))
+        QApplication::processEvents();
+    EXPECT_NE(previewPixel(), background & 0xFFFFFF);
+}
+
+}  // namespace
+}  // namespace tavrin::host
