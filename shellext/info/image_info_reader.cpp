@@ -349,10 +349,10 @@ HRESULT ContainerReader::load() {
 
 HRESULT ContainerReader::read(bool loadPreview) {
     FileReader& f = file_;
-    if (file_.open(info_.filePath)) {
-        ReportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
-        return E_UNEXPECTED;
-    }
+    // Each read describes the file anew: nothing of an earlier read on the record stays.
+    info_.shooting = ShootingData{};
+    info_.extraInfo.clear();
+    info_.fileSize = 0;
     info_.make.clear();
     info_.model.clear();
     info_.model2.clear();
@@ -362,6 +362,10 @@ HRESULT ContainerReader::read(bool loadPreview) {
     info_.previewWidth = info_.previewHeight = 0;
     info_.previewPlanar = false;
     info_.orientation = 0;
+    if (file_.open(info_.filePath)) {
+        ReportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
+        return E_UNEXPECTED;
+    }
 
     const int b0 = f.get(), b1 = f.get();
     f.setOrder(orderOf(b0, b1));

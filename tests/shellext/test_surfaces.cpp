@@ -279,6 +279,21 @@ TEST_F(PropertyPages, showTheSummaryAndTheExtraInformation) {
     EXPECT_EQ(noExtra, "");
 }
 
+TEST_F(PropertyPages, aRecordReadAgainRepeatsNothing) {
+    const auto x3f = test::sample("exiftool/Sigma.x3f");
+    TAVRIN_REQUIRE_SAMPLE(x3f);
+    ImageInfo info;
+    info.filePath = x3f.string();
+    ReadImageInfo(info, false);  // as the info tip does before the pages are asked for
+    const std::string first = info.extraInfo;
+    ASSERT_FALSE(first.empty());
+    ReadImageInfo(info, false);
+    EXPECT_EQ(info.extraInfo, first);
+    info.filePath = (root() / "gone.x3f").string();
+    ReadImageInfo(info, false);
+    EXPECT_EQ(buildInfoTip(info), "Typ: X3F Bild\nGröße: 0 MB");
+}
+
 TEST_F(PropertyPages, keepTheModuleWhileTheyLiveAndNeverShowForSeveralFiles) {
     ImageInfo info;
     info.filePath = (root() / "a.nef").string();
