@@ -119,8 +119,6 @@ class HistogramPage : public PageWidget {
         timer->start(50);
     }
 
-    bool loading() const { return loading_; }
-
   private:
     bool loading_ = true;
 };

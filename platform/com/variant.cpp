@@ -19,10 +19,6 @@ void SysFreeString(BSTR text) {
     delete[] text;
 }
 
-void VariantInit(VARIANT* v) {
-    if (v) *v = VARIANT{};
-}
-
 HRESULT VariantClear(VARIANT* v) {
     if (!v) return E_INVALIDARG;
     if (v->vt == VT_BSTR) SysFreeString(v->bstrVal);

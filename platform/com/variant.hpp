@@ -23,7 +23,6 @@ struct VARIANT {
 // A new string holding text (a copy), or nothing when memory runs out; freed by SysFreeString.
 BSTR SysAllocString(const WCHAR* text);
 void SysFreeString(BSTR text);
-void VariantInit(VARIANT* v);
 // Frees what the variant holds and empties it.
 HRESULT VariantClear(VARIANT* v);
 

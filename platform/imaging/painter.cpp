@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace tavrin::imaging {
 
@@ -40,11 +41,12 @@ void Painter::rectangle(int left, int top, int right, int bottom, ColorRef brush
 }
 
 void Painter::copy(const Bitmap& source, int x, int y) {
-    for (int row = 0; row < source.height(); ++row) {
-        for (int column = 0; column < source.width(); ++column) {
-            const std::uint8_t* p = source.row(row) + column * 3;
-            setPixel(x + column, y + row, rgb(p[2], p[1], p[0]));
-        }
+    // Both bitmaps hold the same pixel layout: the part inside the target goes row by row.
+    const int left = std::max(0, -x), right = std::min(source.width(), target_.width() - x);
+    if (left >= right) return;
+    for (int row = std::max(0, -y); row < source.height() && y + row < target_.height(); ++row) {
+        std::memcpy(target_.row(y + row) + (x + left) * 3, source.row(row) + left * 3,
+                    static_cast<std::size_t>(right - left) * 3);
     }
 }
 

@@ -29,10 +29,6 @@ bool InsertMenuA(HMENU menu, UINT position, UINT flags, std::uintptr_t id, const
     return true;
 }
 
-int GetMenuItemCount(HMENU menu) {
-    return menu ? static_cast<int>(static_cast<Menu*>(menu)->items.size()) : -1;
-}
-
 const std::vector<MenuItem>& menuItems(HMENU menu) {
     static const std::vector<MenuItem> none;
     return menu ? static_cast<Menu*>(menu)->items : none;

@@ -25,7 +25,6 @@ HMENU CreatePopupMenu();
 bool DestroyMenu(HMENU menu);
 // Inserts before the item at position (by position only); a position past the end appends.
 bool InsertMenuA(HMENU menu, UINT position, UINT flags, std::uintptr_t id, const char* text);
-int GetMenuItemCount(HMENU menu);
 
 // The items in menu order.
 const std::vector<MenuItem>& menuItems(HMENU menu);

@@ -166,7 +166,9 @@ HRESULT menuHelpText(std::uintptr_t id, UINT type, char* buffer, UINT chars) {
         std::copy_n(wide.data(), n, target);
         target[n] = 0;
     } else {
-        const std::size_t n = std::min<std::size_t>(text.size(), chars - 1);
+        std::size_t n = std::min<std::size_t>(text.size(), chars - 1);
+        while (n > 0 && n < text.size() && (text[n] & 0xC0) == 0x80)
+            --n;  // never half a character
         std::memcpy(buffer, text.data(), n);
         buffer[n] = '\0';
     }

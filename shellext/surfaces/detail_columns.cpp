@@ -116,7 +116,9 @@ HRESULT columnValue(const SHCOLUMNID* column, const SHCOLUMNDATA* item, VARIANT*
     if (!(column->fmtid == FMTID_TavrinColumns) || column->pid >= kColumnCount) return S_FALSE;
     if (item->dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_OFFLINE))
         return S_FALSE;
-    const std::string path = fromWide(item->wszFile);
+    // The name is read only within its field, whether or not the caller ended it there.
+    const WCHAR* end = std::find(item->wszFile, item->wszFile + MAX_PATH, u'\0');
+    const std::string path = fromWide(std::u16string(item->wszFile, end).c_str());
     const std::string_view extension = extensionOf(path);
     if (!isSupportedExtension(extension)) return S_FALSE;
 

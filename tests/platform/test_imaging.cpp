@@ -7,6 +7,7 @@
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/gdi_handles.hpp"
 #include "platform/imaging/graphics.hpp"
+#include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/system/files.hpp"
 #include "tests/support/samples.hpp"
@@ -292,6 +293,36 @@ TEST(Bitmap, rotateFlipTurnsClockwiseAndExchangesTheSides) {
     const auto original = make();
     for (int y = 0; y < 2; ++y)
         EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
+}
+
+TEST(Painter, drawsLinesRectanglesAndClippedCopies) {
+    auto target = Bitmap::create(5, 4);
+    target->clear(0xFFFFFFFF);
+    Painter painter(*target);
+    const auto at = [&](int x, int y) {
+        const std::uint8_t* p = target->row(y) + 3 * x;
+        return rgb(p[2], p[1], p[0]);
+    };
+    painter.selectPen({rgb(255, 0, 0), true});
+    painter.moveTo(0, 0);
+    painter.lineTo(5, 0);  // dotted, the end point left out
+    EXPECT_EQ(at(0, 0), rgb(255, 0, 0));
+    EXPECT_EQ(at(1, 0), rgb(255, 255, 255));
+    EXPECT_EQ(at(4, 0), rgb(255, 0, 0));
+    painter.selectPen({});
+    painter.rectangle(0, 1, 4, 4, rgb(0, 0, 255));
+    EXPECT_EQ(at(0, 1), 0u);  // the frame
+    EXPECT_EQ(at(3, 3), 0u);
+    EXPECT_EQ(at(1, 2), rgb(0, 0, 255));  // the brush
+    EXPECT_EQ(at(4, 2), rgb(255, 255, 255));
+
+    auto source = Bitmap::create(3, 3);
+    source->clear(0xFF102030);
+    source->row(1)[3] = 0x99;      // blue of pixel (1, 1)
+    painter.copy(*source, 3, -1);  // overhangs right and top
+    EXPECT_EQ(at(4, 0), rgb(0x10, 0x20, 0x99));
+    EXPECT_EQ(at(3, 1), rgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(at(2, 1), 0u);
 }
 
 TEST(Bitmap, locksRowsOfARectangleOnceAtATime) {

@@ -160,6 +160,9 @@ TEST_F(ContextMenu, givesHelpTextsInBothCharacterSets) {
     WCHAR wide[64];
     ASSERT_EQ(menuHelpText(0, GCS_HELPTEXTW, reinterpret_cast<char*>(wide), 64), S_OK);
     EXPECT_EQ(std::u16string(wide), u"Öffnet den Tavrin-Betrachter um das Bild anzuzeigen");
+    char tiny[2];
+    ASSERT_EQ(menuHelpText(0, GCS_HELPTEXTA, tiny, sizeof tiny), S_OK);
+    EXPECT_STREQ(tiny, "");  // "Ö" does not fit whole
     EXPECT_EQ(menuHelpText(4, GCS_HELPTEXTA, narrow, sizeof narrow), E_INVALIDARG);
     EXPECT_EQ(menuHelpText(1, 0, narrow, sizeof narrow), E_INVALIDARG);
 }

@@ -185,6 +185,13 @@ TEST_F(Columns, declineForeignColumnsFoldersAndOtherTypes) {
     EXPECT_EQ(value(ppm, 0, FILE_ATTRIBUTE_DIRECTORY), std::nullopt);
     EXPECT_EQ(value(ppm, 0, FILE_ATTRIBUTE_OFFLINE), std::nullopt);
     EXPECT_EQ(value(write("notes.txt", Bytes{'x'}), 0), std::nullopt);
+
+    // A name that fills its field without an end is read only within the field.
+    SHCOLUMNDATA item{};
+    std::fill(std::begin(item.wszFile), std::end(item.wszFile), u'a');
+    const SHCOLUMNID column{FMTID_TavrinColumns, 0};
+    VARIANT v{};
+    EXPECT_EQ(provider_->GetItemData(&column, &item, &v), S_FALSE);
 }
 
 TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
