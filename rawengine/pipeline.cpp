@@ -1,11 +1,12 @@
+#include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/decode_context.hpp"
+#include "rawengine/loaders/raw_loaders.hpp"
 
 namespace tavrin::raw {
 
-// The loaders and the colour steps join here as they are built; until then every decode is
-// refused as not implemented.
+// Foveon interpolation is not part of this build: Foveon files are refused as not implemented.
 Pipeline builtInPipeline() {
-    return Pipeline{};
+    return Pipeline{loaderFor, nullptr, ScaleColours, vng_interpolate, fuji_rotate, ConvertToRgb};
 }
 
 }  // namespace tavrin::raw

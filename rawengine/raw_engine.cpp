@@ -113,7 +113,8 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     Geometry& g = s.geometry;
 
     // 1. Brightness from the settings: 1.2 raised to the stored index.
-    s.colour.brightness = static_cast<float>(std::pow(1.2, GetBrightnessIndex()));
+    s.colour.brightness =
+        static_cast<float>(std::pow(1.2, brightnessIndex_.value_or(GetBrightnessIndex())));
 
     // 2. Working size.
     s.options.quickInterpolate = quickInterpolate;
@@ -154,6 +155,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     // 6, 7. Load the raw data at the working size.
     DecodeContext ctx{s, file_, bits_, huffman_, progress_};
+    bits_.setZeroAfterFF(s.sensor.zeroAfterFF);
     loader(ctx);
     if (!shouldContinue()) return cancel();
 

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/com/types.hpp"
+#include "platform/imaging/bitmap.hpp"
 #include "rawengine/decode_context.hpp"
 
 namespace tavrin::raw {
@@ -27,6 +29,9 @@ class RawEngine {
     // Must precede every use.
     void ResetSession();
 
+    // Decodes of this engine use this brightness index instead of the user's setting.
+    void setBrightnessIndex(int index) { brightnessIndex_ = index; }
+
     // Opens and identifies the file. E_FAIL (with the C library's error text for the path on
     // standard error) when it cannot be opened; S_OK otherwise, whatever identification found.
     // Sizes are -1 where the file has no picture.
@@ -40,6 +45,13 @@ class RawEngine {
                           bool halfSize, bool quickInterpolate, std::uint32_t whiteBalanceOverride);
 
     void GetOutputSize(int* outWidth, int* outHeight) const;
+    // Writes the decoded picture as 24-bit blue-green-red rows, bottom row first, of the size
+    // GetOutputSize gives, stride bytes apart.
+    void RenderToDib(std::uint8_t* bits, int stride) const;
+    // The decoded picture as a bitmap with the trimmed border, stretched to the true
+    // proportions of non-square pixels and turned by the file's rotation; releases the pixels.
+    // Null when no bitmap of that size can be made.
+    std::unique_ptr<imaging::Bitmap> CreateGdiplusBitmap();
     void FreePixels();
     void CloseFile();
 
@@ -59,6 +71,7 @@ class RawEngine {
     BitReader bits_{file_};
     HuffmanPool huffman_;
     IDecodeProgress* progress_ = nullptr;
+    std::optional<int> brightnessIndex_;
 };
 
 }  // namespace tavrin::raw

@@ -28,6 +28,7 @@ std::span<const Command> commands();
 int runHost(std::span<const std::string_view> argv, Io io);
 
 int runReg(std::span<const std::string_view> args, Io io);
+int runDecode(std::span<const std::string_view> args, Io io);
 int runIdentify(std::span<const std::string_view> args, Io io);
 int runImageInfo(std::span<const std::string_view> args, Io io);
 int runThumbnail(std::span<const std::string_view> args, Io io);

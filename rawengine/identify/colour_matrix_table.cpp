@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/identify/identify.hpp"
 
 namespace tavrin::raw {
@@ -131,7 +132,7 @@ void applyColourMatrixTable(DecodeState& s) {
             for (std::size_t i = 0; i < m.size(); ++i)
                 m[i] = (*row.values)[i] / 10000.0f;
             s.colour.cameraFromXyz = m;
-            s.sensor.useColourMatrix = true;
+            setColourMatrixFromXyz(s, m);
         }
         return;
     }

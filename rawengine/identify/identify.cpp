@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "rawengine/colour/colour_steps.hpp"
+
 namespace tavrin::raw {
 namespace {
 
@@ -208,7 +210,8 @@ void IdentifyCamera(DecodeContext& dc) {
         }
         applyCameraTable(c);
     }
-    if (!s.sensor.useColourMatrix && s.colour.fixedMatrixSet < 0) applyColourMatrixTable(s);
+    if (s.colour.fixedMatrixSet >= 0) setFixedColourMatrix(s, s.colour.fixedMatrixSet);
+    if (!s.sensor.useColourMatrix) applyColourMatrixTable(s);
 
     if (s.loader == Loader::None || g.height == 0 || s.loader == Loader::LoadNothing ||
         s.id.model.find("JPEG") != std::string::npos) {

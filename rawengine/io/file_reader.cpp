@@ -41,6 +41,9 @@ void FileReader::openMemory(std::vector<std::uint8_t> bytes) {
     close();
     size_ = bytes.size();
     memory_ = std::move(bytes);
+    windowData_ = memory_->data();
+    windowStart_ = 0;
+    windowLength_ = memory_->size();
 }
 
 void FileReader::close() {
@@ -49,12 +52,14 @@ void FileReader::close() {
     memory_.reset();
     size_ = pos_ = windowStart_ = 0;
     windowLength_ = 0;
+    windowData_ = nullptr;
 }
 
 bool FileReader::fill(std::uint64_t pos) {
     if (pos >= size_ || fd_ < 0) return false;
     windowStart_ = pos;
     windowLength_ = 0;
+    windowData_ = window_.data();
     while (windowLength_ < window_.size()) {
         const ssize_t n =
             ::pread(fd_, window_.data() + windowLength_, window_.size() - windowLength_,
@@ -66,12 +71,8 @@ bool FileReader::fill(std::uint64_t pos) {
     return windowLength_ > 0;
 }
 
-int FileReader::get() {
-    if (pos_ >= size_) return -1;
-    if (memory_) return (*memory_)[pos_++];
-    if (pos_ < windowStart_ || pos_ >= windowStart_ + windowLength_) {
-        if (!fill(pos_)) return -1;
-    }
+int FileReader::getSlow() {
+    if (pos_ >= size_ || memory_ || !fill(pos_)) return -1;
     return window_[pos_++ - windowStart_];
 }
 

@@ -43,7 +43,24 @@ class FileReader {
     void setOrder(std::uint16_t order) { order_ = order; }
 
     // The next byte, or -1 at the end.
-    int get();
+    int get() {
+        // pos_ below the window wraps to a large offset and takes the slow path too.
+        const std::uint64_t at = pos_ - windowStart_;
+        if (at < windowLength_) {
+            ++pos_;
+            return windowData_[at];
+        }
+        return getSlow();
+    }
+    // The bytes from the position on that are already in memory (possibly none): readers that
+    // take many bytes in small steps use them directly and then skip what they used.
+    std::size_t buffered(const std::uint8_t*& data) const {
+        const std::uint64_t at = pos_ - windowStart_;
+        if (at >= windowLength_) return 0;
+        data = windowData_ + at;
+        return static_cast<std::size_t>(windowLength_ - at);
+    }
+
     // Reads up to n bytes; returns how many were there. Positions past the end stay untouched.
     std::size_t read(void* buffer, std::size_t n);
 
@@ -58,6 +75,7 @@ class FileReader {
 
   private:
     bool fill(std::uint64_t pos);
+    int getSlow();
 
     int fd_ = -1;
     std::optional<std::vector<std::uint8_t>> memory_;
@@ -65,6 +83,8 @@ class FileReader {
     std::uint64_t pos_ = 0;
     std::uint16_t order_ = kLittleEndian;
     std::vector<std::uint8_t> window_;
+    // The bytes get() serves without a call: the window, or all of a file in memory.
+    const std::uint8_t* windowData_ = nullptr;
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
 };

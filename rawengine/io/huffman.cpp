@@ -9,15 +9,6 @@ bool isLeaf(const HuffmanNode* node) {
     return node->branch0 == nullptr;
 }
 
-std::int32_t differenceOf(std::uint32_t length, BitReader& bits) {
-    if (length == 0) return 0;
-    // Valid data has lengths up to 16; the bit reader gives at most 25 bits at a time.
-    const int n = static_cast<int>(length > 25 ? 25 : length);
-    const std::int32_t value = static_cast<std::int32_t>(bits.GetBits(n));
-    if ((value & (1 << (n - 1))) == 0) return value - ((1 << n) - 1);
-    return value;
-}
-
 }  // namespace
 
 void HuffmanPool::reset() {
@@ -27,6 +18,11 @@ void HuffmanPool::reset() {
         nodes_ = std::make_unique<std::array<HuffmanNode, kNodes>>();
     }
     next_ = 0;
+}
+
+HuffmanNode* HuffmanPool::first() {
+    if (!nodes_) reset();
+    return nodes_->data();
 }
 
 HuffmanNode* HuffmanPool::take() {
@@ -69,10 +65,11 @@ std::int32_t DecodeSymbol(const HuffmanNode* node, BitReader& bits) {
 }
 
 std::int32_t DecodeDifference(const HuffmanNode* root, BitReader& bits) {
-    return differenceOf(static_cast<std::uint32_t>(DecodeSymbol(root, bits)), bits);
+    const int n = std::clamp(DecodeSymbol(root, bits), 0, 25);
+    return signedDifference(bits.GetBits(n), n);
 }
 
-HuffmanTable::HuffmanTable(const HuffmanNode* root) : root_(root) {
+HuffmanTable::HuffmanTable(const HuffmanNode* root) {
     for (std::uint32_t code = 0; code < entries_.size(); ++code) {
         const HuffmanNode* node = root;
         int length = 0;
@@ -80,19 +77,13 @@ HuffmanTable::HuffmanTable(const HuffmanNode* root) : root_(root) {
             node = (code >> (kBits - 1 - length)) & 1 ? node->branch1 : node->branch0;
             ++length;
         }
-        entries_[code] = Entry{node, static_cast<std::uint8_t>(length), isLeaf(node)};
+        if (isLeaf(node)) {
+            entries_[code] = Entry{node->leaf, 0, static_cast<std::uint32_t>(length)};
+        } else {
+            entries_[code] = Entry{static_cast<std::int32_t>(nodes_.size()), 1, kBits};
+            nodes_.push_back(node);
+        }
     }
-}
-
-std::int32_t HuffmanTable::decode(BitReader& bits) const {
-    if (isLeaf(root_)) return root_->leaf;  // reads nothing, as the walk does
-    const Entry& e = entries_[bits.peek(kBits)];
-    bits.consume(e.length);
-    return e.complete ? e.node->leaf : DecodeSymbol(e.node, bits);
-}
-
-std::int32_t HuffmanTable::difference(BitReader& bits) const {
-    return differenceOf(static_cast<std::uint32_t>(decode(bits)), bits);
 }
 
 }  // namespace tavrin::raw

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/parsers/parse_context.hpp"
 #include "rawengine/raw_limits.hpp"
 
@@ -46,7 +47,7 @@ void applyDngColour(DecodeState& s, DngColour& d) {
             }
         }
         s.colour.cameraFromXyz = xyz;
-        s.sensor.useColourMatrix = true;
+        setColourMatrixFromXyz(s, xyz);
     }
     for (int c = 0; c < colours; ++c) {
         if (d.hasNeutral && d.neutral[c] != 0) {

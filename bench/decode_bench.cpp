@@ -1,0 +1,128 @@
+// RAW decoding speed: the loaders on the sample files, the colour steps on a synthetic
+// 6-megapixel mosaic, and whole decodes as the thumbnails and the viewer run them.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "bench/bench_samples.hpp"
+#include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/loaders/raw_loaders.hpp"
+#include "rawengine/raw_engine.hpp"
+
+namespace {
+
+using namespace tavrin::raw;
+
+std::filesystem::path firstSample(const std::string& extension) {
+    const auto files = tavrin::bench::sampleFiles([&](const std::filesystem::path& p) {
+        std::string ext = p.extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+        return ext == extension && std::filesystem::file_size(p) > 1'000'000;
+    });
+    return files.empty() ? std::filesystem::path() : files.front();
+}
+
+void noStep(DecodeContext&) {}
+
+// Megapixels per second of the sensor area.
+void countPixels(benchmark::State& state, std::int64_t pixels) {
+    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixels) * 1e-6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Only the loader runs: the other steps do nothing.
+void BM_CanonCompressedLoad(benchmark::State& state) {
+    const auto file = firstSample(".crw");
+    if (file.empty()) return state.SkipWithError("no CRW sample");
+    const Pipeline loaderOnly{loaderFor, noStep, noStep, noStep, noStep, noStep};
+    std::int64_t pixels = 0;
+    for (auto _ : state) {
+        RawEngine engine(loaderOnly);
+        int w = 0, h = 0;
+        engine.OpenAndIdentify(file, &w, &h, nullptr, nullptr, nullptr, false);
+        engine.OpenImageFile(file, nullptr, state.range(0) != 0, true, 0);
+        pixels = static_cast<std::int64_t>(w) * h;
+    }
+    countPixels(state, pixels);
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_CanonCompressedLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Whole decodes to a bitmap: 1 = half size, 2 = full size bilinear, 3 = full size VNG.
+void BM_DecodeCrw(benchmark::State& state) {
+    const auto file = firstSample(".crw");
+    if (file.empty()) return state.SkipWithError("no CRW sample");
+    const int quality = static_cast<int>(state.range(0));
+    std::int64_t pixels = 0;
+    for (auto _ : state) {
+        RawEngine engine;
+        engine.setBrightnessIndex(0);
+        int w = 0, h = 0;
+        engine.OpenAndIdentify(file, &w, &h, nullptr, nullptr, nullptr, false);
+        engine.OpenImageFile(file, nullptr, quality == 1, quality == 2, 1);
+        benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
+        pixels = static_cast<std::int64_t>(w) * h;
+    }
+    countPixels(state, pixels);
+}
+BENCHMARK(BM_DecodeCrw)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// A 3000 x 2000 Bayer mosaic of smooth gradients with noise, as a loader leaves it.
+DecodeState mosaic() {
+    DecodeState s;
+    s.geometry.height = 2000;
+    s.geometry.width = 3000;
+    s.sensor.filterPattern = 0x94949494;
+    s.sensor.clipLevel = 65535;
+    s.image.reset(new std::uint16_t[3000 * 2000 * 4]());
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> noise(0, 2000);
+    for (int row = 0; row < 2000; ++row) {
+        for (int col = 0; col < 3000; ++col) {
+            const int value = (row * 7 + col * 11) % 40000 + noise(random);
+            s.image[(static_cast<std::size_t>(row) * 3000 + col) * 4 + s.colourAt(row, col)] =
+                static_cast<std::uint16_t>(value);
+        }
+    }
+    return s;
+}
+
+void BM_Interpolate(benchmark::State& state) {
+    const DecodeState source = mosaic();
+    DecodeState s = mosaic();
+    s.options.quickInterpolate = state.range(0) == 0;
+    FileReader file;
+    BitReader bits(file);
+    HuffmanPool pool;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::copy_n(source.image.get(), 3000 * 2000 * 4, s.image.get());
+        state.ResumeTiming();
+        DecodeContext ctx{s, file, bits, pool, nullptr};
+        vng_interpolate(ctx);
+    }
+    countPixels(state, 3000 * 2000);
+}
+BENCHMARK(BM_Interpolate)->ArgName("vng")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertToRgb(benchmark::State& state) {
+    DecodeState s = mosaic();
+    s.sensor.useColourMatrix = true;
+    s.colour.colourMatrix[0][0] = s.colour.colourMatrix[1][1] = s.colour.colourMatrix[2][2] = 1;
+    FileReader file;
+    BitReader bits(file);
+    HuffmanPool pool;
+    for (auto _ : state) {
+        DecodeContext ctx{s, file, bits, pool, nullptr};
+        ConvertToRgb(ctx);
+    }
+    countPixels(state, 3000 * 2000);
+}
+BENCHMARK(BM_ConvertToRgb)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "rawengine/colour/colour_steps.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+// CIE XYZ from linear sRGB (D65), rows X, Y, Z.
+constexpr double kXyzFromSrgb[3][3] = {
+    {0.412453, 0.357580, 0.180423},
+    {0.212671, 0.715160, 0.072169},
+    {0.019334, 0.119193, 0.950227},
+};
+
+struct FixedSet {
+    int channels;
+    float values[3][4];
+};
+constexpr std::array<FixedSet, 3> kFixedSets{{
+    {3, {{1.4032f, -0.2231f, -0.1016f}, {-0.5263f, 1.4816f, 0.017f}, {-0.0112f, 0.0183f, 0.9113f}}},
+    {4,
+     {{2.25f, 0.75f, -1.75f, -0.25f},
+      {-0.25f, 0.75f, 0.75f, -0.25f},
+      {-0.25f, -1.75f, 0.75f, 2.25f}}},
+    {4,
+     {{-1.93628f, 1.80044f, -1.44849f, 2.58432f},
+      {1.40536f, -0.524955f, -0.28909f, 0.40868f},
+      {-1.20496f, 1.0823f, 2.94137f, -1.8187f}}},
+}};
+
+// The inverse of a 3 x 3 matrix; false when it is singular.
+bool invert3(const double m[3][3], double out[3][3]) {
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+            out[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraFromXyz) {
+    const int colours = std::clamp(s.sensor.colourCount, 1, 4);
+    double camRgb[4][3] = {};
+    for (int i = 0; i < colours; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 3; ++k)
+                camRgb[i][j] += cameraFromXyz[i * 3 + k] * kXyzFromSrgb[k][j];
+        }
+    }
+    for (int i = 0; i < colours; ++i) {
+        const double sum = camRgb[i][0] + camRgb[i][1] + camRgb[i][2];
+        // A row that sums to nothing cannot be normalised; it keeps its scale and gain.
+        if (sum == 0 || !std::isfinite(sum)) continue;
+        for (double& v : camRgb[i])
+            v /= sum;
+        s.colour.presetMultipliers[i] = static_cast<float>(1 / sum);
+    }
+    // The pseudo-inverse (A^T A)^-1 A^T maps camera channels to RGB.
+    double ata[3][3] = {}, inverse[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < colours; ++k)
+                ata[i][j] += camRgb[k][i] * camRgb[k][j];
+        }
+    }
+    if (!invert3(ata, inverse)) return;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            double v = 0;
+            if (c < colours) {
+                for (int k = 0; k < 3; ++k)
+                    v += inverse[r][k] * camRgb[c][k];
+            }
+            s.colour.colourMatrix[r][c] = static_cast<float>(v);
+        }
+    }
+    s.sensor.useColourMatrix = true;
+}
+
+void setFixedColourMatrix(DecodeState& s, int set) {
+    if (set < 0 || set >= static_cast<int>(kFixedSets.size())) return;
+    const FixedSet& fixed = kFixedSets[static_cast<std::size_t>(set)];
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c)
+            s.colour.colourMatrix[r][c] = c < fixed.channels ? fixed.values[r][c] : 0.0f;
+    }
+    s.sensor.useColourMatrix = true;
+}
+
+}  // namespace tavrin::raw

@@ -1,0 +1,21 @@
+#pragma once
+// The colour steps of a decode after loading: scaling and white balance, interpolation of the
+// colour-filter mosaic, the Fuji 45-degree turn and the conversion to RGB with its histogram.
+
+#include <array>
+
+#include "rawengine/decode_context.hpp"
+
+namespace tavrin::raw {
+
+// colour_matrix.cpp: the conversion from camera channels to sRGB, derived from a matrix from
+// CIE XYZ to the camera's channels (rows per channel), or one of the fixed sets.
+void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraFromXyz);
+void setFixedColourMatrix(DecodeState& s, int set);
+
+void ScaleColours(DecodeContext& ctx);
+void vng_interpolate(DecodeContext& ctx);
+void fuji_rotate(DecodeContext& ctx);
+void ConvertToRgb(DecodeContext& ctx);
+
+}  // namespace tavrin::raw

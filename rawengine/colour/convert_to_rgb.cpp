@@ -1,0 +1,45 @@
+#include <algorithm>
+#include <memory>
+
+#include "rawengine/colour/colour_steps.hpp"
+
+namespace tavrin::raw {
+
+// Turns each visible pixel's camera channels into RGB in channels 0-2 and counts the results
+// in the histogram (bins of 8 values per channel).
+void ConvertToRgb(DecodeContext& ctx) {
+    DecodeState& s = ctx.state;
+    const Geometry& g = s.geometry;
+    if (!s.histogram) s.histogram = std::make_unique<std::array<std::uint32_t, 3 * 8192>>();
+    auto& histogram = *s.histogram;
+    histogram.fill(0);
+    if (!s.image) return;
+    const int colours = std::clamp(s.sensor.colourCount, 1, 4);
+    const bool matrix = s.sensor.useColourMatrix;
+    const float clip = static_cast<float>(std::clamp(s.sensor.clipLevel, 0, 65535));
+    const auto& m = s.colour.colourMatrix;
+    for (int row = g.trim; row < g.height - g.trim; ++row) {
+        std::uint16_t* pix = s.image.get() + (static_cast<std::size_t>(row) * g.width + g.trim) * 4;
+        for (int col = g.trim; col < g.width - g.trim; ++col, pix += 4) {
+            if (colours == 4 && !matrix)
+                pix[1] = static_cast<std::uint16_t>((pix[1] + pix[3]) >> 1);
+            if (colours == 1) {
+                pix[1] = pix[2] = pix[0];
+            } else if (matrix) {
+                float out[3];
+                for (int r = 0; r < 3; ++r) {
+                    float v = 0;
+                    for (int c = 0; c < colours; ++c)
+                        v += pix[c] * m[r][c];
+                    out[r] = std::clamp(v, 0.0f, clip);
+                }
+                for (int r = 0; r < 3; ++r)
+                    pix[r] = static_cast<std::uint16_t>(out[r]);
+            }
+            for (int k = 0; k < 3; ++k)
+                ++histogram[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];
+        }
+    }
+}
+
+}  // namespace tavrin::raw

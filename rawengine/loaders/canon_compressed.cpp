@@ -1,0 +1,124 @@
+#include "rawengine/loaders/canon_compressed.hpp"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "rawengine/loaders/canon_tables.hpp"
+#include "rawengine/loaders/placement.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+constexpr std::uint64_t kDataStart = 540;
+constexpr std::uint64_t kLowBitsStart = 26;
+constexpr int kBandRows = 8;
+constexpr int kBlock = 64;
+
+// Cameras that store the low bits put them before the Huffman data; the coded data contains
+// 0xFF bytes only as stuffed pairs (0xFF 0x00), so a 0xFF followed by anything else near the
+// start means the low bits come first.
+bool hasLowBits(FileReader& file) {
+    std::vector<std::uint8_t> head(16384, 0);
+    file.seek(0);
+    file.read(head.data(), head.size());
+    bool present = true;
+    for (std::size_t i = kDataStart; i < head.size() - 1; ++i) {
+        if (head[i] != 0xFF) continue;
+        if (head[i + 1]) return true;
+        present = false;
+    }
+    return present;
+}
+
+// The difference bits after a symbol; 0xFF is followed by none.
+int lengthOfCanonSymbol(std::int32_t symbol) {
+    return symbol == 0xFF ? 0 : symbol & 15;
+}
+
+// Widens each sample of the band by its two stored low bits.
+void addLowBits(DecodeContext& ctx, int bandRow, std::vector<std::uint16_t>& strip) {
+    const int rawWidth = ctx.state.geometry.rawWidth;
+    const std::uint64_t resume = ctx.file.tell();
+    ctx.file.seek(kLowBitsStart + static_cast<std::uint64_t>(bandRow) * rawWidth / 4);
+    std::vector<std::uint8_t> bytes(strip.size() / 4, 0xFF);
+    ctx.file.read(bytes.data(), bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        for (int k = 0; k < 4; ++k) {
+            std::uint16_t& sample = strip[i * 4 + k];
+            unsigned value = (sample << 2) + ((bytes[i] >> (k * 2)) & 3);
+            if (rawWidth == 2672 && value < 512) value += 2;
+            sample = static_cast<std::uint16_t>(value);
+        }
+    }
+    ctx.file.seek(resume);
+}
+
+}  // namespace
+
+CanonTrees InitCanonTrees(HuffmanPool& pool, int table) {
+    const CanonTreeSet& set = kCanonTrees[static_cast<std::size_t>(std::clamp(table, 0, 2))];
+    pool.reset();
+    CanonTrees trees{};
+    trees.firstTreeRoot = pool.BuildHuffmanTree(set.first.data(), set.first.size());
+    trees.secondTreeRoot = pool.BuildHuffmanTree(set.second.data(), set.second.size());
+    return trees;
+}
+
+void canon_compressed_load_raw(DecodeContext& ctx) {
+    DecodeState& s = ctx.state;
+    const Geometry& g = s.geometry;
+    const CanonTrees trees = InitCanonTrees(ctx.huffman, s.container.canonTable);
+    const HuffmanTable first(trees.firstTreeRoot), second(trees.secondTreeRoot);
+    const int rawWidth = std::max(g.rawWidth, 0);
+    std::vector<std::uint16_t> strip(static_cast<std::size_t>(rawWidth) * kBandRows, 0);
+
+    const bool lowBits = hasLowBits(ctx.file);
+    if (!lowBits) s.sensor.whiteLevel = 1023;
+    ctx.file.seek(kDataStart +
+                  (lowBits ? static_cast<std::uint64_t>(g.rawHeight) * rawWidth / 4 : 0));
+    BitReader& bits = ctx.bits;
+    bits.setZeroAfterFF(true);
+    bits.GetBits(-1);
+
+    MarginBlack black(s);
+    int carry = 0;
+    int column = 0;  // the sensor column of the next sample
+    int base[2] = {};
+    const int blocks = rawWidth / 8;
+    for (int row = 0; row < g.rawHeight; row += kBandRows) {
+        for (int block = 0; block < blocks; ++block) {
+            std::array<int, kBlock> difference{};
+            for (int i = 0; i < kBlock; ++i) {
+                // A symbol: a run of zero differences (high nibble) and the length of the next
+                // difference (low nibble); 0xFF skips one position, 0 ends the block.
+                std::uint32_t value = 0;
+                int length = 0;
+                const int symbol = (i == 0 ? first : second)
+                                       .decodeWithBits(bits, lengthOfCanonSymbol, value, length);
+                if (symbol == 0 && i > 0) break;
+                if (symbol == 0xFF) continue;
+                i += symbol >> 4;
+                if (length && i < kBlock) difference[i] = signedDifference(value, length);
+            }
+            difference[0] += carry;
+            carry = difference[0];
+            std::uint16_t* out = strip.data() + block * kBlock;
+            for (int i = 0; i < kBlock; ++i) {
+                // Each sensor row starts from the same base.
+                if (column == 0) base[0] = base[1] = 512;
+                if (++column == rawWidth) column = 0;
+                base[i & 1] += difference[i];
+                out[i] = static_cast<std::uint16_t>(base[i & 1]);
+            }
+        }
+        if (lowBits) addLowBits(ctx, row, strip);
+        for (int k = 0; k < kBandRows; ++k) {
+            placeRow(s, black, row + k - g.topMargin,
+                     strip.data() + static_cast<std::size_t>(k) * rawWidth, rawWidth, g.leftMargin);
+        }
+    }
+    black.finish(s);
+}
+
+}  // namespace tavrin::raw

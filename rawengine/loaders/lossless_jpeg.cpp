@@ -1,0 +1,178 @@
+#include "rawengine/loaders/lossless_jpeg.hpp"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/system/ascii.hpp"
+#include "rawengine/loader_exception.hpp"
+#include "rawengine/loaders/dng_pixels.hpp"
+#include "rawengine/loaders/placement.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+constexpr int kStartOfFrame = 0xFFC3;
+constexpr int kHuffmanTables = 0xFFC4;
+constexpr int kStartOfScan = 0xFFDA;
+
+int bigEndian16(const std::uint8_t* p) {
+    return p[0] << 8 | p[1];
+}
+
+void readHuffmanTables(DecodeContext& ctx, JpegFrame& frame, const std::uint8_t* data,
+                       std::size_t length) {
+    std::size_t at = 0;
+    while (at < length && data[at] < 4) {
+        const int c = data[at++];
+        std::size_t consumed = 0;
+        frame.tree[c] = ctx.huffman.BuildHuffmanTree(data + at, length - at, &consumed);
+        at += consumed;
+    }
+}
+
+}  // namespace
+
+bool jpeg_start(DecodeContext& ctx, JpegFrame& frame) {
+    ctx.huffman.reset();
+    frame.tree.fill(ctx.huffman.first());
+    std::uint8_t data[256];
+    if (ctx.file.read(data, 2) != 2 || data[0] != 0xFF || data[1] != 0xD8) return false;
+    for (;;) {
+        if (ctx.file.read(data, 4) != 4) return false;
+        const int marker = bigEndian16(data);
+        const int length = bigEndian16(data + 2) - 2;
+        if (marker < 0xFF01 || length < 0 || length > 255) return false;
+        const auto size = static_cast<std::size_t>(length);
+        std::fill(data, data + size, 0);
+        ctx.file.read(data, size);
+        if (marker == kStartOfScan) break;
+        if (marker == kStartOfFrame && size >= 6) {
+            frame.bits = data[0];
+            frame.frameHeight = bigEndian16(data + 1);
+            frame.frameWidth = bigEndian16(data + 3);
+            frame.componentCount = data[5];
+        } else if (marker == kHuffmanTables) {
+            readHuffmanTables(ctx, frame, data, size);
+        }
+    }
+    // Without a lossless frame, or with a component beyond the four trees, the stream is not
+    // ours to decode.
+    if (frame.frameWidth <= 0 || frame.componentCount <= 0 || frame.componentCount > 4) {
+        return false;
+    }
+    frame.row.assign(static_cast<std::size_t>(frame.wide()), 0);
+    // Precision outside 1..16 is not lossless JPEG; keep the predictor's shift defined.
+    const int bits = std::clamp(frame.bits, 1, 16);
+    frame.predictor.fill(1 << (bits - 1));
+    ctx.bits.setZeroAfterFF(true);
+    ctx.bits.GetBits(-1);
+    return true;
+}
+
+JpegRowDecoder::JpegRowDecoder(DecodeContext& ctx, JpegFrame& frame)
+    : bits_(ctx.bits), frame_(frame) {
+    tables_.reserve(frame.tree.size());
+    for (const HuffmanNode* root : frame.tree)
+        tables_.emplace_back(root);
+}
+
+void JpegRowDecoder::DecodeJpegRow() {
+    const int components = frame_.componentCount;
+    std::uint16_t* out = frame_.row.data();
+    for (int c = 0; c < components; ++c) {
+        frame_.predictor[c] += tables_[c].difference(bits_);
+        out[c] = static_cast<std::uint16_t>(frame_.predictor[c]);
+    }
+    const std::size_t wide = frame_.row.size();
+    for (std::size_t i = components; i < wide; i += components) {
+        for (int c = 0; c < components; ++c)
+            out[i + c] =
+                static_cast<std::uint16_t>(out[i + c - components] + tables_[c].difference(bits_));
+    }
+}
+
+void LoadLosslessJpegRaw(DecodeContext& ctx) {
+    DecodeState& s = ctx.state;
+    Geometry& g = s.geometry;
+    JpegFrame frame;
+    if (!jpeg_start(ctx, frame)) return;
+    JpegRowDecoder decoder(ctx, frame);
+    MarginBlack black(s);
+    unsigned lowest = 0x7FFFFFFF;
+    const std::int64_t wide = frame.wide();
+    const std::int64_t frameHeight = frame.frameHeight;
+    for (std::int64_t jrow = 0; jrow < frameHeight; ++jrow) {
+        decoder.DecodeJpegRow();
+        for (std::int64_t jcol = 0; jcol < wide; ++jcol) {
+            const unsigned value = curveOf(s, frame.row[jcol]);
+            const std::int64_t j = jrow * wide + jcol;
+            std::int64_t row, col;
+            if (g.rawWidth == 5108) {
+                const std::int64_t i = j / (1680 * frameHeight);
+                if (i < 2) {
+                    row = j / 1680 % frameHeight;
+                    col = j % 1680 + 1680 * i;
+                } else {
+                    const std::int64_t k = j - 3360 * frameHeight;
+                    row = k / 1748;
+                    col = k % 1748 + 3360;
+                }
+            } else if (g.rawWidth == 3516) {
+                row = j / 1758;
+                col = j % 1758;
+                if (row >= g.rawHeight) row -= g.rawHeight, col += 1758;
+            } else if (g.rawWidth > 0) {
+                row = j / g.rawWidth;
+                col = j % g.rawWidth;
+            } else {
+                return;
+            }
+            const auto r = static_cast<int>(std::min<std::int64_t>(row - g.topMargin, INT32_MAX));
+            const auto c = static_cast<int>(col - g.leftMargin);
+            if (static_cast<unsigned>(r) < static_cast<unsigned>(g.height) &&
+                static_cast<unsigned>(c) < static_cast<unsigned>(g.width)) {
+                lowest = std::min(lowest, value);
+            }
+            placeOrBlack(s, black, r, c, value);
+        }
+    }
+    black.finish(s);
+    if (ascii::equalsIgnoreCase(s.id.make, "KODAK")) s.sensor.blackLevel = static_cast<int>(lowest);
+}
+
+void LoadDngLosslessRaw(DecodeContext& ctx) {
+    DecodeState& s = ctx.state;
+    const Geometry& g = s.geometry;
+    DngPixelWriter writer(s);
+    int t = 0, u = 0;
+    while (t < g.rawHeight) {
+        const std::uint64_t next = ctx.file.tell() + 4;
+        ctx.file.seek(ctx.file.ReadU32());
+        JpegFrame frame;
+        if (!jpeg_start(ctx, frame)) break;
+        JpegRowDecoder decoder(ctx, frame);
+        int jwide = frame.frameWidth;
+        if (s.sensor.filterPattern) {
+            jwide *= frame.componentCount;
+        } else {
+            s.sensor.colourCount = frame.componentCount;
+        }
+        if (s.container.fujiSecondFrame) jwide /= 2;
+        jwide = std::min(jwide, g.rawWidth - u);
+        const int rows = std::min(frame.frameHeight, g.rawHeight - t);
+        for (int jrow = 0; jrow < rows; ++jrow) {
+            decoder.DecodeJpegRow();
+            writer.writeRow(t + jrow, u, frame.row, jwide);
+        }
+        ctx.file.seek(next);
+        // A tile without width would never advance: the data ends here.
+        if (jwide <= 0 || frame.frameHeight <= 0) break;
+        u += jwide;
+        if (u >= g.rawWidth) {
+            t += frame.frameHeight;
+            u = 0;
+        }
+    }
+}
+
+}  // namespace tavrin::raw
