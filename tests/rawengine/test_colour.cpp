@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/imaging/decode.hpp"
+#include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/colour/tone_table.hpp"
+#include "rawengine/raw_engine.hpp"
+#include "tests/support/samples.hpp"
+#include "tests/support/temp_registry.hpp"
+
+namespace tavrin::raw {
+namespace {
+
+// A working image of the given size after loading, with the steps run on it directly.
+struct Work {
+    DecodeState s;
+    FileReader file;
+    BitReader bits{file};
+    HuffmanPool pool;
+
+    Work(int height, int width, std::uint32_t pattern = 0x94949494) {
+        s.geometry.height = s.geometry.workHeight = height;
+        s.geometry.width = s.geometry.workWidth = width;
+        s.sensor.filterPattern = pattern;
+        s.sensor.whiteLevel = 4095;
+        s.image.reset(new std::uint16_t[static_cast<std::size_t>(height) * width * 4]());
+    }
+    std::uint16_t* pixel(int row, int col) {
+        return s.image.get() + (static_cast<std::size_t>(row) * s.geometry.width + col) * 4;
+    }
+    // Every sensor cell holds value in its own colour.
+    void fill(int value) {
+        for (int r = 0; r < s.geometry.height; ++r) {
+            for (int c = 0; c < s.geometry.width; ++c)
+                pixel(r, c)[s.colourAt(r, c)] = static_cast<std::uint16_t>(value);
+        }
+    }
+    void run(StageFn step) {
+        DecodeContext ctx{s, file, bits, pool, nullptr};
+        step(ctx);
+    }
+};
+
+TEST(ScaleColours, stretchesToTheSixteenBitRangeAboveBlack) {
+    Work w(2, 2);
+    w.s.sensor.blackLevel = 95;
+    w.fill(1095);
+    w.pixel(0, 0)[0] = 0;  // an empty sample stays empty
+    w.run(ScaleColours);
+    // White 4000 needs a shift of 4 to reach 32768: samples are (v - black) * 16.
+    EXPECT_EQ(w.s.sensor.whiteLevel, 64000);
+    EXPECT_EQ(w.s.sensor.clipLevel, 64000);
+    EXPECT_EQ(w.pixel(0, 1)[w.s.colourAt(0, 1)], 16000);
+    EXPECT_EQ(w.pixel(0, 0)[0], 0);
+}
+
+TEST(ScaleColours, balancesAutomaticallyWithoutNearWhiteSamples) {
+    Work w(4, 4);
+    w.s.options.autoWhiteBalance = true;
+    w.fill(1000);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            if (w.s.colourAt(r, c) == 1) w.pixel(r, c)[1] = 500;  // green half as bright
+        }
+    }
+    ASSERT_EQ(w.s.colourAt(1, 1), 2);
+    w.pixel(1, 1)[2] = 4090;  // clipped blue: within 25 of white, not counted
+    w.run(ScaleColours);
+    const auto& gain = w.s.colour.presetMultipliers;
+    EXPECT_FLOAT_EQ(gain[1] / gain[0], 2.0f);
+    EXPECT_FLOAT_EQ(gain[2] / gain[0], 1.0f);
+}
+
+TEST(ScaleColours, keepsThePresetGainsWhenTheCameraRecordedNone) {
+    Work w(2, 2);
+    w.s.options.cameraWhiteBalance = true;
+    w.s.colour.cameraMultipliers = {0, 1, 0, 1};
+    w.s.colour.presetMultipliers = {2, 1, 1.5f, 1};
+    w.fill(100);
+    w.run(ScaleColours);
+    EXPECT_FLOAT_EQ(w.s.colour.presetMultipliers[0] / w.s.colour.presetMultipliers[1], 2.0f);
+    EXPECT_FLOAT_EQ(w.s.colour.presetMultipliers[2] / w.s.colour.presetMultipliers[1], 1.5f);
+}
+
+TEST(ScaleColours, appliesBrightnessBelowOneHereAndLeavesTheRestToTheToneTable) {
+    Work bright(2, 2), dark(2, 2);
+    bright.s.colour.brightness = 1.2f;
+    dark.s.colour.brightness = 0.8f;
+    bright.fill(1000);
+    dark.fill(1000);
+    bright.run(ScaleColours);
+    dark.run(ScaleColours);
+    EXPECT_EQ(bright.s.sensor.whiteLevel, 4095 * 16);
+    EXPECT_EQ(dark.s.sensor.whiteLevel, static_cast<int>(4095 * 16 * 0.8f));
+    EXPECT_EQ(bright.pixel(0, 0)[0], 16000);
+    EXPECT_EQ(dark.pixel(0, 0)[0], 12800);
+}
+
+TEST(ScaleColours, survivesAWhiteLevelAtBlackAndZeroGains) {
+    Work w(2, 2);
+    w.s.sensor.blackLevel = 5000;  // above white
+    w.s.colour.presetMultipliers = {0, 0, 0, 0};
+    w.fill(6000);
+    w.run(ScaleColours);
+    EXPECT_GT(w.s.sensor.whiteLevel, 0);
+    for (float gain : w.s.colour.presetMultipliers)
+        EXPECT_TRUE(std::isfinite(gain));
+}
+
+TEST(Interpolation, fillsMissingChannelsAndKeepsFlatAreas) {
+    Work w(8, 8);
+    w.s.sensor.clipLevel = 65535;
+    w.fill(1000);
+    w.run(vng_interpolate);
+    // Inside, every channel of a flat mosaic comes out flat; the outermost ring is left.
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(w.pixel(4, 3)[c], 1000);
+    EXPECT_EQ(w.pixel(0, 0)[1], 0);
+    EXPECT_EQ(w.pixel(0, 0)[2], 0);
+}
+
+TEST(Interpolation, followsEdgesWhereBilinearBlurs) {
+    // A vertical edge: left half dark, right half bright. VNG takes the missing green of a red
+    // cell next to the edge from its own side.
+    Work quick(12, 12), vng(12, 12);
+    for (Work* w : {&quick, &vng}) {
+        w->s.sensor.clipLevel = 65535;
+        for (int r = 0; r < 12; ++r) {
+            for (int c = 0; c < 12; ++c)
+                w->pixel(r, c)[w->s.colourAt(r, c)] = c < 6 ? 1000 : 9000;
+        }
+    }
+    quick.s.options.quickInterpolate = true;
+    quick.run(vng_interpolate);
+    vng.run(vng_interpolate);
+    int row = 4, col = 5;  // left of the edge
+    while (vng.s.colourAt(row, col) == 1)
+        ++row;
+    EXPECT_GT(quick.pixel(row, col)[1], 1000);  // bilinear mixes in the bright side
+    EXPECT_EQ(vng.pixel(row, col)[1], 1000);
+}
+
+TEST(Interpolation, survivesTinyImages) {
+    for (int size : {1, 2, 3, 5}) {
+        Work w(size, size);
+        w.fill(500);
+        w.run(vng_interpolate);
+        w.run(ConvertToRgb);
+    }
+}
+
+TEST(ColourMatrix, isTheIdentityForACameraThatSeesSrgb) {
+    // XYZ to camera = the inverse of sRGB to XYZ: the camera's channels are sRGB already.
+    const std::array<float, 12> xyzToSrgb{3.240479f, -1.537150f, -0.498535f, -0.969256f,
+                                          1.875992f, 0.041556f,  0.055648f,  -0.204043f,
+                                          1.057311f, 0,          0,          0};
+    DecodeState s;
+    setColourMatrixFromXyz(s, xyzToSrgb);
+    EXPECT_TRUE(s.sensor.useColourMatrix);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_NEAR(s.colour.presetMultipliers[r], 1.0f, 1e-3f);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(s.colour.colourMatrix[r][c], r == c ? 1.0f : 0.0f, 1e-3f);
+    }
+}
+
+TEST(ColourMatrix, ignoresASingularMatrix) {
+    DecodeState s;
+    setColourMatrixFromXyz(s, std::array<float, 12>{});
+    EXPECT_FALSE(s.sensor.useColourMatrix);
+}
+
+TEST(ToneTable, findsWhiteAtTheBrightestPercentButNeverBelowItsFloor) {
+    DecodeState s;
+    s.geometry.width = 100, s.geometry.height = 100;
+    s.histogram = std::make_unique<std::array<std::uint32_t, 3 * 8192>>();
+    (*s.histogram)[10] = 10000;  // a very dark picture: all red values in bin 10
+    const auto dib = buildToneTable(s);
+    const auto bitmap = buildToneTable(s, 4096);
+    EXPECT_EQ((*dib)[32 * 8], 255);  // white at bin 32
+    EXPECT_LT((*bitmap)[32 * 8], 60);
+    EXPECT_EQ((*bitmap)[4096 * 8], 255);
+    EXPECT_EQ((*dib)[0], 0);
+}
+
+TEST(FujiRotate, turnsTheDiagonalLayoutUpright) {
+    Work w(60, 60);
+    w.s.geometry.fujiWidth = 20;
+    w.fill(300);
+    w.run(fuji_rotate);
+    EXPECT_EQ(w.s.geometry.width, static_cast<int>(20 / std::sqrt(0.5)));
+    EXPECT_EQ(w.s.geometry.height, static_cast<int>(40 / std::sqrt(0.5)));
+    EXPECT_EQ(w.s.geometry.fujiWidth, 0);
+
+    Work wide(10, 10);
+    wide.s.geometry.fujiWidth = 40;  // wider than the image: nothing upright to show
+    wide.run(fuji_rotate);
+    EXPECT_EQ(wide.s.geometry.width, 10);
+}
+
+class Decode : public test::TempRegistry {};
+
+// The camera's own thumbnail of the same shot: a decode must show the same picture.
+TEST_F(Decode, showsWhatTheCameraShowsAtEverySizeAndTurn) {
+    const auto raw = test::sample("digicam_corpus/Canon/PowerShot G2/CRW_0305.CRW");
+    const auto thm = test::sample("digicam_corpus/Canon/PowerShot G2/CRW_0305.THM");
+    TAVRIN_REQUIRE_SAMPLE(raw);
+    TAVRIN_REQUIRE_SAMPLE(thm);
+    const auto reference = imaging::decodeImageFile(thm);
+    ASSERT_TRUE(reference.bitmap);
+    for (const bool half : {true, false}) {
+        RawEngine engine;
+        int width = 0, height = 0;
+        ASSERT_EQ(engine.OpenAndIdentify(raw, &width, &height, nullptr, nullptr, nullptr, false),
+                  com::S_OK);
+        ASSERT_EQ(engine.OpenImageFile(raw, nullptr, half, true, 1), com::S_OK);
+        int outWidth = 0, outHeight = 0;
+        engine.GetOutputSize(&outWidth, &outHeight);
+        EXPECT_EQ(outWidth, half ? (width + 1) / 2 : width - 2);
+        EXPECT_EQ(outHeight, half ? (height + 1) / 2 : height - 2);
+        const auto bitmap = engine.CreateGdiplusBitmap();
+        ASSERT_TRUE(bitmap);
+        EXPECT_EQ(bitmap->width(), half ? outWidth : outWidth + 2);
+        const auto small = bitmap->thumbnail(reference.bitmap->width(), reference.bitmap->height());
+        // Luminance of both pictures, compared by correlation (the camera's tone curve differs).
+        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+        const int n = small->width() * small->height();
+        for (int y = 0; y < small->height(); ++y) {
+            for (int x = 0; x < small->width(); ++x) {
+                const std::uint8_t* p = small->row(y) + x * 3;
+                const std::uint8_t* q = reference.bitmap->row(y) + x * 3;
+                const double a = p[0] + 2.0 * p[1] + p[2], b = q[0] + 2.0 * q[1] + q[2];
+                sa += a, sb += b, saa += a * a, sbb += b * b, sab += a * b;
+            }
+        }
+        const double correlation =
+            (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+        EXPECT_GT(correlation, 0.95) << (half ? "half size" : "full size");
+    }
+}
+
+TEST_F(Decode, writesEveryPixelOfTheDibBottomUp) {
+    const auto raw = test::sample("digicam_corpus/Canon/PowerShot G2/CRW_0305.CRW");
+    TAVRIN_REQUIRE_SAMPLE(raw);
+    RawEngine engine;
+    ASSERT_EQ(engine.OpenAndIdentify(raw, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              com::S_OK);
+    ASSERT_EQ(engine.OpenImageFile(raw, nullptr, true, true, 1), com::S_OK);
+    int width = 0, height = 0;
+    engine.GetOutputSize(&width, &height);
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<std::uint8_t> dib(static_cast<std::size_t>(stride) * height, 0x5A);
+    engine.RenderToDib(dib.data(), stride);
+    std::size_t untouched = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width * 3; x += 3) {
+            const std::uint8_t* p = dib.data() + static_cast<std::size_t>(y) * stride + x;
+            untouched += p[0] == 0x5A && p[1] == 0x5A && p[2] == 0x5A;
+        }
+    }
+    EXPECT_LT(untouched, 50u);  // a colour that may occur, but not everywhere
+    // The colour chart's dark frame is at the bottom of the picture: the DIB's first rows.
+    const auto mean = [&](int y) {
+        long sum = 0;
+        for (int x = 0; x < width * 3; ++x)
+            sum += dib[static_cast<std::size_t>(y) * stride + x];
+        return sum / (width * 3);
+    };
+    EXPECT_NE(mean(0), mean(height - 1));
+}
+
+}  // namespace
+}  // namespace tavrin::raw
