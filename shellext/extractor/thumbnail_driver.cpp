@@ -16,6 +16,7 @@
 #include "rawengine/raw_engine.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/info/preview_decoders.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -191,9 +192,14 @@ HRESULT RawImageExtractor::decodeRaw(bool embeddedFailed, bool* d1x) {
             info_.requestedHeight /= 2;
         }
     }
-    // The engine delivers no picture in this build yet (its output stage comes with the colour
-    // steps), so a decode that got this far still has nothing to show.
-    return E_NOTIMPL;
+    engine.GetOutputSize(&info_.previewWidth, &info_.previewHeight);
+    const int stride = WrapPixelsAsBmp(info_);
+    if (!info_.previewData) return E_OUTOFMEMORY;
+    auto* bmp = static_cast<std::uint8_t*>(GlobalLock(info_.previewData));
+    engine.RenderToDib(bmp + kBmpHeaderSize, stride);
+    GlobalUnlock(info_.previewData);
+    engine.FreePixels();
+    return S_OK;
 }
 
 HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {

@@ -11,8 +11,6 @@
 namespace tavrin::shell {
 namespace {
 
-constexpr std::size_t kBmpHeader = 54;
-
 void put16(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -92,26 +90,26 @@ int WrapPixelsAsBmp(ImageInfo& info) {
     info.freePreview();
     if (!imaging::Bitmap::sizeAllowed(info.previewWidth, info.previewHeight)) return 0;
     const int stride = imaging::Bitmap::strideFor(info.previewWidth);
-    const std::size_t size = kBmpHeader + static_cast<std::size_t>(stride) * info.previewHeight;
+    const std::size_t size = kBmpHeaderSize + static_cast<std::size_t>(stride) * info.previewHeight;
     info.previewData = com::GlobalAlloc(com::GHND, size);
     if (!info.previewData) return 0;
     auto* p = static_cast<std::uint8_t*>(com::GlobalLock(info.previewData));
     p[0] = 'B';
     p[1] = 'M';
     put32(p + 2, static_cast<std::uint32_t>(size));
-    put32(p + 10, kBmpHeader);
+    put32(p + 10, kBmpHeaderSize);
     put32(p + 14, 40);
     put32(p + 18, static_cast<std::uint32_t>(info.previewWidth));
     put32(p + 22, static_cast<std::uint32_t>(info.previewHeight));
     put16(p + 26, 1);
     put16(p + 28, 24);
-    put32(p + 34, static_cast<std::uint32_t>(size - kBmpHeader));
+    put32(p + 34, static_cast<std::uint32_t>(size - kBmpHeaderSize));
     com::GlobalUnlock(info.previewData);
     return stride;
 }
 
 std::uint8_t* bmpRow(std::uint8_t* bmp, const ImageInfo& info, int stride, int y) {
-    return bmp + kBmpHeader + static_cast<std::size_t>(info.previewHeight - 1 - y) * stride;
+    return bmp + kBmpHeaderSize + static_cast<std::size_t>(info.previewHeight - 1 - y) * stride;
 }
 
 KodakCurve readKodakCurve(InfoContext& ctx) {

@@ -11,6 +11,9 @@ namespace tavrin::shell {
 
 using KodakCurve = std::array<std::uint16_t, 4096>;
 
+// The file header and information header in front of a BMP's pixel rows.
+inline constexpr std::size_t kBmpHeaderSize = 54;
+
 // A new zero-filled previewData holding a BMP file of previewWidth x previewHeight; returns the
 // row stride, or 0 when the size is not plausible or memory runs out (previewData stays none).
 int WrapPixelsAsBmp(ImageInfo& info);

@@ -7,6 +7,7 @@
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/graphics.hpp"
 #include "platform/system/ascii.hpp"
+#include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/ppm_header.hpp"
 
@@ -89,9 +90,7 @@ std::unique_ptr<imaging::Bitmap> loadPicture(const std::string& path,
             engine.OpenImageFile(path, progress, false, true, raw::kWhiteBalanceFromSettings))) {
         return nullptr;
     }
-    // The decoded sensor data becomes a picture with the engine's colour output, which this
-    // build does not have yet: RAW files show no preview and no curves.
-    return nullptr;
+    return engine.CreateGdiplusBitmap();
 }
 
 void drawHistogram(imaging::Painter& painter, const ui::RECT& r, const LevelCounts& counts,
@@ -164,7 +163,12 @@ void HistogramJob::SetStatusId(unsigned stringId, int percent) {
 }
 
 void HistogramJob::work() {
-    std::unique_ptr<imaging::Bitmap> picture = loadPicture(path_, this);
+    std::unique_ptr<imaging::Bitmap> picture;
+    try {
+        picture = loadPicture(path_, this);
+    } catch (const raw::CImageLoaderException&) {
+        // Out of memory in the engine: the page shows no preview and no curves.
+    }
     if (picture && running_) {
         countLevels(*picture, counts_);
         preview_ = renderPreview(*picture);

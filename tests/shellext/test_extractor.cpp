@@ -11,6 +11,7 @@
 #include "platform/registry/registry.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/fixtures/raw_encoders.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::shell {
@@ -157,6 +158,29 @@ TEST_F(Extractor, crossesPutAsideFilesUnlessSwitchedOff) {
     SetUserSetting(".trashed", "CrossImage", 0);
     auto plain = loaded(root() / "x.NEF.trashed");
     EXPECT_NE(extract(plain.get()).g(63, 63), 51);
+}
+
+// Without an embedded preview the raw data is decoded: a NEF whose 12-bit sensor data is dark
+// on the left and bright on the right comes back as such, at the size the file gives.
+TEST_F(Extractor, decodesTheRawDataWhenThereIsNoPreview) {
+    const Fields f;
+    const Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), f.shorts(259, {1}), f.longs(273, {512}),
+                   f.bytes(33422, {0, 1, 1, 2})}};
+    Bytes file = tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
+                      true, 512);
+    BitWriter samples(false);
+    for (int row = 0; row < 48; ++row) {
+        for (int col = 0; col < 64; ++col)
+            samples.put(col < 32 ? 200 : 3000, 12);
+    }
+    const Bytes data = samples.finish();
+    file.insert(file.end(), data.begin(), data.end());
+    auto e = loaded(write("raw.nef", file));
+    const Picture picture = extract(e.get());
+    ASSERT_TRUE(picture.handle);
+    EXPECT_EQ(picture.bitmap().width(), 64);
+    EXPECT_EQ(picture.bitmap().height(), 48);
+    EXPECT_LT(picture.g(8, 24) + 100, picture.g(56, 24));
 }
 
 TEST_F(Extractor, failsWithoutAPictureRatherThanDrawingAnEmptyCanvas) {

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <numeric>
 
 #include "platform/imaging/painter.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::shell {
@@ -74,6 +76,27 @@ TEST_F(Histogram, countsLevelsAndCentresThePreview) {
     const auto same = renderPreview(*exact);
     EXPECT_EQ(pixel(*same, 0, 0), imaging::rgb(0x40, 0x50, 0x60));
     EXPECT_EQ(pixel(*same, 365, 299), imaging::rgb(0x40, 0x50, 0x60));
+}
+
+// A sink that stops the decode at its first question.
+struct Cancel final : raw::IDecodeProgress {
+    void SetStatusId(unsigned, int) override {}
+    void SetStatus(const std::string&, int) override {}
+    bool ShouldContinue() override { return false; }
+};
+
+TEST_F(Histogram, decodesRawFilesAtFullSizeUnlessCancelled) {
+    const auto crw = test::sample("digicam_corpus/Canon/PowerShot S40/CRW_0101.CRW");
+    TAVRIN_REQUIRE_SAMPLE(crw);
+    const auto picture = loadPicture(crw.string(), nullptr);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width(), 2312);  // the visible sensor, with the border kept
+    EXPECT_EQ(picture->height(), 1720);
+    LevelCounts counts{};
+    countLevels(*picture, counts);
+    EXPECT_GT(std::accumulate(counts.begin() + 3 * 64, counts.end(), 0u), 0u);
+    Cancel cancel;
+    EXPECT_FALSE(loadPicture(crw.string(), &cancel));
 }
 
 TEST_F(Histogram, drawsCurvesOnlyForCountedLevels) {
