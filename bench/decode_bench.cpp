@@ -10,8 +10,10 @@
 
 #include "bench/bench_samples.hpp"
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/raw_engine.hpp"
+#include "tests/fixtures/raw_encoders.hpp"
 
 namespace {
 
@@ -52,6 +54,93 @@ void BM_CanonCompressedLoad(benchmark::State& state) {
                             static_cast<std::int64_t>(std::filesystem::file_size(file)));
 }
 BENCHMARK(BM_CanonCompressedLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A 12-bit sensor of 3000 x 2000 samples: gradients with noise, about as hard to code as a photo.
+std::vector<std::uint16_t> sensorSamples() {
+    std::vector<std::uint16_t> samples;
+    samples.reserve(3000 * 2000);
+    std::mt19937 random(3);
+    std::normal_distribution<double> noise(0, 12);
+    for (int row = 0; row < 2000; ++row) {
+        for (int col = 0; col < 3000; ++col) {
+            const double value = 400 + (row * 3 + col) % 3000 + noise(random);
+            samples.push_back(static_cast<std::uint16_t>(std::clamp(value, 0.0, 4095.0)));
+        }
+    }
+    return samples;
+}
+
+// One loader over a file in memory, at full size.
+void runLoader(benchmark::State& state, StageFn loader, const std::vector<std::uint8_t>& file,
+               std::uint64_t curveOffset = 0) {
+    // Data at the start; a Nikon curve block, if any, behind it.
+    DecodeState s;
+    s.geometry.rawHeight = s.geometry.height = s.geometry.workHeight = 2000;
+    s.geometry.rawWidth = s.geometry.width = s.geometry.workWidth = 3000;
+    s.sensor.filterPattern = 0x94949494;
+    s.container.nikonCurveOffset = curveOffset;
+    s.container.compression = 1;
+    for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i)
+        s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
+    s.image.reset(new std::uint16_t[3000 * 2000 * 4]());
+    FileReader reader;
+    reader.openMemory(file);
+    reader.setOrder(kBigEndian);
+    BitReader bits(reader);
+    HuffmanPool pool;
+    for (auto _ : state) {
+        reader.seek(0);
+        DecodeContext ctx{s, reader, bits, pool, nullptr};
+        loader(ctx);
+    }
+    countPixels(state, 3000 * 2000);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
+}
+
+void BM_LosslessJpegLoad(benchmark::State& state) {
+    static const auto file = tavrin::fixtures::losslessJpeg(12, 1500, 2000, 2, sensorSamples());
+    runLoader(state, LoadLosslessJpegRaw, file);
+}
+BENCHMARK(BM_LosslessJpegLoad)->Unit(benchmark::kMillisecond);
+
+void BM_NikonCompressedLoad(benchmark::State& state) {
+    static const auto coded = [] {
+        std::vector<std::uint16_t> curve(4096);
+        for (std::size_t i = 0; i < curve.size(); ++i)
+            curve[i] = static_cast<std::uint16_t>(i);
+        return tavrin::fixtures::nikonCompressed(3000, 2000, sensorSamples(), curve);
+    }();
+    static const auto file = [] {
+        auto bytes = coded.data;
+        bytes.insert(bytes.end(), coded.curveBlock.begin(), coded.curveBlock.end());
+        return bytes;
+    }();
+    runLoader(state, nikon_compressed_load_raw, file, coded.data.size());
+}
+BENCHMARK(BM_NikonCompressedLoad)->Unit(benchmark::kMillisecond);
+
+void BM_PackedLoad(benchmark::State& state) {
+    static const auto file = [] {
+        tavrin::fixtures::BitWriter bits(false);
+        for (std::uint16_t v : sensorSamples())
+            bits.put(v, 12);
+        return bits.finish();
+    }();
+    runLoader(state, LoadNikonPackedRaw, file);
+}
+BENCHMARK(BM_PackedLoad)->Unit(benchmark::kMillisecond);
+
+void BM_UnpackedLoad(benchmark::State& state) {
+    static const auto file = [] {
+        std::vector<std::uint8_t> bytes;
+        for (std::uint16_t v : sensorSamples())
+            bytes.insert(bytes.end(),
+                         {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+        return bytes;
+    }();
+    runLoader(state, unpacked_load_raw, file);
+}
+BENCHMARK(BM_UnpackedLoad)->Unit(benchmark::kMillisecond);
 
 // Whole decodes to a bitmap: 1 = half size, 2 = full size bilinear, 3 = full size VNG.
 void BM_DecodeCrw(benchmark::State& state) {

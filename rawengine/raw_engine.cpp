@@ -156,7 +156,12 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 6, 7. Load the raw data at the working size.
     DecodeContext ctx{s, file_, bits_, huffman_, progress_};
     bits_.setZeroAfterFF(s.sensor.zeroAfterFF);
-    loader(ctx);
+    try {
+        loader(ctx);
+    } catch (const std::bad_alloc&) {
+        // A row or strip buffer: the memory error names the loader.
+        throw CImageLoaderException::outOfMemory(std::string(loaderName(s.loader)) + "()");
+    }
     if (!shouldContinue()) return cancel();
 
     // 8.

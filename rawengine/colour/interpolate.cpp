@@ -203,8 +203,9 @@ std::array<VngCode, kPatternRows * kPatternCols> vngCodes(const Mosaic& m) {
     return codes;
 }
 
-void vngPixel(const Mosaic& m, const VngCode& code, const std::uint16_t* pix, std::uint16_t* out,
-              int clip) {
+[[gnu::always_inline]] inline void vngPixel(const Mosaic& m, const VngCode& code,
+                                            const std::uint16_t* pix, std::uint16_t* out,
+                                            int clip) {
     Lanes low{}, high{};
     for (const auto& term : code.terms) {
         const int diff = std::abs(pix[term.a] - pix[term.b]) << term.weight;
@@ -247,6 +248,16 @@ void vngPixel(const Mosaic& m, const VngCode& code, const std::uint16_t* pix, st
     }
 }
 
+// One row's results. Built a second time for processors with AVX2, whose three-operand vector
+// instructions make the gradient sums a good deal faster.
+__attribute__((target_clones("avx2", "default"))) void computeRow(const Mosaic& m,
+                                                                  const VngCode* rowCodes, int row,
+                                                                  std::uint16_t* out, int clip) {
+    const std::uint16_t* pix = m.pixel(row, 2);
+    for (int col = 2; col < m.width_ - 2; ++col, pix += 4, out += 4)
+        vngPixel(m, rowCodes[col & 1], pix, out, clip);
+}
+
 // A band of rows computed by one thread. Its results wait in row buffers until no later row
 // reads the bilinear values they replace: two rows behind inside the band (a ring of three),
 // and until both bands are done for its first and last two rows, which the other band reads.
@@ -257,11 +268,7 @@ class VngBand {
 
     void compute(const Mosaic& m, const std::array<VngCode, 16>& codes, int clip) {
         for (int row = first_; row < last_; ++row) {
-            const VngCode* rowCodes = &codes[(row & 7) * kPatternCols];
-            std::uint16_t* out = buffer(row);
-            const std::uint16_t* pix = m.pixel(row, 2);
-            for (int col = 2; col < m.width_ - 2; ++col, pix += 4, out += 4)
-                vngPixel(m, rowCodes[col & 1], pix, out, clip);
+            computeRow(m, &codes[(row & 7) * kPatternCols], row, buffer(row), clip);
             if (row - 2 >= first_ + 2) copyBack(m, row - 2);
         }
     }

@@ -1,6 +1,7 @@
 #include "rawengine/loaders/lossless_jpeg.hpp"
 
 #include <algorithm>
+#include <utility>
 #include <new>
 
 #include "platform/system/ascii.hpp"
@@ -29,6 +30,38 @@ void readHuffmanTables(DecodeContext& ctx, JpegFrame& frame, const std::uint8_t*
         at += consumed;
     }
 }
+
+// Where the decoded samples lie on the sensor, in stream order: row after row, except for two
+// cameras whose sensors are read out in strips.
+class SensorLayout {
+  public:
+    SensorLayout(const Geometry& g, std::int64_t frameHeight)
+        : rawWidth_(g.rawWidth), rawHeight_(g.rawHeight), frameHeight_(frameHeight) {}
+
+    std::pair<std::int64_t, std::int64_t> next() {
+        const std::int64_t j = j_++;
+        if (rawWidth_ == 5108) {
+            // Two strips 1680 wide, then the rest 1748 wide.
+            const std::int64_t i = j / (1680 * frameHeight_);
+            if (i < 2) return {j / 1680 % frameHeight_, j % 1680 + 1680 * i};
+            const std::int64_t k = j - 3360 * frameHeight_;
+            return {k / 1748, k % 1748 + 3360};
+        }
+        if (rawWidth_ == 3516) {
+            // The left half's rows, then the right half's.
+            std::int64_t row = j / 1758, col = j % 1758;
+            if (row >= rawHeight_) row -= rawHeight_, col += 1758;
+            return {row, col};
+        }
+        const std::pair<std::int64_t, std::int64_t> at{row_, col_};
+        if (++col_ == rawWidth_) col_ = 0, ++row_;
+        return at;
+    }
+
+  private:
+    std::int64_t rawWidth_, rawHeight_, frameHeight_;
+    std::int64_t j_ = 0, row_ = 0, col_ = 0;
+};
 
 }  // namespace
 
@@ -60,7 +93,11 @@ bool jpeg_start(DecodeContext& ctx, JpegFrame& frame) {
     if (frame.frameWidth <= 0 || frame.componentCount <= 0 || frame.componentCount > 4) {
         return false;
     }
-    frame.row.assign(static_cast<std::size_t>(frame.wide()), 0);
+    try {
+        frame.row.assign(static_cast<std::size_t>(frame.wide()), 0);
+    } catch (const std::bad_alloc&) {
+        throw CImageLoaderException::outOfMemory(" jpeg_start()");
+    }
     // Precision outside 1..16 is not lossless JPEG; keep the predictor's shift defined.
     const int bits = std::clamp(frame.bits, 1, 16);
     frame.predictor.fill(1 << (bits - 1));
@@ -101,32 +138,13 @@ void LoadLosslessJpegRaw(DecodeContext& ctx) {
     unsigned lowest = 0x7FFFFFFF;
     const std::int64_t wide = frame.wide();
     const std::int64_t frameHeight = frame.frameHeight;
+    if (g.rawWidth <= 0) return;
+    SensorLayout layout(g, frameHeight);
     for (std::int64_t jrow = 0; jrow < frameHeight; ++jrow) {
         decoder.DecodeJpegRow();
         for (std::int64_t jcol = 0; jcol < wide; ++jcol) {
             const unsigned value = curveOf(s, frame.row[jcol]);
-            const std::int64_t j = jrow * wide + jcol;
-            std::int64_t row, col;
-            if (g.rawWidth == 5108) {
-                const std::int64_t i = j / (1680 * frameHeight);
-                if (i < 2) {
-                    row = j / 1680 % frameHeight;
-                    col = j % 1680 + 1680 * i;
-                } else {
-                    const std::int64_t k = j - 3360 * frameHeight;
-                    row = k / 1748;
-                    col = k % 1748 + 3360;
-                }
-            } else if (g.rawWidth == 3516) {
-                row = j / 1758;
-                col = j % 1758;
-                if (row >= g.rawHeight) row -= g.rawHeight, col += 1758;
-            } else if (g.rawWidth > 0) {
-                row = j / g.rawWidth;
-                col = j % g.rawWidth;
-            } else {
-                return;
-            }
+            const auto [row, col] = layout.next();
             const auto r = static_cast<int>(std::min<std::int64_t>(row - g.topMargin, INT32_MAX));
             const auto c = static_cast<int>(col - g.leftMargin);
             if (static_cast<unsigned>(r) < static_cast<unsigned>(g.height) &&

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <array>
-#include <new>
 #include <vector>
 
-#include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/placement.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/loaders/row_buffers.hpp"
@@ -41,12 +39,7 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
             v = ctx.file.ReadU16();
     }
     const std::size_t size = ctx.file.ReadU16();
-    std::vector<std::uint16_t> curve;
-    try {
-        curve.resize(std::max<std::size_t>(size, 1));
-    } catch (const std::bad_alloc&) {
-        throw CImageLoaderException::outOfMemory("nikon_compressed_load_raw()");
-    }
+    std::vector<std::uint16_t> curve(std::max<std::size_t>(size, 1));
     ctx.file.ReadU16Array(curve.data(), size);
     const int last = static_cast<int>(curve.size()) - 1;
 

@@ -1,9 +1,7 @@
 // Rows of 16-bit words in the file's byte order.
 
-#include <new>
 #include <vector>
 
-#include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/dng_pixels.hpp"
 #include "rawengine/loaders/placement.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
@@ -81,12 +79,7 @@ void adobe_dng_load_raw_nc(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const long long samples = std::clamp(s.container.samplesPerPixel, 1, 4);
-    std::vector<std::uint16_t> words;
-    try {
-        words.resize(rowLength(g.rawWidth * samples));
-    } catch (const std::bad_alloc&) {
-        throw CImageLoaderException::outOfMemory("adobe_dng_load_raw_nc()");
-    }
+    std::vector<std::uint16_t> words(rowLength(g.rawWidth * samples));
     DngPixelWriter writer(s);
     for (int row = 0; row < g.rawHeight; ++row) {
         readWords(ctx.file, words);

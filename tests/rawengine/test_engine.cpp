@@ -217,6 +217,26 @@ TEST_F(Engine, brightnessFollowsTheStoredIndex) {
     EXPECT_NEAR(darker.state().colour.brightness, 0.5787, 1e-4);
 }
 
+void exhaustingLoader(DecodeContext&) {
+    throw std::bad_alloc();
+}
+
+TEST_F(Engine, namesTheLoaderWhoseBufferCouldNotBeAllocated) {
+    const auto path = nef();
+    const Pipeline exhausting{[](Loader) -> StageFn { return exhaustingLoader; }, foveon, scale,
+                              vng, rotate, convert};
+    RawEngine engine(exhausting);
+    ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              S_OK);
+    try {
+        engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings);
+        FAIL() << "no exception";
+    } catch (const CImageLoaderException& e) {
+        EXPECT_EQ(e.text(), std::string("Nicht genügend Speicher in ") +
+                                std::string(loaderName(engine.state().loader)) + "()\n");
+    }
+}
+
 TEST(EngineMessages, outOfMemoryNamesTheStep) {
     EXPECT_EQ(CImageLoaderException::outOfMemory(" jpeg_start()").text(),
               "Nicht genügend Speicher in  jpeg_start()\n");
