@@ -7,15 +7,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "common/strings.hpp"
 #include "platform/imaging/painter.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 
 namespace tavrin::host {
 namespace {
-
-constexpr unsigned kLoadingText = 9020;
 
 QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -62,8 +59,7 @@ class InformationPage : public PageWidget {
 // An owner-drawn control: the page draws it onto a bitmap of the control's size.
 class OwnerDrawn : public QWidget {
   public:
-    OwnerDrawn(ui::Dialog& dialog, int control, QSize size, const bool& loading)
-        : dialog_(dialog), control_(control), loading_(loading) {
+    OwnerDrawn(ui::Dialog& dialog, int control, QSize size) : dialog_(dialog), control_(control) {
         setFixedSize(size);
     }
 
@@ -81,36 +77,29 @@ class OwnerDrawn : public QWidget {
                            QImage::Format_BGR888);
         QPainter p(this);
         p.drawImage(0, 0, image);
-        if (loading_ && control_ == shell::kPreviewControl) {
-            p.drawText(rect(), Qt::AlignCenter, text(strings::get(kLoadingText)));
-        }
     }
 
   private:
     ui::Dialog& dialog_;
     int control_;
-    const bool& loading_;
 };
 
 class HistogramPage : public PageWidget {
   public:
     explicit HistogramPage(ui::HPROPSHEETPAGE page) : PageWidget(page) {
         auto* layout = new QVBoxLayout(this);
-        auto* preview =
-            new OwnerDrawn(dialog_, shell::kPreviewControl,
-                           QSize(shell::kPreviewWidth, shell::kPreviewHeight), loading_);
+        auto* preview = new OwnerDrawn(dialog_, shell::kPreviewControl,
+                                       QSize(shell::kPreviewWidth, shell::kPreviewHeight));
         layout->addWidget(preview, 0, Qt::AlignHCenter);
         auto* group = new QGroupBox(QStringLiteral("Histogramm"));
         auto* groupLayout = new QVBoxLayout(group);
-        auto* histogram =
-            new OwnerDrawn(dialog_, shell::kHistogramControl, QSize(255, 118), loading_);
+        auto* histogram = new OwnerDrawn(dialog_, shell::kHistogramControl, QSize(255, 118));
         groupLayout->addWidget(histogram, 0, Qt::AlignHCenter);
         layout->addWidget(group);
         // The worker asks for a repaint when it is done; the page looks for that request.
         auto* timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this, timer] {
             if (!dialog_.waitForRepaint(std::chrono::milliseconds(0))) return;
-            loading_ = false;
             timer->stop();
             update();
             for (QWidget* child : findChildren<QWidget*>())
@@ -118,9 +107,6 @@ class HistogramPage : public PageWidget {
         });
         timer->start(50);
     }
-
-  private:
-    bool loading_ = true;
 };
 
 }  // namespace

@@ -8,7 +8,8 @@ namespace {
 constexpr Command kCommands[] = {
     {"thumbnail", runThumbnail, "thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png",
      "write the thumbnail of a file as PNG (the freedesktop thumbnailer protocol)"},
-    {"icon", runIcon, "icon FILE", "show the type icon's module and index"},
+    {"icon", runIcon, "icon FILE [--png OUT.png]",
+     "show the type icon's module and index; write the icon as a 64-pixel PNG"},
     {"tip", runTip, "tip FILE", "show the info tip of a file"},
     {"columns", runColumns, "columns FILE...", "show the detail columns of files"},
     {"info", runInfo, "info FILE", "show the image-information page of a file"},

@@ -21,6 +21,8 @@
 #include "platform/registry/registry.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
+#include "resources/icons.hpp"
+#include "resources/icons.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 
@@ -161,8 +163,9 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
 }
 
 int runIcon(std::span<const std::string_view> args, Io io) {
-    if (args.size() != 1) {
-        io.err << "Usage: tavrin icon FILE\n";
+    const bool toPng = args.size() == 3 && args[1] == "--png";
+    if (args.size() != 1 && !toPng) {
+        io.err << "Usage: tavrin icon FILE [--png OUT.png]\n";
         return 2;
     }
     ComPtr<IExtractIconA> icon;
@@ -172,6 +175,13 @@ int runIcon(std::span<const std::string_view> args, Io io) {
     UINT flags = 0;
     if (FAILED(icon->GetIconLocation(0, module, sizeof module, &index, &flags))) return 1;
     io.out << module << "," << index << "\n";
+    if (!toPng) return 0;
+    const auto image = resources::LoadIconImage(resources::kFirstTypeIcon + index, 64);
+    if (!image || !imaging::writePngRgba(image->size, image->size, image->argb.data(),
+                                         std::filesystem::path(args[2]))) {
+        io.err << "tavrin: cannot write " << args[2] << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -3,8 +3,59 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace tavrin::imaging {
+namespace {
+
+struct Glyph {
+    char32_t code;
+    int advance;
+    std::uint16_t rows[13];
+};
+constexpr int kGlyphHeight = 13;
+
+constexpr Glyph kGlyphs[] = {
+#include "platform/imaging/font_glyphs.inc"
+};
+
+const Glyph& glyphFor(char32_t code) {
+    for (const Glyph& g : kGlyphs) {
+        if (g.code == code) return g;
+    }
+    return glyphFor(U'?');
+}
+
+// The code points of UTF-8 text; a broken sequence gives '?'.
+std::vector<char32_t> codePoints(std::string_view text) {
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const int length = b < 0x80         ? 1
+                           : (b >> 5) == 6  ? 2
+                           : (b >> 4) == 14 ? 3
+                           : (b >> 3) == 30 ? 4
+                                            : 0;
+        if (length == 0 || i + length > text.size()) {
+            out.push_back(U'?');
+            ++i;
+            continue;
+        }
+        char32_t code = length == 1 ? b : b & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back(code);
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+}  // namespace
+
+GlyphView glyphOf(char32_t code) {
+    const Glyph& glyph = glyphFor(code);
+    return GlyphView{glyph.advance, glyph.rows};
+}
 
 void Painter::setPixel(int x, int y, ColorRef color) {
     if (x < 0 || y < 0 || x >= target_.width() || y >= target_.height()) return;
@@ -47,6 +98,25 @@ void Painter::copy(const Bitmap& source, int x, int y) {
     for (int row = std::max(0, -y); row < source.height() && y + row < target_.height(); ++row) {
         std::memcpy(target_.row(y + row) + (x + left) * 3, source.row(row) + left * 3,
                     static_cast<std::size_t>(right - left) * 3);
+    }
+}
+
+void Painter::drawCenteredText(int left, int top, int right, int bottom, std::string_view text,
+                               ColorRef color) {
+    const std::vector<char32_t> codes = codePoints(text);
+    int width = 0;
+    for (char32_t code : codes)
+        width += glyphFor(code).advance;
+    int x = left + (right - left - width) / 2;
+    const int y = top + (bottom - top - kGlyphHeight) / 2;
+    for (char32_t code : codes) {
+        const Glyph& glyph = glyphFor(code);
+        for (int row = 0; row < kGlyphHeight; ++row) {
+            for (int col = 0; col < glyph.advance && col < 16; ++col) {
+                if (glyph.rows[row] >> col & 1) setPixel(x + col, y + row, color);
+            }
+        }
+        x += glyph.advance;
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // GDI-style drawing on a bitmap for owner-drawn controls: pixels, one-pixel lines (solid or
-// dotted), rectangles framed with the pen and filled with a brush, and bitmap copies.
+// dotted), rectangles framed with the pen and filled with a brush, bitmap copies and centred
+// text.
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/imaging/bitmap.hpp"
 
@@ -19,6 +21,16 @@ struct Pen {
     bool dotted = false;
 };
 
+// A character of the controls' face: its advance and rows of pixels, bit x set for column x.
+struct GlyphView {
+    static constexpr int kHeight = 13;
+    static constexpr int kBaseline = 10;
+    int advance;
+    const std::uint16_t* rows;
+};
+// The glyph of a character; '?' for characters the face lacks.
+GlyphView glyphOf(char32_t code);
+
 class Painter {
   public:
     explicit Painter(Bitmap& target) : target_(target) {}
@@ -32,6 +44,10 @@ class Painter {
     // Framed with the current pen, filled with the brush; right and bottom are outside.
     void rectangle(int left, int top, int right, int bottom, ColorRef brush);
     void copy(const Bitmap& source, int x, int y);
+    // UTF-8 text in the controls' face, centred in the rectangle, clipped to the bitmap.
+    // Characters the face lacks are drawn as '?'.
+    void drawCenteredText(int left, int top, int right, int bottom, std::string_view text,
+                          ColorRef color);
 
   private:
     Bitmap& target_;

@@ -16,8 +16,11 @@ void appendData(png_structp png, png_bytep data, png_size_t length) {
 
 void noFlush(png_structp) {}
 
-// Runs the encoder; libpng reports failures by jumping back to the setjmp here.
-bool encode(const Bitmap& bitmap, std::vector<std::uint8_t>& out) {
+// Runs the encoder over rows that row(y) gives; libpng reports failures by jumping back to the
+// setjmp here.
+template <typename RowFn>
+bool encode(int width, int height, int colorType, bool bgr, RowFn row,
+            std::vector<std::uint8_t>& out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -26,35 +29,58 @@ bool encode(const Bitmap& bitmap, std::vector<std::uint8_t>& out) {
         return false;
     }
     png_set_write_fn(png, &out, appendData, noFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.width()),
-                 static_cast<png_uint_32>(bitmap.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     // Thumbnails are small and written once per file: fast compression beats the last bytes.
     png_set_compression_level(png, 1);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(png, info);
-    png_set_bgr(png);
-    for (int y = 0; y < bitmap.height(); ++y) {
-        png_write_row(png, const_cast<png_bytep>(bitmap.row(y)));
-    }
+    if (bgr) png_set_bgr(png);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(row(y)));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::path& path) {
+    return files::writeAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap) {
     std::vector<std::uint8_t> out;
-    if (!encode(bitmap, out)) return std::nullopt;
+    if (!encode(
+            bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true,
+            [&](int y) { return bitmap.row(y); }, out)) {
+        return std::nullopt;
+    }
     return out;
 }
 
 bool writePng(const Bitmap& bitmap, const std::filesystem::path& path) {
     const auto data = encodePng(bitmap);
-    return data &&
-           files::writeAtomically(
-               path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
+    return data && writeBytes(*data, path);
+}
+
+bool writePngRgba(int width, int height, const std::uint32_t* argb,
+                  const std::filesystem::path& path) {
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(width) * 4), out;
+    const auto row = [&](int y) {
+        const std::uint32_t* p = argb + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            line[4 * x] = static_cast<std::uint8_t>(p[x] >> 16);
+            line[4 * x + 1] = static_cast<std::uint8_t>(p[x] >> 8);
+            line[4 * x + 2] = static_cast<std::uint8_t>(p[x]);
+            line[4 * x + 3] = static_cast<std::uint8_t>(p[x] >> 24);
+        }
+        return line.data();
+    };
+    return encode(width, height, PNG_COLOR_TYPE_RGB_ALPHA, false, row, out) &&
+           writeBytes(out, path);
 }
 
 }  // namespace tavrin::imaging

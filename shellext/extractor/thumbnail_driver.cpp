@@ -14,6 +14,7 @@
 #include "platform/system/ascii.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
+#include "resources/icons.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/info/preview_decoders.hpp"
@@ -37,21 +38,31 @@ bool isD1X(const std::string& make, const std::string& model) {
     return make.compare(0, 5, "NIKON") == 0 && model.compare(0, 3, "D1X") == 0;
 }
 
-// The put-aside mark: two thick diagonal strokes, corner to corner, in RGB(255, 51, 0), over
-// the bottom-right kCrossSize x kCrossSize corner of the picture.
+// The put-aside mark: the red cross icon (resource 218) scaled to kCrossSize x kCrossSize and
+// laid over the bottom-right corner of the picture.
 void drawCross(Bitmap& picture) {
+    const auto cross = resources::LoadIconImage(resources::kCrossIcon, 64);
+    if (!cross) return;
+    const int scale = cross->size / kCrossSize;
     const int x0 = picture.width() - kCrossSize, y0 = picture.height() - kCrossSize;
-    constexpr double kHalfStroke = kCrossSize / 10.0;
     for (int y = std::max(0, -y0); y < kCrossSize; ++y) {
         for (int x = std::max(0, -x0); x < kCrossSize; ++x) {
-            const double cx = x + 0.5, cy = y + 0.5;
-            const double d1 = std::fabs(cx - cy) / std::sqrt(2.0);
-            const double d2 = std::fabs(cx + cy - kCrossSize) / std::sqrt(2.0);
-            if (std::min(d1, d2) > kHalfStroke) continue;
-            std::uint8_t* p = picture.row(y0 + y) + 3 * (x0 + x);
-            p[0] = 0;
-            p[1] = 51;
-            p[2] = 255;
+            // A box filter over the icon's pixels, weighted by their opacity.
+            double alpha = 0, r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < scale; ++dy) {
+                for (int dx = 0; dx < scale; ++dx) {
+                    const std::uint32_t p = cross->at(x * scale + dx, y * scale + dy);
+                    const double a = (p >> 24) / 255.0;
+                    alpha += a;
+                    r += a * ((p >> 16) & 0xFF), g += a * ((p >> 8) & 0xFF), b += a * (p & 0xFF);
+                }
+            }
+            if (alpha == 0) continue;
+            const double cover = alpha / (scale * scale);
+            std::uint8_t* out = picture.row(y0 + y) + 3 * (x0 + x);
+            const double mix[3] = {b / alpha, g / alpha, r / alpha};
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<std::uint8_t>(out[c] * (1 - cover) + mix[c] * cover + 0.5);
         }
     }
 }

@@ -14,6 +14,7 @@ namespace {
 using namespace com;
 
 constexpr unsigned kInformationTitle = 9000, kHistogramTitle = 9010;
+constexpr unsigned kLoadingText = 9020;
 constexpr std::string_view kSeparator = "\n\n";
 
 // The texts the pages show, written by the most recent AddPages and read when a page is made.
@@ -128,7 +129,11 @@ ui::INT_PTR histogramPageProcedure(ui::HWND window, ui::UINT message, ui::WPARAM
             if (!job || !item || !item->painter) break;
             if (item->CtlID == kHistogramControl) {
                 drawHistogram(*item->painter, item->rcItem, job->counts(), job->running());
-            } else if (item->CtlID == kPreviewControl && !job->running() && job->preview()) {
+            } else if (item->CtlID == kPreviewControl && job->running()) {
+                const ui::RECT& r = item->rcItem;
+                item->painter->drawCenteredText(r.left, r.top, r.right, r.bottom,
+                                                strings::get(kLoadingText), imaging::rgb(0, 0, 0));
+            } else if (item->CtlID == kPreviewControl && job->preview()) {
                 item->painter->copy(*job->preview(), item->rcItem.left, item->rcItem.top);
             }
             break;

@@ -295,6 +295,31 @@ TEST(Bitmap, rotateFlipTurnsClockwiseAndExchangesTheSides) {
         EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
 }
 
+TEST(Painter, centresTextAndMarksCharactersTheFaceLacks) {
+    auto drawn = [](std::string_view text) {
+        auto bitmap = Bitmap::create(200, 40);
+        bitmap->clear(0xFFFFFFFF);
+        Painter painter(*bitmap);
+        painter.drawCenteredText(0, 0, 200, 40, text, rgb(0, 0, 0));
+        return bitmap;
+    };
+    const auto text = drawn("Bitte warten während das Bild lädt...");
+    int left = 200, right = -1, top = 40, bottom = -1;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (text->row(y)[3 * x] != 0) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    ASSERT_GE(right, 0);
+    EXPECT_NEAR(left + right, 200, 6);  // centred across
+    EXPECT_NEAR(top + bottom, 40, 6);   // and down
+    const auto unknown = drawn("\xE2\x82\xAC"), question = drawn("?");
+    for (int y = 0; y < 40; ++y)
+        ASSERT_EQ(std::memcmp(unknown->row(y), question->row(y), 600), 0);
+}
+
 TEST(Painter, drawsLinesRectanglesAndClippedCopies) {
     auto target = Bitmap::create(5, 4);
     target->clear(0xFFFFFFFF);
