@@ -1,6 +1,7 @@
 #pragma once
 // The big-endian bit reader of the loaders, with the JPEG rule that a zero byte after 0xFF is
-// stuffing. Each engine has its own.
+// stuffing. Each engine has its own. Hot loops work on a local copy, which the compiler can keep
+// in registers, and store it back when they are done.
 
 #include <cstdint>
 
@@ -10,7 +11,7 @@ namespace tavrin::raw {
 
 class BitReader {
   public:
-    explicit BitReader(FileReader& file) : file_(file) {}
+    explicit BitReader(FileReader& file) : file_(&file) {}
 
     void setZeroAfterFF(bool on) { zeroAfterFF_ = on; }
     bool zeroAfterFF() const { return zeroAfterFF_; }
@@ -45,7 +46,7 @@ class BitReader {
     // end of the file read as 0xFF.
     void refill() {
         const std::uint8_t* data = nullptr;
-        const std::size_t available = file_.buffered(data);
+        const std::size_t available = file_->buffered(data);
         std::size_t used = 0;
         // Leaves one byte of room for the stuffed zero after a 0xFF.
         while (count_ <= 56 && used + 1 < available) {
@@ -54,16 +55,16 @@ class BitReader {
             buffer_ = (buffer_ << 8) | c;
             count_ += 8;
         }
-        file_.skip(static_cast<std::int64_t>(used));
+        file_->skip(static_cast<std::int64_t>(used));
         while (count_ <= 56) {
-            const auto c = static_cast<std::uint64_t>(file_.get() & 0xFF);
+            const auto c = static_cast<std::uint64_t>(file_->get() & 0xFF);
             buffer_ = (buffer_ << 8) | c;
-            if (c == 0xFF && zeroAfterFF_) file_.get();
+            if (c == 0xFF && zeroAfterFF_) file_->get();
             count_ += 8;
         }
     }
 
-    FileReader& file_;
+    FileReader* file_;
     std::uint64_t buffer_ = 0;
     int count_ = 0;
     bool zeroAfterFF_ = false;

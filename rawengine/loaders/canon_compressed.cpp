@@ -77,7 +77,7 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     if (!lowBits) s.sensor.whiteLevel = 1023;
     ctx.file.seek(kDataStart +
                   (lowBits ? static_cast<std::uint64_t>(g.rawHeight) * rawWidth / 4 : 0));
-    BitReader& bits = ctx.bits;
+    BitReader bits = ctx.bits;  // a local copy the compiler can keep in registers
     bits.setZeroAfterFF(true);
     bits.GetBits(-1);
 

@@ -114,18 +114,20 @@ JpegRowDecoder::JpegRowDecoder(DecodeContext& ctx, JpegFrame& frame)
 }
 
 void JpegRowDecoder::DecodeJpegRow() {
+    BitReader bits = bits_;
     const int components = frame_.componentCount;
     std::uint16_t* out = frame_.row.data();
     for (int c = 0; c < components; ++c) {
-        frame_.predictor[c] += tables_[c].difference(bits_);
+        frame_.predictor[c] += tables_[c].difference(bits);
         out[c] = static_cast<std::uint16_t>(frame_.predictor[c]);
     }
     const std::size_t wide = frame_.row.size();
     for (std::size_t i = components; i < wide; i += components) {
         for (int c = 0; c < components; ++c)
             out[i + c] =
-                static_cast<std::uint16_t>(out[i + c - components] + tables_[c].difference(bits_));
+                static_cast<std::uint16_t>(out[i + c - components] + tables_[c].difference(bits));
     }
+    bits_ = bits;
 }
 
 void LoadLosslessJpegRaw(DecodeContext& ctx) {

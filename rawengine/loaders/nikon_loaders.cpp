@@ -44,11 +44,12 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
     const int last = static_cast<int>(curve.size()) - 1;
 
     ctx.file.seek(s.container.dataOffset);
-    ctx.bits.GetBits(-1);
+    BitReader bits = ctx.bits;  // a local copy the compiler can keep in registers
+    bits.GetBits(-1);
     for (int row = 0; row < g.height; ++row) {
         int horizontal[2] = {0, 0};
         for (int col = 0; col < g.rawWidth; ++col) {
-            const int d = tree.difference(ctx.bits);
+            const int d = tree.difference(bits);
             if (col < 2) {
                 vertical[row & 1][col] += d;
                 horizontal[col] = vertical[row & 1][col];
