@@ -1,6 +1,7 @@
 #include "platform/imaging/png_writer.hpp"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <string_view>
 
@@ -34,6 +35,7 @@ bool encode(int width, int height, int colorType, bool bgr, RowFn row,
                  PNG_FILTER_TYPE_DEFAULT);
     // Thumbnails are small and written once per file: fast compression beats the last bytes.
     png_set_compression_level(png, 1);
+    png_set_compression_strategy(png, Z_RLE);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(png, info);
     if (bgr) png_set_bgr(png);

@@ -72,15 +72,22 @@ void drawCross(Bitmap& picture) {
 HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, bool d1xStretch) {
     *bitmap = nullptr;
     if (!info_.previewData) return E_FAIL;
-    // A box much smaller than the preview lets a JPEG be decoded reduced.
-    imaging::DecodeOptions options;
-    if (info_.requestedWidth > 0 && info_.requestedHeight > 0 && !fujiRotate && !d1xStretch) {
-        options.minWidth = options.minHeight =
-            std::max(info_.requestedWidth, info_.requestedHeight);
-    }
     auto* block = static_cast<const std::uint8_t*>(GlobalLock(info_.previewData));
-    imaging::Decoded decoded =
-        imaging::decodeImage({block, GlobalSize(info_.previewData)}, options);
+    const std::span<const std::uint8_t> data{block, GlobalSize(info_.previewData)};
+    // A box much smaller than the preview lets a JPEG be decoded reduced, down to the size the
+    // picture will have in the box.
+    imaging::DecodeOptions options;
+    const imaging::Probed probed = imaging::probeImage(data);
+    if (info_.requestedWidth > 0 && info_.requestedHeight > 0 && !fujiRotate && !d1xStretch &&
+        probed.status == imaging::Status::Ok && probed.width > 0 && probed.height > 0) {
+        const bool sideways = info_.orientation == 90 || info_.orientation == 270;
+        const double shownW = sideways ? probed.height : probed.width;
+        const double shownH = sideways ? probed.width : probed.height;
+        const double fit = std::min(info_.requestedWidth / shownW, info_.requestedHeight / shownH);
+        options.minWidth = static_cast<int>(std::ceil(probed.width * fit));
+        options.minHeight = static_cast<int>(std::ceil(probed.height * fit));
+    }
+    imaging::Decoded decoded = imaging::decodeImage(data, options);
     GlobalUnlock(info_.previewData);
     if (decoded.status != imaging::Status::Ok) return E_FAIL;
     std::unique_ptr<Bitmap> pic = std::move(decoded.bitmap);
