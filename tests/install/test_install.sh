@@ -9,12 +9,21 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/tavrin bin/tavrin-properties share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
+for f in bin/tavrin bin/tavrin-properties bin/tavrin-control share/applications/tavrin-control.desktop \
+         share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
          share/kio/servicemenus/tavrin-commands.desktop share/nemo/actions/tavrin-aside.nemo_action \
          share/tavrin/HKEY_CLASSES_ROOT.reg; do
     [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
-[ -n "$(find "$prefix" -name libTavrinPlus.so)" ] || { echo "not installed: libTavrinPlus.so"; exit 1; }
+for lib in libTavrinPlus.so libTVR_CPL.so; do
+    [ -n "$(find "$prefix" -name "$lib")" ] || { echo "not installed: $lib"; exit 1; }
+done
+"$prefix/bin/tavrin-control" --help | grep -q '^Usage: tavrin-control'
+
+# A decode of raw data without a preview, as the thumbnailer falls back to it.
+"$fixtures" "$prefix/raw" >/dev/null
+"$prefix/bin/tavrin" decode --half "$prefix/raw/DSC_0008.NEF" "$prefix/decoded.ppm"
+[ "$(head -c 2 "$prefix/decoded.ppm")" = P6 ]
 grep -q '^Exec=tavrin thumbnail -s %s %i %o$' "$prefix/share/thumbnailers/tavrin.thumbnailer"
 grep -q "InprocServer32" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
 grep -q "$prefix" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"

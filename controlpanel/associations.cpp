@@ -1,0 +1,106 @@
+#include "controlpanel/associations.hpp"
+
+#include <filesystem>
+
+#include "common/file_types.hpp"
+#include "common/settings.hpp"
+#include "platform/registry/registry.hpp"
+#include "platform/system/process.hpp"
+
+namespace tavrin::cpl {
+namespace {
+
+using registry::Root;
+
+constexpr std::string_view kHelpFile = "TavrinHelp.chm";
+constexpr std::string_view kHelpPages = "TavrinHelp";
+constexpr std::string_view kSimpleTypes[] = {".jpg", ".ppm", ".dng", ".tiff", ".thm"};
+
+}  // namespace
+
+bool IsAssociated(std::string_view extension, std::string_view className) {
+    return IsExtensionOwnedBy(extension, className);
+}
+
+void associate(std::string_view extension, std::string_view className) {
+    registry::setValue(Root::ClassesRoot, extension, "", std::string(className));
+}
+
+void dissociate(std::string_view extension, std::string_view className) {
+    if (!IsAssociated(extension, className)) return;
+    registry::update(Root::ClassesRoot, [&](registry::Key& root) {
+        registry::Key* key = root.find(extension);
+        if (!key) return false;
+        key->removeValue("");
+        if (key->values().empty() && key->children().empty()) root.remove(extension);
+        return true;
+    });
+}
+
+bool hasAssociationRights() {
+    if (!registry::keyExists(Root::ClassesRoot, kImageClass)) return false;
+    if (!registry::setValue(Root::ClassesRoot, kImageClass, "test", std::string("test"))) {
+        return false;
+    }
+    registry::deleteValue(Root::ClassesRoot, kImageClass, "test");
+    return true;
+}
+
+bool TypeRow::associated() const {
+    for (const std::string& extension : extensions) {
+        if (!IsAssociated(extension, className)) return false;
+    }
+    return true;
+}
+
+void TypeRow::apply(bool checked) const {
+    for (const std::string& extension : extensions) {
+        if (checked) {
+            associate(extension, className);
+        } else {
+            dissociate(extension, className);
+        }
+    }
+}
+
+std::vector<TypeRow> typeRows() {
+    std::vector<TypeRow> rows;
+    for (std::string_view extension : kSupportedExtensions) {
+        if (extension == ".jpeg") continue;
+        TypeRow row{std::string(extension), {std::string(extension)}, kImageClass, TypeDialog::Raw};
+        if (extension == ".jpg") {
+            row.text = ".jpg, .jpeg";
+            row.extensions.emplace_back(".jpeg");
+        }
+        if (extension == kTrashedExtension) {
+            row.className = kTrashedClass;
+            row.dialog = TypeDialog::Trashed;
+        }
+        for (std::string_view simple : kSimpleTypes) {
+            if (extension == simple) row.dialog = TypeDialog::Simple;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string helpFilePath() {
+    std::string app = registry::queryString(Root::ClassesRoot, "TavrinImage\\App", "")
+                          .value_or(std::string())
+                          .substr(0, 259);
+    const std::size_t slash = app.find_last_of("\\/");
+    app = slash == std::string::npos ? std::string() : app.substr(0, slash + 1);
+    return app + std::string(kHelpFile);
+}
+
+void showHelp(std::string_view topic) {
+    const std::filesystem::path file = helpFilePath();
+    std::string page(topic);
+    if (page.rfind("::/", 0) == 0) page.erase(0, 3);
+    const std::filesystem::path html = file.parent_path() / kHelpPages / page;
+    std::error_code ec;
+    if (!file.has_parent_path() || !std::filesystem::is_regular_file(html, ec)) return;
+    process::startProgram("xdg-open", "\"" + html.string() + "\"");
+}
+
+}  // namespace tavrin::cpl

@@ -1,0 +1,252 @@
+#include "controlpanel/type_dialogs.hpp"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "common/settings.hpp"
+#include "common/settings_names.hpp"
+#include "common/strings.hpp"
+#include "controlpanel/associations.hpp"
+#include "controlpanel/general_page.hpp"
+#include "controlpanel/qt_text.hpp"
+#include "platform/system/ascii.hpp"
+
+namespace tavrin::cpl {
+namespace {
+
+namespace names = settings;
+constexpr unsigned kViewModeTexts = 550;
+
+QString caption(const QString& typeText) {
+    return QString("%1 Dateiverarbeitung anpassen").arg(typeText);
+}
+
+QString note(const QString& typeText) {
+    return QString("Diese Einstellungen gelten nur für Dateien des Typs %1.").arg(typeText);
+}
+
+}  // namespace
+
+TypeDialogBase::TypeDialogBase(const QString& typeText, const char* helpTopic, QWidget* parent)
+    : QDialog(parent), helpTopic_(helpTopic) {
+    setWindowTitle(caption(typeText));
+    note_ = new QLabel(note(typeText));
+    note_->setObjectName("1036");
+    note_->setWordWrap(true);
+}
+
+void TypeDialogBase::finish(QLayout* content) {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(note_);
+    layout->addLayout(content);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Cancel)->setText(text("Abbrechen"));
+    QPushButton* standard = buttons->addButton(text("Stan&dard"), QDialogButtonBox::ResetRole);
+    standard->setObjectName("1030");
+    QPushButton* help = buttons->addButton(text("&Hilfe"), QDialogButtonBox::HelpRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        save();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(standard, &QPushButton::clicked, this, [this] { restoreDefaults(); });
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(helpTopic_); });
+    layout->addWidget(buttons);
+}
+
+CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& general, QWidget* parent)
+    : TypeDialogBase(text(extension), "::/Customize dialog.htm", parent),
+      key_(ascii::upper(extension)),
+      general_(general) {
+    setWindowTitle(caption(text(key_)));
+    note_->setText(note(text(key_)));
+    auto* content = new QVBoxLayout;
+    useEmbedded_ = new QCheckBox(text("Das eingebettete Vorscha&ubild wann immer möglich nutzen"));
+    useEmbedded_->setObjectName("1035");
+    supportSlideshow_ = new QCheckBox(text("Unter&stützung in der Diaschau"));
+    supportSlideshow_->setObjectName("1034");
+    content->addWidget(useEmbedded_);
+    content->addWidget(supportSlideshow_);
+
+    auto* qualityGroup = new QGroupBox;
+    auto* qualityLayout = new QGridLayout(qualityGroup);
+    useImageQuality_ = new QCheckBox(text("B&ildqualität"));
+    useImageQuality_->setObjectName("1038");
+    quality_ = new QSlider(Qt::Horizontal);
+    quality_->setObjectName("1046");
+    quality_->setRange(0, 3);
+    quality_->setPageStep(1);
+    quality_->setTickPosition(QSlider::TicksBelow);
+    qualityLabels_[0] = new QLabel(text("Geschwindigkeit"));
+    qualityLabels_[0]->setObjectName("1053");
+    qualityLabels_[1] = new QLabel(text("Qualität"));
+    qualityLabels_[1]->setObjectName("1054");
+    qualityText_ = new QLabel;
+    qualityText_->setObjectName("1047");
+    qualityLayout->addWidget(useImageQuality_, 0, 0, 1, 3);
+    qualityLayout->addWidget(qualityLabels_[0], 1, 0);
+    qualityLayout->addWidget(quality_, 1, 1);
+    qualityLayout->addWidget(qualityLabels_[1], 1, 2);
+    qualityLayout->addWidget(qualityText_, 2, 0, 1, 3);
+    content->addWidget(qualityGroup);
+
+    auto* balanceGroup = new QGroupBox;
+    auto* balanceLayout = new QVBoxLayout(balanceGroup);
+    useWhiteBalance_ = new QCheckBox(text("&Weißabgleich"));
+    useWhiteBalance_->setObjectName("1037");
+    balanceLayout->addWidget(useWhiteBalance_);
+    balance_ = new QButtonGroup(this);
+    const char* balanceTexts[3] = {"Weißabgleich &nicht benutzen",
+                                   "Einstellungen der &Kamera übernehmen",
+                                   "Automatischen &Weißabgleich durchführen"};
+    for (int i = 0; i < 3; ++i) {
+        balanceButtons_[i] = new QRadioButton(text(balanceTexts[i]));
+        balanceButtons_[i]->setObjectName(QString::number(1003 + i));
+        balance_->addButton(balanceButtons_[i], i);
+        balanceLayout->addWidget(balanceButtons_[i]);
+    }
+    content->addWidget(balanceGroup);
+    finish(content);
+
+    const auto setting = [&](const names::DwordSetting& s) {
+        return GetUserSetting(key_, s.name, s.defaultValue);
+    };
+    useEmbedded_->setChecked(setting(names::kUseEmbeddedForThumbnail) != 0);
+    supportSlideshow_->setChecked(setting(names::kSupportSlideshow) != 0);
+    useImageQuality_->setChecked(setting(names::kUseImageQuality) != 0);
+    useWhiteBalance_->setChecked(setting(names::kUseWhiteBalance) != 0);
+    quality_->setValue(
+        static_cast<int>(std::min<std::uint32_t>(setting(names::kViewModeApplet), 3)));
+    const std::uint32_t mode = setting(names::kWhiteBalanceMode);
+    balance_->setExclusive(false);
+    for (int i = 0; i < 3; ++i)
+        balanceButtons_[i]->setChecked(static_cast<std::uint32_t>(i) == mode);
+    balance_->setExclusive(true);
+    qualityRule();
+    enableRule();
+    fallBackRule();
+
+    connect(quality_, &QSlider::valueChanged, this, [this] {
+        qualityRule();
+        enableRule();
+    });
+    connect(useImageQuality_, &QCheckBox::clicked, this, [this] { fallBackRule(); });
+    connect(useWhiteBalance_, &QCheckBox::clicked, this, [this] { fallBackRule(); });
+}
+
+void CRawTypeDlg::qualityRule() {
+    qualityText_->setText(
+        text(strings::get(kViewModeTexts + static_cast<unsigned>(quality_->value()))));
+    // Without a decode of the raw data there is nothing to balance.
+    const bool decodes = quality_->value() >= 2;
+    if (!decodes) useWhiteBalance_->setChecked(false);
+    useWhiteBalance_->setEnabled(decodes);
+}
+
+void CRawTypeDlg::enableRule() {
+    for (QRadioButton* button : balanceButtons_)
+        button->setEnabled(useWhiteBalance_->isChecked());
+    const bool quality = useImageQuality_->isChecked();
+    quality_->setEnabled(quality);
+    qualityText_->setEnabled(quality);
+    for (QLabel* label : qualityLabels_)
+        label->setEnabled(quality);
+}
+
+void CRawTypeDlg::fallBackRule() {
+    if (!useWhiteBalance_->isChecked()) {
+        balance_->setExclusive(false);
+        for (int i = 0; i < 3; ++i)
+            balanceButtons_[i]->setChecked(i == general_.whiteBalance());
+        balance_->setExclusive(true);
+    }
+    if (!useImageQuality_->isChecked()) {
+        const QSignalBlocker block(quality_);
+        quality_->setValue(general_.viewMode());
+        qualityText_->setText(
+            text(strings::get(kViewModeTexts + static_cast<unsigned>(general_.viewMode()))));
+    }
+    enableRule();
+}
+
+void CRawTypeDlg::restoreDefaults() {
+    supportSlideshow_->setChecked(true);
+    useEmbedded_->setChecked(true);
+    useWhiteBalance_->setChecked(false);
+    useImageQuality_->setChecked(false);
+    balanceButtons_[0]->setChecked(true);
+    quality_->setValue(0);
+    qualityRule();
+    enableRule();
+}
+
+void CRawTypeDlg::save() {
+    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1u : 0u; };
+    SetUserSetting(key_, names::kSupportSlideshow.name, flag(supportSlideshow_));
+    SetUserSetting(key_, names::kUseEmbeddedForThumbnail.name, flag(useEmbedded_));
+    SetUserSetting(key_, names::kUseImageQuality.name, flag(useImageQuality_));
+    SetUserSetting(key_, names::kUseWhiteBalance.name, flag(useWhiteBalance_));
+    if (useWhiteBalance_->isChecked()) {
+        const std::uint32_t mode = balanceButtons_[2]->isChecked()   ? 2
+                                   : balanceButtons_[1]->isChecked() ? 1
+                                                                     : 0;
+        SetUserSetting(key_, names::kWhiteBalanceMode.name, mode);
+    }
+    if (useImageQuality_->isChecked()) {
+        SetUserSetting(key_, names::kViewModeApplet.name,
+                       static_cast<std::uint32_t>(quality_->value()));
+    }
+}
+
+CheckTypeDialog::CheckTypeDialog(const QString& typeText, const char* helpTopic,
+                                 const char* boxText, int control, std::vector<std::string> keys,
+                                 std::string valueName, QWidget* parent)
+    : TypeDialogBase(typeText, helpTopic, parent),
+      keys_(std::move(keys)),
+      valueName_(std::move(valueName)) {
+    auto* content = new QVBoxLayout;
+    box_ = new QCheckBox(text(boxText));
+    box_->setObjectName(QString::number(control));
+    content->addWidget(box_);
+    finish(content);
+    box_->setChecked(GetUserSetting(keys_.front(), valueName_, 1) != 0);
+}
+
+void CheckTypeDialog::restoreDefaults() {
+    box_->setChecked(true);
+}
+
+void CheckTypeDialog::save() {
+    for (const std::string& key : keys_)
+        SetUserSetting(key, valueName_, box_->isChecked() ? 1 : 0);
+}
+
+namespace {
+
+std::vector<std::string> keysOf(const std::string& rowText) {
+    if (rowText == ".jpg, .jpeg") return {".JPG", ".JPEG"};
+    return {ascii::upper(rowText)};
+}
+
+}  // namespace
+
+CJpegTypeDlg::CJpegTypeDlg(const std::string& rowText, QWidget* parent)
+    : CheckTypeDialog(text(ascii::upper(rowText)), "::/Customize JPG.htm",
+                      "&Unterstützung für Diaschau aktivieren", 1034, keysOf(rowText),
+                      std::string(settings::kSupportSlideshow.name), parent) {}
+
+CTrashedTypeDlg::CTrashedTypeDlg(QWidget* parent)
+    : CheckTypeDialog(text(".trashed"), "::/Customize .trashed Files dialog.htm",
+                      ".trashed &Miniaturansichten und Icons rot ankreuzen", 1033,
+                      {std::string(settings::kTrashed)}, std::string(settings::kCrossImage.name),
+                      parent) {}
+
+}  // namespace tavrin::cpl
