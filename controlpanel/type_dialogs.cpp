@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -59,6 +60,8 @@ void TypeDialogBase::finish(QLayout* content) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(standard, &QPushButton::clicked, this, [this] { restoreDefaults(); });
     connect(help, &QPushButton::clicked, this, [this] { showHelp(helpTopic_); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { showHelp(helpTopic_); });
     layout->addWidget(buttons);
 }
 

@@ -70,15 +70,7 @@ unsigned limitedCurve(const DecodeState& s, int value) {
 }  // namespace
 
 void LoadKodakDc120Raw(DecodeContext& ctx) {
-    DecodeState& s = ctx.state;
-    const Geometry& g = s.geometry;
-    std::vector<std::uint8_t> bytes(848);
-    for (int row = 0; row < g.height; ++row) {
-        readBytes(ctx.file, bytes);
-        for (int col = 0; col < g.width && col < 848; ++col)
-            placeSample(s, row, col, bytes[col]);
-    }
-    s.sensor.whiteLevel = 255;
+    loadEightBitRows(ctx, 848);
 }
 
 void kodak_easy_load_raw(DecodeContext& ctx) {

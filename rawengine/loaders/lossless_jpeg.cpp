@@ -1,8 +1,8 @@
 #include "rawengine/loaders/lossless_jpeg.hpp"
 
 #include <algorithm>
-#include <utility>
 #include <new>
+#include <utility>
 
 #include "platform/system/ascii.hpp"
 #include "rawengine/loader_exception.hpp"

@@ -91,16 +91,20 @@ void olympus_e300_load_raw(DecodeContext& ctx) {
     }
 }
 
-void eight_bit_load_raw(DecodeContext& ctx) {
+void loadEightBitRows(DecodeContext& ctx, std::size_t rowBytes) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
-    std::vector<std::uint8_t> bytes(rowLength(g.rawWidth));
+    std::vector<std::uint8_t> bytes(rowBytes);
     for (int row = 0; row < g.height; ++row) {
         readBytes(ctx.file, bytes);
-        for (int col = 0; col < g.width && col < g.rawWidth; ++col)
-            placeSample(s, row, col, bytes[col]);
+        for (int col = 0; col < g.width && static_cast<std::size_t>(col) < rowBytes; ++col)
+            placeSample(s, row, col, bytes[static_cast<std::size_t>(col)]);
     }
     s.sensor.whiteLevel = 255;
+}
+
+void eight_bit_load_raw(DecodeContext& ctx) {
+    loadEightBitRows(ctx, rowLength(ctx.state.geometry.rawWidth));
 }
 
 }  // namespace tavrin::raw

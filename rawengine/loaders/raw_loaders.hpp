@@ -27,6 +27,8 @@ void LoadCasioQV5700Raw(DecodeContext& ctx);
 void LoadRolleiRaw(DecodeContext& ctx);
 void olympus_e300_load_raw(DecodeContext& ctx);
 void eight_bit_load_raw(DecodeContext& ctx);
+// Rows of rowBytes 8-bit samples, the first `width` of each stored; white at 255.
+void loadEightBitRows(DecodeContext& ctx, std::size_t rowBytes);
 
 // word_loaders.cpp: rows of 16-bit words
 void unpacked_load_raw(DecodeContext& ctx);
