@@ -125,7 +125,9 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 3. One zero-filled block for the pixels and the metadata area behind them.
     const std::uint64_t pixels = static_cast<std::uint64_t>(std::max(g.workHeight, 0)) *
                                  static_cast<std::uint64_t>(std::max(g.workWidth, 0));
-    if (!rawSizeAllowed(g.height, g.width, file_.size())) {
+    // Loaders walk the stored rows (rawWidth may count bytes): both sizes must fit the file.
+    if (!rawSizeAllowed(g.height, g.width, file_.size()) ||
+        !rawSizeAllowed(g.rawHeight, g.rawWidth, file_.size())) {
         s.supported = false;  // a size no file of this length can hold
     } else {
         const std::size_t words = pixels * 4 + (s.container.metaLength + 1) / 2;

@@ -63,6 +63,14 @@ class SensorLayout {
     std::int64_t j_ = 0, row_ = 0, col_ = 0;
 };
 
+// Every sample takes at least one bit: a frame claiming more rows than the rest of the file can
+// hold is cut there (one row more, for a last row that ends with the data), instead of decoding
+// end-of-file bytes for a very long time.
+std::int64_t rowsTheDataCanHold(const DecodeContext& ctx, const JpegFrame& frame) {
+    const auto bits = static_cast<std::int64_t>(ctx.file.remaining()) * 8;
+    return frame.wide() > 0 ? bits / frame.wide() + 1 : 0;
+}
+
 }  // namespace
 
 bool jpeg_start(DecodeContext& ctx, JpegFrame& frame) {
@@ -142,7 +150,8 @@ void LoadLosslessJpegRaw(DecodeContext& ctx) {
     const std::int64_t frameHeight = frame.frameHeight;
     if (g.rawWidth <= 0) return;
     SensorLayout layout(g, frameHeight);
-    for (std::int64_t jrow = 0; jrow < frameHeight; ++jrow) {
+    const std::int64_t rows = std::min(frameHeight, rowsTheDataCanHold(ctx, frame));
+    for (std::int64_t jrow = 0; jrow < rows; ++jrow) {
         decoder.DecodeJpegRow();
         for (std::int64_t jcol = 0; jcol < wide; ++jcol) {
             const unsigned value = curveOf(s, frame.row[jcol]);
@@ -179,8 +188,9 @@ void LoadDngLosslessRaw(DecodeContext& ctx) {
         }
         if (s.container.fujiSecondFrame) jwide /= 2;
         jwide = std::min(jwide, g.rawWidth - u);
-        const int rows = std::min(frame.frameHeight, g.rawHeight - t);
-        for (int jrow = 0; jrow < rows; ++jrow) {
+        const auto rows = std::min<std::int64_t>(std::min(frame.frameHeight, g.rawHeight - t),
+                                                 rowsTheDataCanHold(ctx, frame));
+        for (std::int64_t jrow = 0; jrow < rows; ++jrow) {
             decoder.DecodeJpegRow();
             writer.writeRow(t + jrow, u, frame.row, jwide);
         }

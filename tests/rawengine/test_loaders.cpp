@@ -109,6 +109,21 @@ TEST(LosslessJpeg, survivesEveryTruncation) {
     }
 }
 
+TEST(LosslessJpeg, stopsWhereTheDataEndsWhateverTheFrameClaims) {
+    Bytes stream = fixtures::losslessJpeg(12, 8, 6, 2, randomSamples(16 * 6, 4095));
+    for (std::size_t i = 0; i + 8 < stream.size(); ++i) {
+        if (stream[i] == 0xFF && stream[i + 1] == 0xC3) {
+            // 65535 rows of 65535 columns: billions of samples from a few hundred bytes.
+            std::fill(stream.begin() + static_cast<std::ptrdiff_t>(i) + 5,
+                      stream.begin() + static_cast<std::ptrdiff_t>(i) + 9, 0xFF);
+            break;
+        }
+    }
+    Rig rig(6, 16, 0, 0, 6, 16);
+    rig.load(LoadLosslessJpegRaw, stream);
+    EXPECT_NE(rig.at(0, 0), 0);  // the first samples are still there
+}
+
 // Two tiles side by side, found through a table of tile offsets.
 TEST(DngLossless, readsTilesThroughTheOffsetTable) {
     const auto left = randomSamples(8 * 4, 4095, 1), right = randomSamples(8 * 4, 4095, 2);
