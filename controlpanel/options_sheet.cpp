@@ -1,6 +1,9 @@
 #include "controlpanel/options_sheet.hpp"
 
 #include <QDialogButtonBox>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -11,17 +14,32 @@
 #include "controlpanel/file_types_page.hpp"
 #include "controlpanel/general_page.hpp"
 #include "controlpanel/qt_text.hpp"
+#include "resources/icons.hpp"
 
 namespace tavrin::cpl {
 namespace {
 
 constexpr unsigned kCaption = 10014;
 
+// The applet's icon: Tavrin's file figure.
+QIcon appletIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64}) {
+        if (const auto image = resources::LoadIconImage(resources::kFirstTypeIcon, size)) {
+            icon.addPixmap(
+                QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(image->argb.data()), size,
+                                          size, QImage::Format_ARGB32)
+                                       .copy()));
+        }
+    }
+    return icon;
+}
+
 }  // namespace
 
 COptionsSheet::COptionsSheet(QWidget* parent) : QDialog(parent) {
     setWindowTitle(text(strings::get(kCaption)));
-    setWindowIcon(QIcon::fromTheme("preferences-desktop"));
+    setWindowIcon(appletIcon());
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget;
     general_ = new CGeneralPage;
