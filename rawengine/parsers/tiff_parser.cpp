@@ -235,7 +235,8 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 break;
             case 50711:
                 if (f.ReadU16() == 2) {
-                    s.geometry.fujiWidth = (s.geometry.rawWidth + 1) / 2;
+                    s.geometry.fujiWidth =
+                        static_cast<int>((static_cast<std::int64_t>(s.geometry.rawWidth) + 1) / 2);
                     s.sensor.filterPattern = 0x49494949;
                 }
                 break;
