@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -109,6 +110,7 @@ struct BilinearCode {
     std::array<Tap, 8> taps;
     std::array<int, 4> missing;
     std::array<int, 4> divisor;
+    std::array<int, 4> shift;  // log2 of a divisor that is a power of two, else -1
     int missingCount = 0;
 };
 
@@ -132,7 +134,11 @@ void bilinear(const Mosaic& m) {
             for (int c = 0; c < m.colours_; ++c) {
                 if (c == own || sum[c] == 0) continue;
                 code.missing[code.missingCount] = c;
-                code.divisor[code.missingCount++] = sum[c];
+                code.divisor[code.missingCount] = sum[c];
+                code.shift[code.missingCount++] =
+                    std::has_single_bit(static_cast<unsigned>(sum[c]))
+                        ? std::countr_zero(static_cast<unsigned>(sum[c]))
+                        : -1;
             }
         }
     }
@@ -147,7 +153,10 @@ void bilinear(const Mosaic& m) {
                     total[tap.channel] += static_cast<unsigned>(pix[tap.offset]) << tap.shift;
                 for (int i = 0; i < code.missingCount; ++i) {
                     const int c = code.missing[i];
-                    pix[c] = static_cast<std::uint16_t>(total[c] / code.divisor[i]);
+                    // The divisors of the usual patterns are powers of two: a shift, same result.
+                    const unsigned value =
+                        code.shift[i] >= 0 ? total[c] >> code.shift[i] : total[c] / code.divisor[i];
+                    pix[c] = static_cast<std::uint16_t>(value);
                 }
             }
         }
@@ -203,6 +212,17 @@ std::array<VngCode, kPatternRows * kPatternCols> vngCodes(const Mosaic& m) {
     return codes;
 }
 
+// v / count, truncated toward zero, for |v| < 2^24 and count 1 to 8: a multiplication by a
+// rounded-up reciprocal, exact in that range, instead of a division per pixel.
+[[gnu::always_inline]] inline int divideByCount(int v, int count) {
+    static constexpr std::uint64_t kReciprocal[9] = {0,          1ull << 32, 1ull << 31,
+                                                     0x55555556, 1ull << 30, 0x33333334,
+                                                     0x2AAAAAAB, 0x24924925, 1ull << 29};
+    const auto magnitude = static_cast<std::uint64_t>(v < 0 ? -static_cast<std::int64_t>(v) : v);
+    const auto q = static_cast<int>((magnitude * kReciprocal[count]) >> 32);
+    return v < 0 ? -q : q;
+}
+
 [[gnu::always_inline]] inline void vngPixel(const Mosaic& m, const VngCode& code,
                                             const std::uint16_t* pix, std::uint16_t* out,
                                             int clip) {
@@ -243,7 +263,7 @@ std::array<VngCode, kPatternRows * kPatternCols> vngCodes(const Mosaic& m) {
             out[c] = pix[c];
             continue;
         }
-        const int v = pix[own] + (sum[c] - sum[own]) / count;
+        const int v = pix[own] + divideByCount(sum[c] - sum[own], count);
         out[c] = static_cast<std::uint16_t>(std::clamp(v, 0, clip));
     }
 }
