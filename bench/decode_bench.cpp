@@ -1,6 +1,6 @@
-// RAW decoding speed (wall-clock rates: the colour steps use both cores on large pictures):
-// the loaders on the sample files, the colour steps on a synthetic
-// 6-megapixel mosaic, and whole decodes as the thumbnails and the viewer run them.
+// RAW decoding speed: the loaders on the sample files and on synthetic sensors, the colour steps
+// on a synthetic 6-megapixel mosaic, and whole decodes as the thumbnails and the viewer run them.
+// Rates are wall-clock: the colour steps use both cores on large pictures.
 
 #include <benchmark/benchmark.h>
 
