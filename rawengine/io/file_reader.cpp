@@ -128,6 +128,7 @@ std::uint32_t FileReader::ReadU32() {
 }
 
 void FileReader::ReadU16Array(std::uint16_t* buffer, std::size_t count) {
+    if (count == 0) return;  // an empty row: there may be no buffer at all
     auto* bytes = reinterpret_cast<std::uint8_t*>(buffer);
     const std::size_t got = read(bytes, count * 2);
     std::memset(bytes + got, 0, count * 2 - got);
