@@ -37,12 +37,14 @@ int lengthOfCanonSymbol(std::int32_t symbol) {
 }
 
 // Widens each sample of the band by its two stored low bits.
-void addLowBits(DecodeContext& ctx, int bandRow, std::vector<std::uint16_t>& strip) {
+// bytes holds a quarter of the strip's samples.
+void addLowBits(DecodeContext& ctx, int bandRow, std::vector<std::uint16_t>& strip,
+                std::vector<std::uint8_t>& bytes) {
     const int rawWidth = ctx.state.geometry.rawWidth;
     const std::uint64_t resume = ctx.file.tell();
     ctx.file.seek(kLowBitsStart + static_cast<std::uint64_t>(bandRow) * rawWidth / 4);
-    std::vector<std::uint8_t> bytes(strip.size() / 4, 0xFF);
-    ctx.file.read(bytes.data(), bytes.size());
+    const std::size_t got = ctx.file.read(bytes.data(), bytes.size());
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(got), bytes.end(), 0xFF);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         for (int k = 0; k < 4; ++k) {
             std::uint16_t& sample = strip[i * 4 + k];
@@ -72,6 +74,7 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     const HuffmanTable first(trees.firstTreeRoot), second(trees.secondTreeRoot);
     const int rawWidth = std::max(g.rawWidth, 0);
     std::vector<std::uint16_t> strip(static_cast<std::size_t>(rawWidth) * kBandRows, 0);
+    std::vector<std::uint8_t> lowBitBytes(strip.size() / 4);
 
     const bool lowBits = hasLowBits(ctx.file);
     if (!lowBits) s.sensor.whiteLevel = 1023;
@@ -112,7 +115,7 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
                 out[i] = static_cast<std::uint16_t>(base[i & 1]);
             }
         }
-        if (lowBits) addLowBits(ctx, row, strip);
+        if (lowBits) addLowBits(ctx, row, strip, lowBitBytes);
         for (int k = 0; k < kBandRows; ++k) {
             placeRow(s, black, row + k - g.topMargin,
                      strip.data() + static_cast<std::size_t>(k) * rawWidth, rawWidth, g.leftMargin);

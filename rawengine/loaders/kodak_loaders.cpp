@@ -37,11 +37,10 @@ class KodakFields {
             buffer_ += static_cast<std::uint64_t>(b[3]) << (count_ + 16);
             count_ += 32;
         }
-        int d = static_cast<int>(buffer_ & (0xFFFFu >> (16 - length)));
+        const auto bits = static_cast<std::uint32_t>(buffer_ & (0xFFFFu >> (16 - length)));
         buffer_ >>= length;
         count_ -= length;
-        if ((d & (1 << (length - 1))) == 0) d -= (1 << length) - 1;
-        return d;
+        return signedDifference(bits, length);
     }
 
   private:
