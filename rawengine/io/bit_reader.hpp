@@ -4,6 +4,7 @@
 // in registers, and store it back when they are done.
 
 #include <cstdint>
+#include <cstring>
 
 #include "rawengine/io/file_reader.hpp"
 
@@ -42,11 +43,29 @@ class BitReader {
     }
 
   private:
+    static bool hasFFByte(std::uint64_t word) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+        return ((~word - kOnes) & word & kHighs) != 0;
+    }
+
     // Reads whole bytes ahead while they fit: at least 25 bits stay buffered. Bytes past the
     // end of the file read as 0xFF.
     void refill() {
         const std::uint8_t* data = nullptr;
         const std::size_t available = file_->buffered(data);
+        if (available >= 8) {
+            // Most refills see no 0xFF: whole bytes go in at once.
+            std::uint64_t word = 0;
+            std::memcpy(&word, data, sizeof word);
+            word = __builtin_bswap64(word);
+            if (!zeroAfterFF_ || !hasFFByte(word)) {
+                const int bytes = (63 - count_) >> 3;
+                buffer_ = (buffer_ << (bytes * 8)) | (word >> (64 - bytes * 8));
+                count_ += bytes * 8;
+                file_->skip(bytes);
+                return;
+            }
+        }
         std::size_t used = 0;
         // Leaves one byte of room for the stuffed zero after a 0xFF.
         while (count_ <= 56 && used + 1 < available) {

@@ -3,14 +3,6 @@
 #include "rawengine/loader_exception.hpp"
 
 namespace tavrin::raw {
-namespace {
-
-bool isLeaf(const HuffmanNode* node) {
-    return node->branch0 == nullptr;
-}
-
-}  // namespace
-
 void HuffmanPool::reset() {
     if (nodes_) {
         nodes_->fill(HuffmanNode{});
@@ -58,31 +50,35 @@ void HuffmanPool::build(HuffmanNode* node, const std::uint8_t* source, std::size
     }
 }
 
-std::int32_t DecodeSymbol(const HuffmanNode* node, BitReader& bits) {
-    while (!isLeaf(node))
-        node = bits.GetBits(1) == 0 ? node->branch0 : node->branch1;
-    return node->leaf;
-}
-
 std::int32_t DecodeDifference(const HuffmanNode* root, BitReader& bits) {
     const int n = std::clamp(DecodeSymbol(root, bits), 0, 25);
     return signedDifference(bits.GetBits(n), n);
 }
 
-HuffmanTable::HuffmanTable(const HuffmanNode* root) {
+HuffmanTable::HuffmanTable(const HuffmanNode* root, ExtraBitsRule extraBits) {
+    for (std::size_t symbol = 0; symbol < extraBits_.size(); ++symbol)
+        extraBits_[symbol] =
+            static_cast<std::uint8_t>(extraBits(static_cast<std::int32_t>(symbol)));
     for (std::uint32_t code = 0; code < entries_.size(); ++code) {
         const HuffmanNode* node = root;
         int length = 0;
-        while (!isLeaf(node) && length < kBits) {
+        while (!node->isLeaf() && length < kBits) {
             node = (code >> (kBits - 1 - length)) & 1 ? node->branch1 : node->branch0;
             ++length;
         }
-        if (isLeaf(node)) {
-            entries_[code] = Entry{node->leaf, 0, static_cast<std::uint32_t>(length)};
-        } else {
+        if (!node->isLeaf()) {
             entries_[code] = Entry{static_cast<std::int32_t>(nodes_.size()), 1, kBits};
             nodes_.push_back(node);
+            continue;
         }
+        entries_[code] = Entry{node->leaf, 0, static_cast<std::uint32_t>(length)};
+        const int extra = extraBits_[static_cast<std::size_t>(node->leaf)];
+        const int used = length + extra;
+        if (used > kBits) continue;
+        const std::uint32_t value = (code >> (kBits - used)) & ((1u << extra) - 1);
+        resolved_[code] =
+            Resolved{static_cast<std::int16_t>(signedDifference(value, extra)),
+                     static_cast<std::uint8_t>(node->leaf), static_cast<std::uint8_t>(used)};
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Binary Huffman trees built from a JPEG-style description (16 counts of codes per length, then
-// the symbols in code order) in a pool of 2048 nodes, decoded bit by bit or through a lookup
-// table that gives the same symbols.
+// the symbols in code order; every symbol is a byte) in a pool of 2048 nodes, decoded bit by bit or
+// through a lookup table that gives the same symbols.
 
 #include <algorithm>
 #include <array>
@@ -17,6 +17,8 @@ struct HuffmanNode {
     HuffmanNode* branch0 = nullptr;
     HuffmanNode* branch1 = nullptr;
     std::int32_t leaf = 0;
+
+    bool isLeaf() const { return branch0 == nullptr; }
 };
 
 class HuffmanPool {
@@ -46,8 +48,13 @@ class HuffmanPool {
     std::size_t leafIndex_ = 0;
 };
 
-// The leaf reached by walking from root one bit at a time.
-std::int32_t DecodeSymbol(const HuffmanNode* root, BitReader& bits);
+// The leaf reached by walking from root one bit at a time (from a BitReader or StreamBits).
+template <typename Bits>
+std::int32_t DecodeSymbol(const HuffmanNode* node, Bits& bits) {
+    while (!node->isLeaf())
+        node = bits.GetBits(1) == 0 ? node->branch0 : node->branch1;
+    return node->leaf;
+}
 
 // The signed difference of lossless JPEG coding: a length symbol, then that many bits.
 std::int32_t DecodeDifference(const HuffmanNode* root, BitReader& bits);
@@ -61,53 +68,57 @@ inline std::int32_t signedDifference(std::uint32_t value, int n) {
     return v - (negative & ((1 << n) - 1));
 }
 
+// How many extra bits follow a symbol in a format's code.
+using ExtraBitsRule = int (*)(std::int32_t symbol);
+
+// Lossless JPEG's rule: the symbol is the number of difference bits.
+inline int jpegExtraBits(std::int32_t symbol) {
+    return std::clamp(symbol, 0, 25);
+}
+
 // A lookup table over the first kBits bits of a tree's codes: codes no longer than that are
-// decoded by one peek; longer ones continue the walk from where the table ends.
+// decoded by one peek; longer ones continue the walk from where the table ends. Where a code and
+// the extra bits after it fit in kBits together, one lookup also gives their signed value.
 class HuffmanTable {
   public:
     static constexpr int kBits = 11;
 
-    explicit HuffmanTable(const HuffmanNode* root);
+    explicit HuffmanTable(const HuffmanNode* root, ExtraBitsRule extraBits = jpegExtraBits);
 
-    std::int32_t decode(BitReader& bits) const {
+    template <typename Bits>
+    std::int32_t decode(Bits& bits) const {
         const Entry e = entries_[bits.peek(kBits)];
         bits.consume(static_cast<int>(e.length));
         return e.partial ? DecodeSymbol(nodes_[static_cast<std::size_t>(e.leaf)], bits) : e.leaf;
     }
 
-    // A symbol and the extra bits that follow it, lengthOf(symbol) (at most 25) of them, read
-    // together when the code is in the table. Gives the same bits as decode, then GetBits.
-    template <typename LengthOf>
-    std::int32_t decodeWithBits(BitReader& bits, LengthOf lengthOf, std::uint32_t& extra,
-                                int& extraLength) const {
-        constexpr int kWindow = kBits + 16;
-        const std::uint32_t window = bits.peek(kWindow);
-        const Entry e = entries_[window >> 16];
-        if (!e.partial) {
-            extraLength = lengthOf(e.leaf);
-            const int used = static_cast<int>(e.length) + extraLength;
-            if (extraLength <= 16) {
-                extra = extraLength ? (window >> (kWindow - used)) & ((1u << extraLength) - 1) : 0;
-                bits.consume(used);
-                return e.leaf;
-            }
-        }
-        const std::int32_t symbol = decode(bits);
-        extraLength = lengthOf(symbol);
-        extra = bits.GetBits(extraLength);
-        return symbol;
+    // A symbol and the signed value of the extra bits after it; the same bits as decode, then
+    // GetBits and signedDifference.
+    template <typename Bits>
+    std::int32_t decodeValue(Bits& bits, std::int32_t& value) const {
+        const Resolved r = resolved_[bits.peek(kBits)];
+        if (r.bits == 0) return decodeValueSlowly(bits, value);
+        bits.consume(r.bits);
+        value = r.value;
+        return r.symbol;
     }
 
     // The signed difference of lossless JPEG coding: a length symbol, then that many bits.
     std::int32_t difference(BitReader& bits) const {
-        std::uint32_t value = 0;
-        int length = 0;
-        decodeWithBits(
-            bits, [](std::int32_t symbol) { return std::clamp(symbol, 0, 25); }, value, length);
-        return signedDifference(value, length);
+        std::int32_t value = 0;
+        decodeValue(bits, value);
+        return value;
     }
 
   private:
+    template <typename Bits>
+    std::int32_t decodeValueSlowly(Bits& bits, std::int32_t& value) const {
+        const std::int32_t symbol = decode(bits);
+        const int extra = extraBits_[static_cast<std::size_t>(symbol)];
+        value = signedDifference(bits.GetBits(extra), extra);
+        return symbol;
+    }
+
     // A code of at most kBits: its symbol and length. A longer one (partial): the walk goes on
     // from nodes_[leaf] after kBits bits.
     struct Entry {
@@ -115,8 +126,17 @@ class HuffmanTable {
         std::uint32_t partial : 1;
         std::uint32_t length : 8;
     };
+    // A code with its extra bits: the value, the symbol and the bits used; 0 bits when they do
+    // not fit the table.
+    struct Resolved {
+        std::int16_t value;
+        std::uint8_t symbol;
+        std::uint8_t bits;
+    };
     std::vector<const HuffmanNode*> nodes_;
+    std::array<std::uint8_t, 256> extraBits_{};
     std::array<Entry, 1u << kBits> entries_;
+    std::array<Resolved, 1u << kBits> resolved_{};
 };
 
 }  // namespace tavrin::raw

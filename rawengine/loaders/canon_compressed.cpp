@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
+#include "rawengine/io/stream_bits.hpp"
 #include "rawengine/loaders/canon_tables.hpp"
 #include "rawengine/loaders/placement.hpp"
 
@@ -32,7 +34,7 @@ bool hasLowBits(FileReader& file) {
 }
 
 // The difference bits after a symbol; 0xFF is followed by none.
-int lengthOfCanonSymbol(std::int32_t symbol) {
+int canonExtraBits(std::int32_t symbol) {
     return symbol == 0xFF ? 0 : symbol & 15;
 }
 
@@ -71,7 +73,8 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const CanonTrees trees = InitCanonTrees(ctx.huffman, s.container.canonTable);
-    const HuffmanTable first(trees.firstTreeRoot), second(trees.secondTreeRoot);
+    const HuffmanTable first(trees.firstTreeRoot, canonExtraBits),
+        second(trees.secondTreeRoot, canonExtraBits);
     const int rawWidth = std::max(g.rawWidth, 0);
     std::vector<std::uint16_t> strip(static_cast<std::size_t>(rawWidth) * kBandRows, 0);
     std::vector<std::uint8_t> lowBitBytes(strip.size() / 4);
@@ -80,39 +83,47 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     if (!lowBits) s.sensor.whiteLevel = 1023;
     ctx.file.seek(kDataStart +
                   (lowBits ? static_cast<std::uint64_t>(g.rawHeight) * rawWidth / 4 : 0));
-    BitReader bits = ctx.bits;  // a local copy the compiler can keep in registers
-    bits.setZeroAfterFF(true);
-    bits.GetBits(-1);
+    // No code takes more than 31 bits a sample, doubled by stuffing at worst.
+    const CodedStream coded(ctx.file, static_cast<std::uint64_t>(g.rawHeight) * rawWidth * 8 + 64);
+    StreamBits bits = coded.bits();
 
     MarginBlack black(s);
     int carry = 0;
-    int column = 0;  // the sensor column of the next sample
-    int base[2] = {};
+    int column = 0;         // the sensor column of the next sample
+    int even = 0, odd = 0;  // the last sample of each column parity
     const int blocks = rawWidth / 8;
+    std::array<int, kBlock> difference{};  // the output loop clears what it takes
     for (int row = 0; row < g.rawHeight; row += kBandRows) {
         for (int block = 0; block < blocks; ++block) {
-            std::array<int, kBlock> difference{};
             for (int i = 0; i < kBlock; ++i) {
                 // A symbol: a run of zero differences (high nibble) and the length of the next
                 // difference (low nibble); 0xFF skips one position, 0 ends the block.
-                std::uint32_t value = 0;
-                int length = 0;
-                const int symbol = (i == 0 ? first : second)
-                                       .decodeWithBits(bits, lengthOfCanonSymbol, value, length);
+                std::int32_t value = 0;
+                const int symbol = (i == 0 ? first : second).decodeValue(bits, value);
                 if (symbol == 0 && i > 0) break;
                 if (symbol == 0xFF) continue;
                 i += symbol >> 4;
-                if (length && i < kBlock) difference[i] = signedDifference(value, length);
+                if (i < kBlock) difference[i] = value;
             }
             difference[0] += carry;
             carry = difference[0];
             std::uint16_t* out = strip.data() + block * kBlock;
-            for (int i = 0; i < kBlock; ++i) {
-                // Each sensor row starts from the same base.
-                if (column == 0) base[0] = base[1] = 512;
-                if (++column == rawWidth) column = 0;
-                base[i & 1] += difference[i];
-                out[i] = static_cast<std::uint16_t>(base[i & 1]);
+            // Each sensor row starts from the same base; a block may span rows.
+            for (int i = 0; i < kBlock;) {
+                if (column == 0) even = odd = 512;
+                const int end = std::min(kBlock, i + rawWidth - column);
+                column += end - i;
+                if (column == rawWidth) column = 0;
+                for (; i < end; ++i) {
+                    const int d = std::exchange(difference[i], 0);
+                    if (i & 1) {
+                        odd += d;
+                        out[i] = static_cast<std::uint16_t>(odd);
+                    } else {
+                        even += d;
+                        out[i] = static_cast<std::uint16_t>(even);
+                    }
+                }
             }
         }
         if (lowBits) addLowBits(ctx, row, strip, lowBitBytes);

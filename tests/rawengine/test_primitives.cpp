@@ -5,6 +5,7 @@
 #include "rawengine/io/bit_reader.hpp"
 #include "rawengine/io/file_reader.hpp"
 #include "rawengine/io/huffman.hpp"
+#include "rawengine/io/stream_bits.hpp"
 #include "rawengine/loader_exception.hpp"
 
 namespace tavrin::raw {
@@ -136,7 +137,22 @@ TEST(Huffman, aFullPoolThrowsTheTableOverflow) {
     }
 }
 
-TEST(Huffman, theLookupTableDecodesExactlyAsTheBitWalk) {
+// Canon's rule: the low nibble counts the bits, and 0xFF has none.
+int canonRule(std::int32_t symbol) {
+    return symbol == 0xFF ? 0 : symbol & 15;
+}
+
+// The value after a symbol, read the slow way: walk, then the extra bits.
+template <typename Bits>
+std::int32_t walkValue(const HuffmanNode* root, ExtraBitsRule rule, Bits& bits,
+                       std::int32_t& value) {
+    const std::int32_t symbol = DecodeSymbol(root, bits);
+    const int n = rule(symbol);
+    value = signedDifference(bits.GetBits(n), n);
+    return symbol;
+}
+
+TEST(Huffman, theLookupTablesDecodeExactlyAsTheBitWalk) {
     std::mt19937 random(20261207);
     for (int round = 0; round < 300; ++round) {
         // A random description: up to 16 lengths, counts that a binary code can hold.
@@ -152,29 +168,45 @@ TEST(Huffman, theLookupTableDecodesExactlyAsTheBitWalk) {
             if (capacity <= 0) break;
         }
         for (int i = 0; i < symbols; ++i)
-            d.push_back(static_cast<std::uint8_t>(random()));
+            d.push_back(static_cast<std::uint8_t>(round % 3 == 0 ? random() % 17 : random()));
         HuffmanPool pool;
         const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
-        const HuffmanTable table(root);
+        const ExtraBitsRule rule = round % 2 ? canonRule : jpegExtraBits;
+        const HuffmanTable table(root, rule);
 
-        std::vector<std::uint8_t> stream(512);
+        // Streams with many 0xFF bytes, so that stuffing and the end of the data both matter.
+        std::vector<std::uint8_t> stream(300 + random() % 200);
         for (auto& b : stream)
-            b = static_cast<std::uint8_t>(random());
-        FileReader a, b;
+            b = random() % 8 == 0 ? 0xFF : static_cast<std::uint8_t>(random());
+        FileReader a, b, c;
         memoryReader(a, stream);
         memoryReader(b, stream);
+        memoryReader(c, stream);
+        const CodedStream coded(c, stream.size());
         BitReader slow(a), fast(b);
-        const bool stuffing = round % 2 == 0;
-        slow.setZeroAfterFF(stuffing);
-        fast.setZeroAfterFF(stuffing);
+        StreamBits whole = coded.bits();
+        slow.setZeroAfterFF(true);
+        fast.setZeroAfterFF(true);
         slow.GetBits(-1);
         fast.GetBits(-1);
-        for (int i = 0; i < 300; ++i) {
-            ASSERT_EQ(table.decode(fast), DecodeSymbol(root, slow))
-                << "round " << round << " symbol " << i;
+        for (int i = 0; i < 400; ++i) {
+            std::int32_t expected = 0, got = 0, gotWhole = 0;
+            const std::int32_t symbol = walkValue(root, rule, slow, expected);
+            ASSERT_EQ(table.decodeValue(fast, got), symbol) << "round " << round << " at " << i;
+            ASSERT_EQ(got, expected) << "round " << round << " at " << i;
+            ASSERT_EQ(table.decodeValue(whole, gotWhole), symbol) << "round " << round;
+            ASSERT_EQ(gotWhole, expected) << "round " << round << " at " << i;
+            if (i % 7 == 0) {
+                ASSERT_EQ(table.decode(fast), table.decode(whole));
+                DecodeSymbol(root, slow);
+            }
         }
-        ASSERT_EQ(fast.GetBits(25), slow.GetBits(25)) << "round " << round;
-        ASSERT_EQ(table.difference(fast), DecodeDifference(root, slow));
+        // On to well past the end, where both read 0xFF bytes.
+        for (int i = 0; i < 200; ++i) {
+            const std::uint32_t expected = slow.GetBits(25);
+            ASSERT_EQ(fast.GetBits(25), expected) << "round " << round << " at " << i;
+            ASSERT_EQ(whole.GetBits(25), expected) << "round " << round << " at " << i;
+        }
     }
 }
 
