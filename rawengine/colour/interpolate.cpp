@@ -7,11 +7,13 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
 #include <vector>
 
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/colour/vng_terms.hpp"
 #include "rawengine/loader_exception.hpp"
 
 namespace tavrin::raw {
@@ -20,42 +22,6 @@ namespace {
 // The filter pattern repeats every 8 rows and 2 columns.
 constexpr int kPatternRows = 8;
 constexpr int kPatternCols = 2;
-
-// The eight directions N-W, N, N-E, E, S-E, S, S-W, W.
-constexpr std::array<std::array<int, 2>, 8> kNeighbours{
-    {{-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}}};
-
-// Each term compares two pixels (y1, x1) and (y2, x2) and adds |difference| << weight to the
-// gradients whose bits the mask sets.
-struct GradientTerm {
-    std::int8_t y1, x1, y2, x2;
-    std::uint8_t weight, mask;
-};
-constexpr GradientTerm kTerms[] = {
-    {-2, -2, 0, -1, 0, 0x01}, {-2, -2, 0, 0, 1, 0x01},  {-2, -1, -1, 0, 0, 0x01},
-    {-2, -1, 0, -1, 0, 0x02}, {-2, -1, 0, 0, 0, 0x03},  {-2, -1, 0, 1, 1, 0x01},
-    {-2, 0, 0, -1, 0, 0x06},  {-2, 0, 0, 0, 1, 0x02},   {-2, 0, 0, 1, 0, 0x03},
-    {-2, 1, -1, 0, 0, 0x04},  {-2, 1, 0, -1, 1, 0x04},  {-2, 1, 0, 0, 0, 0x06},
-    {-2, 1, 0, 1, 0, 0x02},   {-2, 2, 0, 0, 1, 0x04},   {-2, 2, 0, 1, 0, 0x04},
-    {-1, -2, -1, 0, 0, 0x80}, {-1, -2, 0, -1, 0, 0x01}, {-1, -2, 1, -1, 0, 0x01},
-    {-1, -2, 1, 0, 1, 0x01},  {-1, -1, -1, 1, 0, 0x88}, {-1, -1, 1, -2, 0, 0x40},
-    {-1, -1, 1, -1, 0, 0x22}, {-1, -1, 1, 0, 0, 0x33},  {-1, -1, 1, 1, 1, 0x11},
-    {-1, 0, -1, 2, 0, 0x08},  {-1, 0, 0, -1, 0, 0x44},  {-1, 0, 0, 1, 0, 0x11},
-    {-1, 0, 1, -2, 1, 0x40},  {-1, 0, 1, -1, 0, 0x66},  {-1, 0, 1, 0, 1, 0x22},
-    {-1, 0, 1, 1, 0, 0x33},   {-1, 0, 1, 2, 1, 0x10},   {-1, 1, 1, -1, 1, 0x44},
-    {-1, 1, 1, 0, 0, 0x66},   {-1, 1, 1, 1, 0, 0x22},   {-1, 1, 1, 2, 0, 0x10},
-    {-1, 2, 0, 1, 0, 0x04},   {-1, 2, 1, 0, 1, 0x04},   {-1, 2, 1, 1, 0, 0x04},
-    {0, -2, 0, 0, 1, 0x80},   {0, -1, 0, 1, 1, 0x88},   {0, -1, 1, -2, 0, 0x40},
-    {0, -1, 1, 0, 0, 0x11},   {0, -1, 2, -2, 0, 0x40},  {0, -1, 2, -1, 0, 0x20},
-    {0, -1, 2, 0, 0, 0x30},   {0, -1, 2, 1, 1, 0x10},   {0, 0, 0, 2, 1, 0x08},
-    {0, 0, 2, -2, 1, 0x40},   {0, 0, 2, -1, 0, 0x60},   {0, 0, 2, 0, 1, 0x20},
-    {0, 0, 2, 1, 0, 0x30},    {0, 0, 2, 2, 1, 0x10},    {0, 1, 1, 0, 0, 0x44},
-    {0, 1, 1, 2, 0, 0x10},    {0, 1, 2, -1, 1, 0x40},   {0, 1, 2, 0, 0, 0x60},
-    {0, 1, 2, 1, 0, 0x20},    {0, 1, 2, 2, 0, 0x10},    {1, -2, 1, 0, 0, 0x80},
-    {1, -1, 1, 1, 0, 0x88},   {1, 0, 1, 2, 0, 0x08},    {1, 0, 2, -1, 0, 0x40},
-    {1, 0, 2, 1, 0, 0x10},
-};
-static_assert(std::size(kTerms) == 64);
 
 // A large picture is shared between both cores; a small one is not worth a thread.
 constexpr std::size_t kParallelPixels = 1 << 20;
@@ -164,19 +130,72 @@ void bilinear(const Mosaic& m) {
 }
 
 // --- VNG ------------------------------------------------------------------------------
+//
+// The pixels of one row and one column parity share their filter colours, so they share the
+// whole computation: it runs on eight of them at once, one per vector lane. The samples come
+// from planes that split each row by channel and column parity, where those eight pixels'
+// neighbours at any offset lie side by side.
 
-// Four of the eight gradients of a pixel, added up in the lanes of a machine vector.
-using Lanes = std::int32_t __attribute__((vector_size(16)));
+constexpr int kLanes = 8;
+using Vec = std::int32_t __attribute__((vector_size(4 * kLanes)));
+using FloatVec = float __attribute__((vector_size(4 * kLanes)));
+// Eight samples from anywhere in a plane.
+using UnalignedVec = std::int32_t __attribute__((vector_size(4 * kLanes), aligned(4), may_alias));
 
+const UnalignedVec& load(const std::int32_t* p) {
+    return *reinterpret_cast<const UnalignedVec*>(p);
+}
+
+// Rows r - 2 ... r + 2 around the output row r.
+constexpr int kWindowRows = 5;
+
+// One row split up: plane(c, p)[i] is channel c of column 2i + p. Margins on both sides let the
+// vector loop run over the row's ends.
+class RowPlanes {
+  public:
+    explicit RowPlanes(int width)
+        : stride_(static_cast<std::size_t>((width + 1) / 2 + 3 * kLanes)), data_(8 * stride_, 0) {}
+
+    void fill(const Mosaic& m, int row) {
+        const std::uint16_t* pix = m.pixel(row, 0);
+        for (int col = 0; col < m.width_; ++col, pix += 4) {
+            for (int c = 0; c < 4; ++c)
+                plane(c, col & 1)[col >> 1] = pix[c];
+        }
+    }
+    std::int32_t* plane(int c, int parity) {
+        return data_.data() + static_cast<std::size_t>(c * 2 + parity) * stride_ + kLanes;
+    }
+
+  private:
+    std::size_t stride_;
+    std::vector<std::int32_t> data_;
+};
+
+// A sample relative to a pixel of a given column parity: which row of the window, which plane
+// and how far along it.
+struct SampleRef {
+    int row;  // 0 ... 4 for y = -2 ... 2
+    int channel;
+    int parity;
+    int shift;
+
+    static SampleRef at(int y, int x, int channel, int parity) {
+        return {y + 2, channel, (parity + x) & 1, (parity + x) >> 1};
+    }
+};
+
+// Everything about the pixels of one filter-pattern position.
 struct VngCode {
     struct Term {
-        Lanes low, high;  // all bits set in the lanes of the gradients the term adds to
-        int a, b;         // element offsets of the two compared samples
+        SampleRef a, b;
         int weight;
     };
     std::vector<Term> terms;
-    std::array<int, 8> neighbour;  // pixel offsets
-    std::array<int, 8> partner;    // element offset of channel own two steps away, or -1
+    std::array<std::vector<int>, 8> termsOf;  // per direction: the terms that add to it
+    std::array<std::array<SampleRef, 4>, 8> neighbour;
+    std::array<SampleRef, 8> partner;  // channel own two steps away
+    std::array<bool, 8> hasPartner;
     int own;
 };
 
@@ -192,103 +211,142 @@ std::array<VngCode, kPatternRows * kPatternCols> vngCodes(const Mosaic& m) {
                 const int diag =
                     m.colourAt(row, col + 1) == k && m.colourAt(row + 1, col) == k ? 2 : 1;
                 if (std::abs(t.y1 - t.y2) == diag && std::abs(t.x1 - t.x2) == diag) continue;
-                VngCode::Term term{
-                    {}, {}, m.offset(t.y1, t.x1, k), m.offset(t.y2, t.x2, k), t.weight};
-                for (int g = 0; g < 4; ++g) {
-                    term.low[g] = t.mask >> g & 1 ? -1 : 0;
-                    term.high[g] = t.mask >> (g + 4) & 1 ? -1 : 0;
+                for (int d = 0; d < 8; ++d) {
+                    if (t.mask >> d & 1)
+                        code.termsOf[d].push_back(static_cast<int>(code.terms.size()));
                 }
-                code.terms.push_back(term);
+                code.terms.push_back({SampleRef::at(t.y1, t.x1, k, col),
+                                      SampleRef::at(t.y2, t.x2, k, col), t.weight});
             }
             for (std::size_t d = 0; d < kNeighbours.size(); ++d) {
                 const auto [y, x] = kNeighbours[d];
-                code.neighbour[d] = m.offset(y, x);
-                const bool hasPartner = m.colourAt(row + y, col + x) != code.own &&
-                                        m.colourAt(row + 2 * y, col + 2 * x) == code.own;
-                code.partner[d] = hasPartner ? m.offset(2 * y, 2 * x, code.own) : -1;
+                for (int c = 0; c < 4; ++c)
+                    code.neighbour[d][c] = SampleRef::at(y, x, c, col);
+                code.hasPartner[d] = m.colourAt(row + y, col + x) != code.own &&
+                                     m.colourAt(row + 2 * y, col + 2 * x) == code.own;
+                code.partner[d] = SampleRef::at(2 * y, 2 * x, code.own, col);
             }
         }
     }
     return codes;
 }
 
-// v / count, truncated toward zero, for |v| < 2^24 and count 1 to 8: a multiplication by a
-// rounded-up reciprocal, exact in that range, instead of a division per pixel.
-[[gnu::always_inline]] inline int divideByCount(int v, int count) {
-    static constexpr std::uint64_t kReciprocal[9] = {0,          1ull << 32, 1ull << 31,
-                                                     0x55555556, 1ull << 30, 0x33333334,
-                                                     0x2AAAAAAB, 0x24924925, 1ull << 29};
-    const auto magnitude = static_cast<std::uint64_t>(v < 0 ? -static_cast<std::int64_t>(v) : v);
-    const auto q = static_cast<int>((magnitude * kReciprocal[count]) >> 32);
-    return v < 0 ? -q : q;
-}
-
-[[gnu::always_inline]] inline void vngPixel(const Mosaic& m, const VngCode& code,
-                                            const std::uint16_t* pix, std::uint16_t* out,
-                                            int clip) {
-    Lanes low{}, high{};
-    for (const auto& term : code.terms) {
-        const int diff = std::abs(pix[term.a] - pix[term.b]) << term.weight;
-        low += term.low & diff;
-        high += term.high & diff;
+// One parity of one row: the pixels at columns 2i + parity for i in [first, last), eight at a
+// time, into the output planes.
+__attribute__((target_clones("avx2", "default"))) void computeParity(
+    const VngCode& code, const std::array<RowPlanes*, kWindowRows>& window, int parity, int first,
+    int last, int colours, int clip, RowPlanes& out) {
+    auto pointer = [&](const SampleRef& r) {
+        return window[static_cast<std::size_t>(r.row)]->plane(r.channel, r.parity) + r.shift;
+    };
+    const std::size_t termCount = code.terms.size();
+    std::array<const std::int32_t*, std::size(kTerms)> a{}, b{};
+    for (std::size_t t = 0; t < termCount; ++t) {
+        a[t] = pointer(code.terms[t].a);
+        b[t] = pointer(code.terms[t].b);
     }
-    std::array<int, 8> gradient;
-    for (int g = 0; g < 4; ++g) {
-        gradient[g] = low[g];
-        gradient[g + 4] = high[g];
+    std::array<std::array<const std::int32_t*, 4>, 8> neighbour{};
+    std::array<const std::int32_t*, 8> partner{};
+    for (int d = 0; d < 8; ++d) {
+        for (int c = 0; c < 4; ++c)
+            neighbour[d][c] = pointer(code.neighbour[d][c]);
+        partner[d] = code.hasPartner[d] ? pointer(code.partner[d]) : nullptr;
     }
-    const auto [min, max] = std::minmax_element(gradient.begin(), gradient.end());
-    const int lo = *min, hi = *max;
-    if (hi == 0) {
-        std::copy(pix, pix + 4, out);
-        return;
-    }
-    const int threshold = lo + (hi >> 1);
-    // The sums of the chosen directions' channels; the own channel of a direction with a
-    // diagonal partner counts the mean of the own sample and the partner instead.
-    const int own = code.own;
-    Lanes sum{};
-    int count = 0;
-    // Without branches: which directions pass is different for almost every pixel.
-    for (std::size_t d = 0; d < 8; ++d) {
-        const int chosen = gradient[d] <= threshold ? -1 : 0;
-        const std::uint16_t* n = pix + code.neighbour[d];
-        Lanes value{n[0], n[1], n[2], n[3]};
-        if (code.partner[d] >= 0) value[own] = (pix[own] + pix[code.partner[d]]) >> 1;
-        sum += value & chosen;
-        count -= chosen;
-    }
+    std::array<const std::int32_t*, 4> self{};
+    std::array<std::int32_t*, 4> result{};
     for (int c = 0; c < 4; ++c) {
-        if (c == own || c >= m.colours_) {
-            out[c] = pix[c];
-            continue;
+        self[c] = window[2]->plane(c, parity);
+        result[c] = out.plane(c, parity);
+    }
+    const int own = code.own;
+
+    for (int i = first; i < last; i += kLanes) {
+        std::array<Vec, std::size(kTerms)> diff;
+        for (std::size_t t = 0; t < termCount; ++t) {
+            const Vec d = load(a[t] + i) - load(b[t] + i);
+            const Vec sign = d >> 31;
+            diff[t] = ((d ^ sign) - sign) << code.terms[t].weight;
         }
-        const int v = pix[own] + divideByCount(sum[c] - sum[own], count);
-        out[c] = static_cast<std::uint16_t>(std::clamp(v, 0, clip));
+        std::array<Vec, 8> gradient;
+        for (int d = 0; d < 8; ++d) {
+            Vec g{};
+            for (int t : code.termsOf[d])
+                g += diff[static_cast<std::size_t>(t)];
+            gradient[d] = g;
+        }
+        Vec lo = gradient[0], hi = gradient[0];
+        for (int d = 1; d < 8; ++d) {
+            lo = gradient[d] < lo ? gradient[d] : lo;
+            hi = gradient[d] > hi ? gradient[d] : hi;
+        }
+        const Vec threshold = lo + (hi >> 1);
+        // The sums of the chosen directions' channels; the own channel of a direction with a
+        // diagonal partner counts the mean of the own sample and the partner instead.
+        const Vec ownValue = load(self[own] + i);
+        std::array<Vec, 4> sum{};
+        Vec count{};
+        for (int d = 0; d < 8; ++d) {
+            const Vec chosen = gradient[d] <= threshold;  // -1 or 0 in each lane
+            for (int c = 0; c < 4; ++c) {
+                const Vec value = c == own && partner[d] ? (ownValue + load(partner[d] + i)) >> 1
+                                                         : load(neighbour[d][c] + i);
+                sum[c] += value & chosen;
+            }
+            count -= chosen;
+        }
+        // The smallest gradient is always chosen, so count is 1 to 8. With |sum| below 2^20 the
+        // float quotient truncates to the same integer as the exact one.
+        const FloatVec divisor = __builtin_convertvector(count, FloatVec);
+        const Vec flat = hi == 0;
+        for (int c = 0; c < 4; ++c) {
+            const Vec kept = load(self[c] + i);
+            Vec v = kept;
+            if (c != own && c < colours) {
+                const FloatVec q = __builtin_convertvector(sum[c] - sum[own], FloatVec) / divisor;
+                v = ownValue + __builtin_convertvector(q, Vec);
+                v = v > clip ? clip : v;
+                v = v < 0 ? 0 : v;
+                v = flat ? kept : v;
+            }
+            *reinterpret_cast<UnalignedVec*>(result[c] + i) = v;
+        }
     }
 }
 
-// One row's results. Built a second time for processors with AVX2, whose three-operand vector
-// instructions make the gradient sums a good deal faster.
-__attribute__((target_clones("avx2", "default"))) void computeRow(const Mosaic& m,
-                                                                  const VngCode* rowCodes, int row,
-                                                                  std::uint16_t* out, int clip) {
-    const std::uint16_t* pix = m.pixel(row, 2);
-    for (int col = 2; col < m.width_ - 2; ++col, pix += 4, out += 4)
-        vngPixel(m, rowCodes[col & 1], pix, out, clip);
-}
-
-// A band of rows computed by one thread. Its results wait in row buffers until no later row
-// reads the bilinear values they replace: two rows behind inside the band (a ring of three),
-// and until both bands are done for its first and last two rows, which the other band reads.
+// A band of rows computed by one thread, from copies of the bilinear rows it reads. Its results
+// wait in row buffers until no later row reads the bilinear values they replace: two rows behind
+// inside the band (a ring of three), and until both bands are done for its first and last two rows,
+// which the other band reads.
 class VngBand {
   public:
-    VngBand(int first, int last, std::size_t rowElements)
-        : first_(first), last_(last), rowElements_(rowElements), rows_(5 * rowElements) {}
+    VngBand(const Mosaic& m, int first, int last)
+        : first_(first),
+          last_(last),
+          rowElements_(static_cast<std::size_t>(m.width_ - 4) * 4),
+          rows_(5 * rowElements_),
+          window_(kWindowRows, RowPlanes(m.width_)),
+          out_(m.width_) {}
 
     void compute(const Mosaic& m, const std::array<VngCode, 16>& codes, int clip) {
         for (int row = first_; row < last_; ++row) {
-            computeRow(m, &codes[(row & 7) * kPatternCols], row, buffer(row), clip);
+            // The window holds the bilinear rows row - 2 ... row + 2, each in slot row % 5.
+            for (int y = row == first_ ? row - 2 : row + 2; y <= row + 2; ++y)
+                window_[static_cast<std::size_t>(y % kWindowRows)].fill(m, y);
+            std::array<RowPlanes*, kWindowRows> window;
+            for (int k = 0; k < kWindowRows; ++k)
+                window[static_cast<std::size_t>(k)] =
+                    &window_[static_cast<std::size_t>((row - 2 + k) % kWindowRows)];
+            for (int parity = 0; parity < 2; ++parity) {
+                // Columns 2 ... width - 3 of this parity: 2i + parity for i from 1.
+                const int last = (m.width_ - 3 - parity) / 2 + 1;
+                computeParity(codes[static_cast<std::size_t>((row & 7) * kPatternCols + parity)],
+                              window, parity, 1, last, m.colours_, clip, out_);
+            }
+            std::uint16_t* b = buffer(row);
+            for (int col = 2; col < m.width_ - 2; ++col) {
+                for (int c = 0; c < 4; ++c)
+                    *b++ = static_cast<std::uint16_t>(out_.plane(c, col & 1)[col >> 1]);
+            }
             if (row - 2 >= first_ + 2) copyBack(m, row - 2);
         }
     }
@@ -313,6 +371,8 @@ class VngBand {
     int first_, last_;
     std::size_t rowElements_;
     std::vector<std::uint16_t> rows_;
+    std::vector<RowPlanes> window_;
+    RowPlanes out_;
 };
 
 void vng(const Mosaic& m) {
@@ -320,13 +380,12 @@ void vng(const Mosaic& m) {
     const int clip = std::clamp(m.s_.sensor.clipLevel, 0, 65535);
     const int first = 2, last = m.height_ - 2;
     if (last <= first || m.width_ <= 4) return;
-    const std::size_t rowElements = static_cast<std::size_t>(m.width_ - 4) * 4;
     const bool split = worthSplitting(m, last - first);
     const int middle = split ? first + (last - first) / 2 : last;
     std::vector<VngBand> bands;
     try {
-        bands.emplace_back(first, middle, rowElements);
-        if (split) bands.emplace_back(middle, last, rowElements);
+        bands.emplace_back(m, first, middle);
+        if (split) bands.emplace_back(m, middle, last);
     } catch (const std::bad_alloc&) {
         throw CImageLoaderException::outOfMemory("vng_interpolate()");
     }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "platform/imaging/decode.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/colour/tone_table.hpp"
+#include "rawengine/colour/vng_terms.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
@@ -139,6 +142,96 @@ TEST(Interpolation, followsEdgesWhereBilinearBlurs) {
         ++row;
     EXPECT_GT(quick.pixel(row, col)[1], 1000);  // bilinear mixes in the bright side
     EXPECT_EQ(vng.pixel(row, col)[1], 1000);
+}
+
+// VNG for one pixel the plain way, from the bilinear picture.
+std::array<std::uint16_t, 4> referenceVng(const DecodeState& s, const std::vector<std::uint16_t>& b,
+                                          int row, int col) {
+    const int width = s.geometry.width;
+    auto at = [&](int y, int x, int c) {
+        return static_cast<int>(b[(static_cast<std::size_t>(row + y) * width + col + x) * 4 +
+                                  static_cast<std::size_t>(c)]);
+    };
+    std::array<int, 8> gradient{};
+    for (const GradientTerm& t : kTerms) {
+        const int k = s.colourAt(row + t.y1, col + t.x1);
+        if (s.colourAt(row + t.y2, col + t.x2) != k) continue;
+        const int diag = s.colourAt(row, col + 1) == k && s.colourAt(row + 1, col) == k ? 2 : 1;
+        if (std::abs(t.y1 - t.y2) == diag && std::abs(t.x1 - t.x2) == diag) continue;
+        const int diff = std::abs(at(t.y1, t.x1, k) - at(t.y2, t.x2, k)) << t.weight;
+        for (int d = 0; d < 8; ++d)
+            gradient[d] += t.mask >> d & 1 ? diff : 0;
+    }
+    std::array<std::uint16_t, 4> out;
+    for (int c = 0; c < 4; ++c)
+        out[c] = static_cast<std::uint16_t>(at(0, 0, c));
+    const int lo = *std::min_element(gradient.begin(), gradient.end());
+    const int hi = *std::max_element(gradient.begin(), gradient.end());
+    if (hi == 0) return out;
+    const int own = s.colourAt(row, col);
+    std::array<int, 4> sum{};
+    int count = 0;
+    for (int d = 0; d < 8; ++d) {
+        if (gradient[d] > lo + (hi >> 1)) continue;
+        const auto [y, x] = kNeighbours[d];
+        for (int c = 0; c < 4; ++c) {
+            const bool partner = c == own && s.colourAt(row + y, col + x) != own &&
+                                 s.colourAt(row + 2 * y, col + 2 * x) == own;
+            sum[c] += partner ? (at(0, 0, own) + at(2 * y, 2 * x, own)) / 2 : at(y, x, c);
+        }
+        ++count;
+    }
+    for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c) {
+        if (c == own) continue;
+        const int v = at(0, 0, own) + (sum[c] - sum[own]) / count;
+        out[c] = static_cast<std::uint16_t>(std::clamp(v, 0, s.sensor.clipLevel));
+    }
+    return out;
+}
+
+TEST(Interpolation, vngMatchesThePlainComputationForEveryPixel) {
+    struct Case {
+        int height, width;
+        std::uint32_t pattern;
+        int colours, clip;
+    };
+    // Bayer layouts, a four-colour 8-row pattern, odd sizes, a low clip level, and a picture
+    // large enough to be shared between threads.
+    const Case cases[] = {{9, 7, 0x94949494, 3, 65535},   {13, 17, 0x16161616, 3, 65535},
+                          {31, 40, 0x61616161, 3, 3000},  {21, 35, 0xE1E4E1E4, 4, 65535},
+                          {24, 27, 0xB4B4B4B4, 4, 50000}, {1030, 1030, 0x94949494, 3, 65535}};
+    std::mt19937 random(7);
+    for (const Case& k : cases) {
+        Work quick(k.height, k.width, k.pattern), vng(k.height, k.width, k.pattern);
+        for (Work* w : {&quick, &vng}) {
+            w->s.sensor.colourCount = k.colours;
+            w->s.sensor.clipLevel = k.clip;
+        }
+        for (int r = 0; r < k.height; ++r) {
+            for (int c = 0; c < k.width; ++c) {
+                // Smooth areas, edges and noise, up to the full 16 bits.
+                const int value = (r / 5 + c / 7) % 2 ? 60000 : static_cast<int>(random() % 4096);
+                quick.pixel(r, c)[quick.s.colourAt(r, c)] = static_cast<std::uint16_t>(value);
+                vng.pixel(r, c)[vng.s.colourAt(r, c)] = static_cast<std::uint16_t>(value);
+            }
+        }
+        quick.s.options.quickInterpolate = true;
+        quick.run(vng_interpolate);
+        vng.run(vng_interpolate);
+        const std::vector<std::uint16_t> bilinear(
+            quick.s.image.get(),
+            quick.s.image.get() + static_cast<std::size_t>(k.height) * k.width * 4);
+        for (int r = 2; r < k.height - 2; ++r) {
+            for (int c = 2; c < k.width - 2; ++c) {
+                const auto expected = referenceVng(vng.s, bilinear, r, c);
+                for (int ch = 0; ch < 4; ++ch) {
+                    ASSERT_EQ(vng.pixel(r, c)[ch], expected[ch])
+                        << k.height << "x" << k.width << " at " << r << "," << c << " channel "
+                        << ch;
+                }
+            }
+        }
+    }
 }
 
 TEST(Interpolation, survivesTinyImages) {
