@@ -83,7 +83,7 @@ void runLoader(benchmark::State& state, StageFn loader, const std::vector<std::u
     s.container.compression = 1;
     for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i)
         s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
-    s.image.reset(new std::uint16_t[3000 * 2000 * 4]());
+    s.image = allocateImage(3000 * 2000 * 4);
     FileReader reader;
     reader.openMemory(file);
     reader.setOrder(kBigEndian);
@@ -169,7 +169,7 @@ DecodeState mosaic() {
     s.geometry.width = 3000;
     s.sensor.filterPattern = 0x94949494;
     s.sensor.clipLevel = 65535;
-    s.image.reset(new std::uint16_t[3000 * 2000 * 4]());
+    s.image = allocateImage(3000 * 2000 * 4);
     std::mt19937 random(1);
     std::uniform_int_distribution<int> noise(0, 2000);
     for (int row = 0; row < 2000; ++row) {
@@ -198,7 +198,12 @@ void BM_Interpolate(benchmark::State& state) {
     }
     countPixels(state, 3000 * 2000);
 }
-BENCHMARK(BM_Interpolate)->ArgName("vng")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Interpolate)
+    ->ArgName("vng")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ConvertToRgb(benchmark::State& state) {
     DecodeState s = mosaic();

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -12,6 +13,18 @@
 #include "rawengine/loaders.hpp"
 
 namespace tavrin::raw {
+
+// The working image's memory. It comes from calloc, so that a large block arrives as zero pages
+// from the system instead of being cleared word by word.
+struct FreeImage {
+    void operator()(std::uint16_t* words) const { std::free(words); }
+};
+using ImageBuffer = std::unique_ptr<std::uint16_t[], FreeImage>;
+
+// words zero words, or nullptr when memory is short.
+inline ImageBuffer allocateImage(std::size_t words) {
+    return ImageBuffer(static_cast<std::uint16_t*>(std::calloc(words, sizeof(std::uint16_t))));
+}
 
 // The longest make, model and second-model texts kept (the stored buffers hold 64 bytes).
 inline constexpr std::size_t kMaxNameLength = 63;
@@ -96,7 +109,7 @@ struct DecodeState {
 
     // The working image: workHeight x workWidth pixels of four 16-bit samples, and the
     // metadata area right behind it, in one block.
-    std::unique_ptr<std::uint16_t[]> image;
+    ImageBuffer image;
     std::uint8_t* metaData = nullptr;
     std::unique_ptr<std::array<std::uint32_t, 3 * 8192>> histogram;
 

@@ -131,7 +131,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         s.supported = false;  // a size no file of this length can hold
     } else {
         const std::size_t words = pixels * 4 + (s.container.metaLength + 1) / 2;
-        s.image.reset(new (std::nothrow) std::uint16_t[words]());
+        s.image = allocateImage(words);
         if (!s.image) throw CImageLoaderException::outOfMemory("OpenImageFile()");
         s.metaData = reinterpret_cast<std::uint8_t*>(s.image.get() + pixels * 4);
     }

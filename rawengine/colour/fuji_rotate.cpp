@@ -1,5 +1,4 @@
 #include <cmath>
-#include <new>
 
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/loader_exception.hpp"
@@ -21,8 +20,7 @@ void fuji_rotate(DecodeContext& ctx) {
         g.fujiWidth = 0;
         return;
     }
-    std::unique_ptr<std::uint16_t[]> upright(
-        new (std::nothrow) std::uint16_t[static_cast<std::size_t>(wide) * high * 4]());
+    ImageBuffer upright = allocateImage(static_cast<std::size_t>(wide) * high * 4);
     if (!upright) throw CImageLoaderException::outOfMemory("fuji_rotate()");
 
     const std::uint16_t* image = s.image.get();

@@ -27,7 +27,7 @@ struct Work {
         s.geometry.width = s.geometry.workWidth = width;
         s.sensor.filterPattern = pattern;
         s.sensor.whiteLevel = 4095;
-        s.image.reset(new std::uint16_t[static_cast<std::size_t>(height) * width * 4]());
+        s.image = allocateImage(static_cast<std::size_t>(height) * width * 4);
     }
     std::uint16_t* pixel(int row, int col) {
         return s.image.get() + (static_cast<std::size_t>(row) * s.geometry.width + col) * 4;

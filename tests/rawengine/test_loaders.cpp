@@ -33,8 +33,7 @@ struct Rig {
         g.workWidth = (width + g.halfShrink) >> g.halfShrink;
         for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i)
             s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
-        s.image.reset(
-            new std::uint16_t[static_cast<std::size_t>(g.workHeight) * g.workWidth * 4]());
+        s.image = allocateImage(static_cast<std::size_t>(g.workHeight) * g.workWidth * 4);
     }
 
     void load(StageFn loader, Bytes bytes, std::uint64_t start = 0) {
