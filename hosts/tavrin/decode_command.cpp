@@ -30,7 +30,11 @@ using Writer = bool (*)(const imaging::Bitmap&, const std::filesystem::path&);
 
 Writer writerFor(const std::filesystem::path& out) {
     const std::string extension = out.extension().string();
-    if (ascii::equalsIgnoreCase(extension, ".png")) return imaging::writePng;
+    if (ascii::equalsIgnoreCase(extension, ".png")) {
+        return [](const imaging::Bitmap& picture, const std::filesystem::path& path) {
+            return imaging::writePng(picture, path);
+        };
+    }
     if (ascii::equalsIgnoreCase(extension, ".ppm")) return imaging::writePpm;
     if (ascii::equalsIgnoreCase(extension, ".tif") || ascii::equalsIgnoreCase(extension, ".tiff"))
         return imaging::writeTiff;

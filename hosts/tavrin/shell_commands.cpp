@@ -22,7 +22,6 @@
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
 #include "resources/icons.hpp"
-#include "resources/icons.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 
@@ -155,7 +154,8 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
         io.err << "tavrin: no thumbnail for " << files[0] << " (" << hex(hr) << ")\n";
         return 1;
     }
-    if (!imaging::writePng(*imaging::bitmapOf(owned.get()), files[1])) {
+    // The file manager that asked decodes the picture and keeps its own copy.
+    if (!imaging::writePng(*imaging::bitmapOf(owned.get()), files[1], imaging::PngUse::Handoff)) {
         io.err << "tavrin: cannot write " << files[1] << "\n";
         return 1;
     }

@@ -20,7 +20,7 @@ void noFlush(png_structp) {}
 // Runs the encoder over rows that row(y) gives; libpng reports failures by jumping back to the
 // setjmp here.
 template <typename RowFn>
-bool encode(int width, int height, int colorType, bool bgr, RowFn row,
+bool encode(int width, int height, int colorType, bool bgr, PngUse use, RowFn row,
             std::vector<std::uint8_t>& out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return false;
@@ -33,10 +33,15 @@ bool encode(int width, int height, int colorType, bool bgr, RowFn row,
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    // Thumbnails are small and written once per file: fast compression beats the last bytes.
-    png_set_compression_level(png, 1);
-    png_set_compression_strategy(png, Z_RLE);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    if (use == PngUse::Handoff) {
+        png_set_compression_level(png, Z_NO_COMPRESSION);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    } else {
+        // Small pictures written once: fast compression beats the last bytes.
+        png_set_compression_level(png, 1);
+        png_set_compression_strategy(png, Z_RLE);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_write_info(png, info);
     if (bgr) png_set_bgr(png);
     for (int y = 0; y < height; ++y)
@@ -46,26 +51,28 @@ bool encode(int width, int height, int colorType, bool bgr, RowFn row,
     return true;
 }
 
-bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::path& path) {
+bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::path& path,
+                PngUse use) {
     return files::writeAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
+        use == PngUse::Handoff ? files::Durability::Cached : files::Durability::Synced);
 }
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap) {
+std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use) {
     std::vector<std::uint8_t> out;
     if (!encode(
-            bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true,
+            bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true, use,
             [&](int y) { return bitmap.row(y); }, out)) {
         return std::nullopt;
     }
     return out;
 }
 
-bool writePng(const Bitmap& bitmap, const std::filesystem::path& path) {
-    const auto data = encodePng(bitmap);
-    return data && writeBytes(*data, path);
+bool writePng(const Bitmap& bitmap, const std::filesystem::path& path, PngUse use) {
+    const auto data = encodePng(bitmap, use);
+    return data && writeBytes(*data, path, use);
 }
 
 bool writePngRgba(int width, int height, const std::uint32_t* argb,
@@ -81,8 +88,8 @@ bool writePngRgba(int width, int height, const std::uint32_t* argb,
         }
         return line.data();
     };
-    return encode(width, height, PNG_COLOR_TYPE_RGB_ALPHA, false, row, out) &&
-           writeBytes(out, path);
+    return encode(width, height, PNG_COLOR_TYPE_RGB_ALPHA, false, PngUse::Keep, row, out) &&
+           writeBytes(out, path, PngUse::Keep);
 }
 
 }  // namespace tavrin::imaging

@@ -10,9 +10,15 @@
 
 namespace tavrin::imaging {
 
-std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap);
+// What a PNG is for. A kept file is compressed and synced to disk. A handoff, such as a
+// thumbnail, is read once by the program that asked for it (file managers decode it and store
+// their own copy): stored without compression and left to the page cache, it costs a fraction
+// of the time.
+enum class PngUse { Keep, Handoff };
+
+std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use = PngUse::Keep);
 // Written atomically: a failed write leaves no partial file.
-bool writePng(const Bitmap& bitmap, const std::filesystem::path& path);
+bool writePng(const Bitmap& bitmap, const std::filesystem::path& path, PngUse use = PngUse::Keep);
 // A picture with transparency: width x height pixels of 0xAARRGGBB, written atomically.
 bool writePngRgba(int width, int height, const std::uint32_t* argb,
                   const std::filesystem::path& path);

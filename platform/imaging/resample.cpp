@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace tavrin::imaging {
@@ -168,7 +169,9 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
         rowHi = std::max(rowHi, std::min(y1, v.start[j] + v.width));
     }
     const std::size_t lineLen = static_cast<std::size_t>(h.count) * 3;
-    std::vector<float> rows(static_cast<std::size_t>(rowHi - rowLo) * lineLen);
+    // Every value is written before it is read: no need to clear the buffer first.
+    const std::unique_ptr<float[]> rows(
+        new float[static_cast<std::size_t>(rowHi - rowLo) * lineLen]);
     for (int y = rowLo; y < rowHi; ++y) {
         const std::uint8_t* in = src.row(y);
         float* out = &rows[static_cast<std::size_t>(y - rowLo) * lineLen];

@@ -1,10 +1,9 @@
-#include <tiffio.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "platform/imaging/codecs.hpp"
+#include "platform/imaging/tiff_api.hpp"
 
 namespace tavrin::imaging::detail {
 namespace {
@@ -66,47 +65,51 @@ bool isTiff(std::span<const std::uint8_t> head) {
 namespace {
 
 // A libtiff handle over the stream, quiet and with our allocation limit; nothing on failure.
-TIFF* openTiff(MemoryStream& stream) {
-    TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
+TIFF* openTiff(const TiffApi& tiff, MemoryStream& stream) {
+    TIFFOpenOptions* opts = tiff.OpenOptionsAlloc();
     if (!opts) return nullptr;
-    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAllocation);
-    TIFFOpenOptionsSetErrorHandlerExtR(opts, quietHandler, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(opts, quietHandler, nullptr);
-    TIFF* tif = TIFFClientOpenExt("memory", "rm", &stream, readProc, writeProc, seekProc, closeProc,
-                                  sizeProc, mapProc, unmapProc, opts);
-    TIFFOpenOptionsFree(opts);
+    tiff.OpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAllocation);
+    tiff.OpenOptionsSetErrorHandlerExtR(opts, quietHandler, nullptr);
+    tiff.OpenOptionsSetWarningHandlerExtR(opts, quietHandler, nullptr);
+    TIFF* tif = tiff.ClientOpenExt("memory", "rm", &stream, readProc, writeProc, seekProc,
+                                   closeProc, sizeProc, mapProc, unmapProc, opts);
+    tiff.OpenOptionsFree(opts);
     return tif;
 }
 
 }  // namespace
 
 Probed probeTiff(std::span<const std::uint8_t> data) {
+    const TiffApi* tiff = tiffApi();
+    if (!tiff) return Probed{Status::NotImplemented, 0, 0};
     MemoryStream stream{data, 0};
-    TIFF* tif = openTiff(stream);
+    TIFF* tif = openTiff(*tiff, stream);
     if (!tif) return Probed{Status::InvalidParameter, 0, 0};
     std::uint32_t width = 0, height = 0;
     char message[1024];
     Probed result{Status::InvalidParameter, 0, 0};
-    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
-        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) && TIFFRGBAImageOK(tif, message)) {
+    if (tiff->GetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
+        tiff->GetField(tif, TIFFTAG_IMAGELENGTH, &height) && tiff->RGBAImageOK(tif, message)) {
         result = Bitmap::sizeAllowed(width, height, data.size())
                      ? Probed{Status::Ok, static_cast<int>(width), static_cast<int>(height)}
                      : Probed{Status::ValueOverflow, 0, 0};
     }
-    TIFFClose(tif);
+    tiff->Close(tif);
     return result;
 }
 
 Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& options) {
+    const TiffApi* tiff = tiffApi();
+    if (!tiff) return failed(Status::NotImplemented);
     MemoryStream stream{data, 0};
-    TIFF* tif = openTiff(stream);
+    TIFF* tif = openTiff(*tiff, stream);
     if (!tif) return failed(Status::InvalidParameter);
 
     Decoded result = failed(Status::InvalidParameter);
     std::uint32_t width = 0, height = 0;
     char message[1024];
-    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
-        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) && TIFFRGBAImageOK(tif, message)) {
+    if (tiff->GetField(tif, TIFFTAG_IMAGEWIDTH, &width) &&
+        tiff->GetField(tif, TIFFTAG_IMAGELENGTH, &height) && tiff->RGBAImageOK(tif, message)) {
         if (!Bitmap::sizeAllowed(width, height, data.size())) {
             result = failed(Status::ValueOverflow);
         } else if (auto bitmap =
@@ -115,8 +118,8 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
             std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
             if (!raster) {
                 result = failed(Status::OutOfMemory);
-            } else if (TIFFReadRGBAImageOriented(tif, width, height, raster.get(),
-                                                 ORIENTATION_TOPLEFT, 0)) {
+            } else if (tiff->ReadRGBAImageOriented(tif, width, height, raster.get(),
+                                                   ORIENTATION_TOPLEFT, 0)) {
                 // Transparent parts are laid over white.
                 for (std::uint32_t y = 0; y < height; ++y) {
                     const std::uint32_t* in = raster.get() + static_cast<std::size_t>(y) * width;
@@ -132,7 +135,7 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
                 std::uint32_t iccLength = 0;
                 void* icc = nullptr;
                 if (options.applyColorProfile &&
-                    TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc) {
+                    tiff->GetField(tif, TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc) {
                     applyIccProfile(*bitmap, {static_cast<const std::uint8_t*>(icc), iccLength});
                 }
                 result = Decoded{Status::Ok, std::move(bitmap)};
@@ -141,7 +144,7 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
             result = failed(Status::OutOfMemory);
         }
     }
-    TIFFClose(tif);
+    tiff->Close(tif);
     return result;
 }
 

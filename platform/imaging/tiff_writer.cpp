@@ -1,25 +1,26 @@
 #include "platform/imaging/tiff_writer.hpp"
 
-#include <tiffio.h>
 #include <unistd.h>
 
 #include <system_error>
 #include <vector>
 
+#include "platform/imaging/tiff_api.hpp"
+
 namespace tavrin::imaging {
 namespace {
 
-bool writeTo(const Bitmap& bitmap, const std::filesystem::path& path) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
+bool writeTo(const detail::TiffApi& tiff, const Bitmap& bitmap, const std::filesystem::path& path) {
+    TIFF* tif = tiff.Open(path.c_str(), "w");
     if (!tif) return false;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(bitmap.width()));
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(bitmap.height()));
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+    tiff.SetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(bitmap.width()));
+    tiff.SetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(bitmap.height()));
+    tiff.SetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    tiff.SetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    tiff.SetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    tiff.SetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    tiff.SetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    tiff.SetField(tif, TIFFTAG_ROWSPERSTRIP, tiff.DefaultStripSize(tif, 0));
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(bitmap.width()) * 3);
     bool ok = true;
     for (int y = 0; y < bitmap.height() && ok; ++y) {
@@ -29,20 +30,22 @@ bool writeTo(const Bitmap& bitmap, const std::filesystem::path& path) {
             rgb[x + 1] = bgr[x + 1];
             rgb[x + 2] = bgr[x];
         }
-        ok = TIFFWriteScanline(tif, rgb.data(), static_cast<std::uint32_t>(y), 0) == 1;
+        ok = tiff.WriteScanline(tif, rgb.data(), static_cast<std::uint32_t>(y), 0) == 1;
     }
-    ok = TIFFFlush(tif) == 1 && ok;
-    TIFFClose(tif);
+    ok = tiff.Flush(tif) == 1 && ok;
+    tiff.Close(tif);
     return ok;
 }
 
 }  // namespace
 
 bool writeTiff(const Bitmap& bitmap, const std::filesystem::path& path) {
+    const detail::TiffApi* tiff = detail::tiffApi();
+    if (!tiff) return false;
     std::filesystem::path temporary = path;
     temporary += ".tmp" + std::to_string(::getpid());
     std::error_code ec;
-    if (!writeTo(bitmap, temporary)) {
+    if (!writeTo(*tiff, bitmap, temporary)) {
         std::filesystem::remove(temporary, ec);
         return false;
     }

@@ -52,21 +52,24 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::filesystem::path& 
 }
 
 std::optional<PendingFile> PendingFile::write(const std::filesystem::path& target,
-                                              std::string_view content) {
+                                              std::string_view content, Durability durability) {
     std::string pattern = target.string() + ".tmp.XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    PendingFile pending(target, pattern);
+    PendingFile pending(target, pattern, durability);
     struct stat st {};
     // Keep the old file's permissions; a new file gets the usual ones.
     const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) &&
+                    (durability == Durability::Cached || ::fsync(fd) == 0);
     if (::close(fd) != 0 || !ok) return std::nullopt;
     return pending;
 }
 
 PendingFile::PendingFile(PendingFile&& other) noexcept
-    : target_(std::move(other.target_)), temp_(std::move(other.temp_)) {
+    : target_(std::move(other.target_)),
+      temp_(std::move(other.temp_)),
+      durability_(other.durability_) {
     other.temp_.clear();
 }
 
@@ -77,12 +80,13 @@ PendingFile::~PendingFile() {
 bool PendingFile::commit() {
     if (temp_.empty() || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     temp_.clear();
-    syncDirectory(target_.parent_path());
+    if (durability_ == Durability::Synced) syncDirectory(target_.parent_path());
     return true;
 }
 
-bool writeAtomically(const std::filesystem::path& target, std::string_view content) {
-    auto pending = PendingFile::write(target, content);
+bool writeAtomically(const std::filesystem::path& target, std::string_view content,
+                     Durability durability) {
+    auto pending = PendingFile::write(target, content, durability);
     return pending && pending->commit();
 }
 

@@ -14,13 +14,18 @@ namespace tavrin::files {
 std::optional<std::string> readText(const std::filesystem::path& path);
 std::optional<std::vector<std::uint8_t>> readBytes(const std::filesystem::path& path);
 
-// A new version of a file, written beside it and synced; commit() renames it over the old
-// file. Until then the old file is untouched, and a PendingFile dropped without commit removes
-// its temporary file.
+// Whether a written file must survive a crash of the system right after its write (the file
+// and its folder are synced), or may go with the page cache: a file that is made again anyway.
+enum class Durability { Synced, Cached };
+
+// A new version of a file, written beside it; commit() renames it over the old file. Until then
+// the old file is untouched, and a PendingFile dropped without commit removes its temporary
+// file.
 class PendingFile {
   public:
     static std::optional<PendingFile> write(const std::filesystem::path& target,
-                                            std::string_view content);
+                                            std::string_view content,
+                                            Durability durability = Durability::Synced);
     PendingFile(PendingFile&& other) noexcept;
     PendingFile& operator=(PendingFile&&) = delete;
     ~PendingFile();
@@ -29,13 +34,15 @@ class PendingFile {
     const std::filesystem::path& temporaryPath() const { return temp_; }
 
   private:
-    PendingFile(std::filesystem::path target, std::filesystem::path temp)
-        : target_(std::move(target)), temp_(std::move(temp)) {}
+    PendingFile(std::filesystem::path target, std::filesystem::path temp, Durability durability)
+        : target_(std::move(target)), temp_(std::move(temp)), durability_(durability) {}
     std::filesystem::path target_;
     std::filesystem::path temp_;
+    Durability durability_;
 };
 
-bool writeAtomically(const std::filesystem::path& target, std::string_view content);
+bool writeAtomically(const std::filesystem::path& target, std::string_view content,
+                     Durability durability = Durability::Synced);
 
 // Holds an exclusive flock on a lock file for its lifetime.
 class ExclusiveLock {

@@ -20,10 +20,20 @@ for lib in libTavrinPlus.so libTVR_CPL.so; do
 done
 "$prefix/bin/tavrin-control" --help | grep -q '^Usage: tavrin-control'
 
+# The thumbnailer starts once per file: libtiff and Little CMS, with their own dependencies, are
+# loaded only when a picture needs them, never at start.
+for binary in "$prefix/bin/tavrin" "$(find "$prefix" -name libTavrinPlus.so)"; do
+    if objdump -p "$binary" | grep -E 'NEEDED +(libtiff|liblcms2)'; then
+        echo "$binary loads codecs at start"; exit 1
+    fi
+done
+
 # A decode of raw data without a preview, as the thumbnailer falls back to it.
 "$fixtures" "$prefix/raw" >/dev/null
 "$prefix/bin/tavrin" decode --half "$prefix/raw/DSC_0008.NEF" "$prefix/decoded.ppm"
 [ "$(head -c 2 "$prefix/decoded.ppm")" = P6 ]
+"$prefix/bin/tavrin" decode --half "$prefix/raw/DSC_0008.NEF" "$prefix/decoded.tif"
+[ "$(head -c 4 "$prefix/decoded.tif" | od -An -tx1 | tr -d ' \n')" = 49492a00 ]
 grep -q '^Exec=tavrin thumbnail -s %s %i %o$' "$prefix/share/thumbnailers/tavrin.thumbnailer"
 grep -q "InprocServer32" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
 grep -q "$prefix" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"

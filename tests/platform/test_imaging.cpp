@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdio>
 #include <cstring>
@@ -473,6 +474,35 @@ TEST(Png, writesAnRgbPictureOfTheBitmapsSize) {
     TempDir dir;
     EXPECT_TRUE(writePng(*b, dir.path() / "out.png"));
     EXPECT_FALSE(writePng(*b, dir.path() / "missing" / "out.png"));
+}
+
+TEST(Png, keptAndHandedOffFilesHoldTheSamePixels) {
+    auto b = Bitmap::create(37, 23);
+    ASSERT_TRUE(b);
+    for (int y = 0; y < b->height(); ++y) {
+        for (int x = 0; x < b->width() * 3; ++x)
+            b->row(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
+    }
+    const auto kept = encodePng(*b, PngUse::Keep);
+    const auto handedOff = encodePng(*b, PngUse::Handoff);
+    ASSERT_TRUE(kept && handedOff);
+    for (const auto* png : {&*kept, &*handedOff}) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_memory(&image, png->data(), png->size()));
+        image.format = PNG_FORMAT_BGR;
+        std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+        ASSERT_EQ(image.width, 37u);
+        for (int y = 0; y < b->height(); ++y) {
+            ASSERT_EQ(std::memcmp(&pixels[static_cast<std::size_t>(y) * 37 * 3], b->row(y), 37 * 3),
+                      0)
+                << "row " << y;
+        }
+    }
+    TempDir dir;
+    EXPECT_TRUE(writePng(*b, dir.path() / "thumb.png", PngUse::Handoff));
+    EXPECT_EQ(files::readBytes(dir.path() / "thumb.png"), handedOff);
 }
 
 }  // namespace
