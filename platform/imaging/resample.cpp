@@ -30,6 +30,10 @@ float kernel(Filter f, float x) {
     return f == Filter::Cubic ? cubic(x) : linear(x);
 }
 
+// A pixel's blue, green and red, and a lane that keeps the vector at four floats.
+using Pixel = float __attribute__((vector_size(16)));
+using Lanes = std::int32_t __attribute__((vector_size(16)));
+
 std::uint8_t clampByte(float v) {
     return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
 }
@@ -162,49 +166,75 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
                                dst.height(), filter);
     if (h.count == 0 || v.count == 0) return;
 
-    // Horizontal pass over the source rows the vertical taps use.
+    // Horizontal pass over the source rows the vertical taps use, on pixels of four floats:
+    // each source row is converted once, and every tap is one vector multiply-add.
     int rowLo = y1, rowHi = y0;
     for (int j = 0; j < v.count; ++j) {
         rowLo = std::min(rowLo, v.start[j]);
         rowHi = std::max(rowHi, std::min(y1, v.start[j] + v.width));
     }
-    const std::size_t lineLen = static_cast<std::size_t>(h.count) * 3;
-    // Every value is written before it is read: no need to clear the buffer first.
-    const std::unique_ptr<float[]> rows(
-        new float[static_cast<std::size_t>(rowHi - rowLo) * lineLen]);
+    const auto outCount = static_cast<std::size_t>(h.count);
+    // Every value is written before it is read: no need to clear the buffers first.
+    const std::unique_ptr<Pixel[]> rows(
+        new Pixel[static_cast<std::size_t>(rowHi - rowLo) * outCount]);
+    // The row, then as many zero pixels as a tap run is long: runs that reach past the row's end
+    // have zero weights there.
+    const auto lineLength = static_cast<std::size_t>(x1 - x0 + h.width);
+    const std::unique_ptr<Pixel[]> line(new Pixel[lineLength]);
+    std::fill(line.get() + (x1 - x0), line.get() + lineLength, Pixel{});
     for (int y = rowLo; y < rowHi; ++y) {
-        const std::uint8_t* in = src.row(y);
-        float* out = &rows[static_cast<std::size_t>(y - rowLo) * lineLen];
-        for (int i = 0; i < h.count; ++i) {
-            const float* w = &h.weights[static_cast<std::size_t>(i) * h.width];
-            const int n = std::min(h.width, x1 - h.start[i]);
-            const std::uint8_t* p = in + h.start[i] * 3;
-            float b = 0, g = 0, r = 0;
-            for (int k = 0; k < n; ++k, p += 3) {
-                b += w[k] * p[0];
-                g += w[k] * p[1];
-                r += w[k] * p[2];
+        const std::uint8_t* in = src.row(y) + x0 * 3;
+        for (int x = 0; x < x1 - x0; ++x, in += 3) {
+            line[static_cast<std::size_t>(x)] = Pixel{
+                static_cast<float>(in[0]), static_cast<float>(in[1]), static_cast<float>(in[2]), 0};
+        }
+        // Four output pixels at a time: their sums are independent, so the processor need not
+        // wait for one addition before the next.
+        Pixel* out = &rows[static_cast<std::size_t>(y - rowLo) * outCount];
+        std::size_t i = 0;
+        for (; i + 4 <= outCount; i += 4) {
+            Pixel sum[4] = {};
+            for (int k = 0; k < h.width; ++k) {
+                for (std::size_t q = 0; q < 4; ++q) {
+                    sum[q] += h.weights[(i + q) * static_cast<std::size_t>(h.width) + k] *
+                              line[static_cast<std::size_t>(h.start[i + q] - x0 + k)];
+                }
             }
-            out[i * 3] = b;
-            out[i * 3 + 1] = g;
-            out[i * 3 + 2] = r;
+            for (std::size_t q = 0; q < 4; ++q)
+                out[i + q] = sum[q];
+        }
+        for (; i < outCount; ++i) {
+            Pixel sum{};
+            for (int k = 0; k < h.width; ++k) {
+                sum += h.weights[i * static_cast<std::size_t>(h.width) + k] *
+                       line[static_cast<std::size_t>(h.start[i] - x0 + k)];
+            }
+            out[i] = sum;
         }
     }
 
-    std::vector<float> acc(lineLen);
+    const std::unique_ptr<Pixel[]> acc(new Pixel[outCount]);
     for (int j = 0; j < v.count; ++j) {
-        std::fill(acc.begin(), acc.end(), 0.f);
+        std::fill(acc.get(), acc.get() + outCount, Pixel{});
         const float* w = &v.weights[static_cast<std::size_t>(j) * v.width];
         const int n = std::min(v.width, y1 - v.start[j]);
         for (int k = 0; k < n; ++k) {
             if (w[k] == 0) continue;
-            const float* line = &rows[static_cast<std::size_t>(v.start[j] + k - rowLo) * lineLen];
-            for (std::size_t c = 0; c < lineLen; ++c)
-                acc[c] += w[k] * line[c];
+            const Pixel* row = &rows[static_cast<std::size_t>(v.start[j] + k - rowLo) * outCount];
+            for (std::size_t i = 0; i < outCount; ++i)
+                acc[i] += w[k] * row[i];
         }
         std::uint8_t* out = dst.row(v.first + j) + h.first * 3;
-        for (std::size_t c = 0; c < lineLen; ++c)
-            out[c] = clampByte(acc[c]);
+        for (std::size_t i = 0; i < outCount; ++i, out += 3) {
+            // Rounded and clamped to a byte, as clampByte does.
+            Pixel sum = acc[i] + 0.5f;
+            sum = sum < 0 ? Pixel{} : sum;
+            sum = sum > 255 ? Pixel{} + 255 : sum;
+            const auto bytes = __builtin_convertvector(sum, Lanes);
+            out[0] = static_cast<std::uint8_t>(bytes[0]);
+            out[1] = static_cast<std::uint8_t>(bytes[1]);
+            out[2] = static_cast<std::uint8_t>(bytes[2]);
+        }
     }
 }
 
