@@ -65,75 +65,11 @@ void forRowBands(const Mosaic& m, int first, int last, Fn fn) {
     worker.join();
 }
 
-// --- bilinear -------------------------------------------------------------------------
-
-struct BilinearCode {
-    struct Tap {
-        int offset;
-        int shift;
-        int channel;
-    };
-    std::array<Tap, 8> taps;
-    std::array<int, 4> missing;
-    std::array<int, 4> divisor;
-    std::array<int, 4> shift;  // log2 of a divisor that is a power of two, else -1
-    int missingCount = 0;
-};
-
-void bilinear(const Mosaic& m) {
-    std::array<BilinearCode, kPatternRows * kPatternCols> codes{};
-    for (int row = 0; row < kPatternRows; ++row) {
-        for (int col = 0; col < kPatternCols; ++col) {
-            BilinearCode& code = codes[row * kPatternCols + col];
-            std::array<int, 4> sum{};
-            int t = 0;
-            for (int y = -1; y <= 1; ++y) {
-                for (int x = -1; x <= 1; ++x) {
-                    if (y == 0 && x == 0) continue;
-                    const int shift = (y == 0) + (x == 0);
-                    const int k = m.colourAt(row + y, col + x);
-                    code.taps[t++] = {m.offset(y, x, k), shift, k};
-                    sum[k] += 1 << shift;
-                }
-            }
-            const int own = m.colourAt(row, col);
-            for (int c = 0; c < m.colours_; ++c) {
-                if (c == own || sum[c] == 0) continue;
-                code.missing[code.missingCount] = c;
-                code.divisor[code.missingCount] = sum[c];
-                code.shift[code.missingCount++] =
-                    std::has_single_bit(static_cast<unsigned>(sum[c]))
-                        ? std::countr_zero(static_cast<unsigned>(sum[c]))
-                        : -1;
-            }
-        }
-    }
-    forRowBands(m, 1, m.height_ - 1, [&](int first, int last) {
-        for (int row = first; row < last; ++row) {
-            const BilinearCode* rowCodes = &codes[(row & 7) * kPatternCols];
-            std::uint16_t* pix = m.pixel(row, 1);
-            for (int col = 1; col < m.width_ - 1; ++col, pix += 4) {
-                const BilinearCode& code = rowCodes[col & 1];
-                std::array<unsigned, 4> total{};
-                for (const auto& tap : code.taps)
-                    total[tap.channel] += static_cast<unsigned>(pix[tap.offset]) << tap.shift;
-                for (int i = 0; i < code.missingCount; ++i) {
-                    const int c = code.missing[i];
-                    // The divisors of the usual patterns are powers of two: a shift, same result.
-                    const unsigned value =
-                        code.shift[i] >= 0 ? total[c] >> code.shift[i] : total[c] / code.divisor[i];
-                    pix[c] = static_cast<std::uint16_t>(value);
-                }
-            }
-        }
-    });
-}
-
-// --- VNG ------------------------------------------------------------------------------
+// --- rows split by channel and column parity ------------------------------------------
 //
 // The pixels of one row and one column parity share their filter colours, so they share the
-// whole computation: it runs on eight of them at once, one per vector lane. The samples come
-// from planes that split each row by channel and column parity, where those eight pixels'
+// whole computation: both passes run on eight of them at once, one per vector lane. The samples
+// come from planes that split each row by channel and column parity, where those eight pixels'
 // neighbours at any offset lie side by side.
 
 constexpr int kLanes = 8;
@@ -163,6 +99,13 @@ class RowPlanes {
                 plane(c, col & 1)[col >> 1] = pix[c];
         }
     }
+    // Only the sample of each pixel's own colour: the others may be changing in another band.
+    void fillOwn(const Mosaic& m, int row) {
+        const std::uint16_t* pix = m.pixel(row, 0);
+        const int colour[2] = {m.colourAt(row, 0), m.colourAt(row, 1)};
+        for (int col = 0; col < m.width_; ++col, pix += 4)
+            plane(colour[col & 1], col & 1)[col >> 1] = pix[colour[col & 1]];
+    }
     std::int32_t* plane(int c, int parity) {
         return data_.data() + static_cast<std::size_t>(c * 2 + parity) * stride_ + kLanes;
     }
@@ -171,6 +114,8 @@ class RowPlanes {
     std::size_t stride_;
     std::vector<std::int32_t> data_;
 };
+
+using Window = std::array<RowPlanes*, kWindowRows>;
 
 // A sample relative to a pixel of a given column parity: which row of the window, which plane
 // and how far along it.
@@ -183,7 +128,100 @@ struct SampleRef {
     static SampleRef at(int y, int x, int channel, int parity) {
         return {y + 2, channel, (parity + x) & 1, (parity + x) >> 1};
     }
+    // Where the sample of the pixel at column 2i + parity is: at this pointer, plus i.
+    const std::int32_t* in(const Window& window) const {
+        return window[static_cast<std::size_t>(row)]->plane(channel, parity) + shift;
+    }
 };
+
+// --- bilinear -------------------------------------------------------------------------
+
+// The sum of a missing channel: the neighbours of that colour, each weighted by 2^shift.
+struct BilinearChannel {
+    int channel;
+    std::vector<std::pair<SampleRef, int>> taps;
+    int divisor;
+    int shift;  // log2 of a divisor that is a power of two, else -1
+};
+
+std::array<std::vector<BilinearChannel>, kPatternRows * kPatternCols> bilinearCodes(
+    const Mosaic& m) {
+    std::array<std::vector<BilinearChannel>, kPatternRows * kPatternCols> codes{};
+    for (int row = 0; row < kPatternRows; ++row) {
+        for (int col = 0; col < kPatternCols; ++col) {
+            const int own = m.colourAt(row, col);
+            for (int c = 0; c < m.colours_; ++c) {
+                if (c == own) continue;
+                BilinearChannel missing{c, {}, 0, -1};
+                for (int y = -1; y <= 1; ++y) {
+                    for (int x = -1; x <= 1; ++x) {
+                        if ((y == 0 && x == 0) || m.colourAt(row + y, col + x) != c) continue;
+                        const int shift = (y == 0) + (x == 0);
+                        missing.taps.emplace_back(SampleRef::at(y, x, c, col), shift);
+                        missing.divisor += 1 << shift;
+                    }
+                }
+                if (missing.divisor == 0) continue;
+                const auto divisor = static_cast<unsigned>(missing.divisor);
+                if (std::has_single_bit(divisor)) missing.shift = std::countr_zero(divisor);
+                codes[static_cast<std::size_t>(row * kPatternCols + col)].push_back(missing);
+            }
+        }
+    }
+    return codes;
+}
+
+// The pixels at columns 2i + parity of one row, for i in [first, last), eight at a time.
+__attribute__((target_clones("avx2", "default"))) void bilinearParity(
+    const Mosaic& m, const std::vector<BilinearChannel>& code, const Window& window, int row,
+    int parity, int first, int last) {
+    for (const BilinearChannel& missing : code) {
+        std::array<const std::int32_t*, 8> in{};
+        for (std::size_t t = 0; t < missing.taps.size(); ++t)
+            in[t] = missing.taps[t].first.in(window);
+        for (int i = first; i < last; i += kLanes) {
+            Vec total{};
+            for (std::size_t t = 0; t < missing.taps.size(); ++t)
+                total += load(in[t] + i) << missing.taps[t].second;
+            // The divisors of the usual patterns are powers of two: a shift, same result. Else
+            // the float quotient of these sums (below 2^20) truncates as the exact one.
+            const Vec value = missing.shift >= 0 ? total >> missing.shift
+                                                 : __builtin_convertvector(
+                                                       __builtin_convertvector(total, FloatVec) /
+                                                           static_cast<float>(missing.divisor),
+                                                       Vec);
+            std::uint16_t* pix = m.pixel(row, 2 * i + parity) + missing.channel;
+            for (int q = 0; q < kLanes && i + q < last; ++q, pix += 8)
+                *pix = static_cast<std::uint16_t>(value[q]);
+        }
+    }
+}
+
+void bilinear(const Mosaic& m) {
+    const auto codes = bilinearCodes(m);
+    forRowBands(m, 1, m.height_ - 1, [&](int first, int last) {
+        std::vector<RowPlanes> planes(3, RowPlanes(m.width_));
+        Window window{};
+        for (int row = first; row < last; ++row) {
+            // Rows row - 1 ... row + 1, each in slot row % 3, hold the samples the taps read.
+            for (int y = row == first ? row - 1 : row + 1; y <= row + 1; ++y)
+                planes[static_cast<std::size_t>(y % 3)].fillOwn(m, y);
+            for (int y = -1; y <= 1; ++y)
+                window[static_cast<std::size_t>(y + 2)] =
+                    &planes[static_cast<std::size_t>((row + y) % 3)];
+            for (int parity = 0; parity < 2; ++parity) {
+                // Columns 1 ... width - 2 of this parity: 2i + parity.
+                const int firstI = parity == 0 ? 1 : 0;
+                const int lastI = (m.width_ - 2 - parity) / 2 + 1;
+                bilinearParity(m,
+                               codes[static_cast<std::size_t>((row & 7) * kPatternCols + parity)],
+                               window, row, parity, firstI, lastI);
+            }
+        }
+    });
+}
+
+// --- VNG ------------------------------------------------------------------------------
 
 // Everything about the pixels of one filter-pattern position.
 struct VngCode {
@@ -233,24 +271,23 @@ std::array<VngCode, kPatternRows * kPatternCols> vngCodes(const Mosaic& m) {
 
 // One parity of one row: the pixels at columns 2i + parity for i in [first, last), eight at a
 // time, into the output planes.
-__attribute__((target_clones("avx2", "default"))) void computeParity(
-    const VngCode& code, const std::array<RowPlanes*, kWindowRows>& window, int parity, int first,
-    int last, int colours, int clip, RowPlanes& out) {
-    auto pointer = [&](const SampleRef& r) {
-        return window[static_cast<std::size_t>(r.row)]->plane(r.channel, r.parity) + r.shift;
-    };
+__attribute__((target_clones("avx2", "default"))) void computeParity(const VngCode& code,
+                                                                     const Window& window,
+                                                                     int parity, int first,
+                                                                     int last, int colours,
+                                                                     int clip, RowPlanes& out) {
     const std::size_t termCount = code.terms.size();
     std::array<const std::int32_t*, std::size(kTerms)> a{}, b{};
     for (std::size_t t = 0; t < termCount; ++t) {
-        a[t] = pointer(code.terms[t].a);
-        b[t] = pointer(code.terms[t].b);
+        a[t] = code.terms[t].a.in(window);
+        b[t] = code.terms[t].b.in(window);
     }
     std::array<std::array<const std::int32_t*, 4>, 8> neighbour{};
     std::array<const std::int32_t*, 8> partner{};
     for (int d = 0; d < 8; ++d) {
         for (int c = 0; c < 4; ++c)
-            neighbour[d][c] = pointer(code.neighbour[d][c]);
-        partner[d] = code.hasPartner[d] ? pointer(code.partner[d]) : nullptr;
+            neighbour[d][c] = code.neighbour[d][c].in(window);
+        partner[d] = code.hasPartner[d] ? code.partner[d].in(window) : nullptr;
     }
     std::array<const std::int32_t*, 4> self{};
     std::array<std::int32_t*, 4> result{};
@@ -332,7 +369,7 @@ class VngBand {
             // The window holds the bilinear rows row - 2 ... row + 2, each in slot row % 5.
             for (int y = row == first_ ? row - 2 : row + 2; y <= row + 2; ++y)
                 window_[static_cast<std::size_t>(y % kWindowRows)].fill(m, y);
-            std::array<RowPlanes*, kWindowRows> window;
+            Window window;
             for (int k = 0; k < kWindowRows; ++k)
                 window[static_cast<std::size_t>(k)] =
                     &window_[static_cast<std::size_t>((row - 2 + k) % kWindowRows)];
