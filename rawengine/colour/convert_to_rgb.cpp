@@ -12,34 +12,66 @@ using Histogram = std::array<std::uint32_t, 3 * 8192>;
 // A large picture is converted by both cores, each counting into its own histogram.
 constexpr std::size_t kParallelPixels = 1 << 20;
 
+// A histogram kept as two halves, for even and odd pixels: neighbouring pixels mostly fall into
+// the same bins, and two counts of one bin in a row would wait for each other.
+struct SplitHistogram {
+    std::array<Histogram, 2> halves{};
+    void addTo(Histogram& total) const {
+        for (std::size_t i = 0; i < total.size(); ++i)
+            total[i] += halves[0][i] + halves[1][i];
+    }
+};
+
+// The loop for one kind of sensor; the kind is fixed for the whole picture.
+template <int Colours, bool Matrix>
 void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last,
-                 Histogram& histogram) {
+                 SplitHistogram& histogram) {
     const Geometry& g = s.geometry;
-    const int colours = std::clamp(s.sensor.colourCount, 1, 4);
-    const bool matrix = s.sensor.useColourMatrix;
     const float clip = static_cast<float>(std::clamp(s.sensor.clipLevel, 0, 65535));
     const auto& m = s.colour.colourMatrix;
+    // Local copies: the counts are integers, which the compiler must assume may alias them.
+    const int width = g.width, trim = g.trim;
     for (int row = first; row < last; ++row) {
-        std::uint16_t* pix = image + (static_cast<std::size_t>(row) * g.width + g.trim) * 4;
-        for (int col = g.trim; col < g.width - g.trim; ++col, pix += 4) {
-            if (colours == 4 && !matrix)
+        std::uint16_t* pix = image + (static_cast<std::size_t>(row) * width + trim) * 4;
+        for (int col = trim; col < width - trim; ++col, pix += 4) {
+            if (Colours == 4 && !Matrix)
                 pix[1] = static_cast<std::uint16_t>((pix[1] + pix[3]) >> 1);
-            if (colours == 1) {
+            if (Colours == 1) {
                 pix[1] = pix[2] = pix[0];
-            } else if (matrix) {
+            } else if (Matrix) {
                 float out[3];
                 for (int r = 0; r < 3; ++r) {
                     float v = 0;
-                    for (int c = 0; c < colours; ++c)
+                    for (int c = 0; c < Colours; ++c)
                         v += pix[c] * m[r][c];
-                    out[r] = std::clamp(v, 0.0f, clip);
+                    out[r] = std::min(std::max(v, 0.0f), clip);
                 }
                 for (int r = 0; r < 3; ++r)
                     pix[r] = static_cast<std::uint16_t>(out[r]);
             }
+            Histogram& counts = histogram.halves[static_cast<std::size_t>(col & 1)];
             for (int k = 0; k < 3; ++k)
-                ++histogram[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];
+                ++counts[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];
         }
+    }
+}
+
+void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last,
+                 SplitHistogram& histogram) {
+    const int colours = std::clamp(s.sensor.colourCount, 1, 4);
+    const bool matrix = s.sensor.useColourMatrix;
+    if (colours == 1) return convertRows<1, false>(s, image, first, last, histogram);
+    if (!matrix) {
+        return colours == 4 ? convertRows<4, false>(s, image, first, last, histogram)
+                            : convertRows<3, false>(s, image, first, last, histogram);
+    }
+    switch (colours) {
+        case 2:
+            return convertRows<2, true>(s, image, first, last, histogram);
+        case 3:
+            return convertRows<3, true>(s, image, first, last, histogram);
+        default:
+            return convertRows<4, true>(s, image, first, last, histogram);
     }
 }
 
@@ -56,18 +88,19 @@ void ConvertToRgb(DecodeContext& ctx) {
     if (!s.image) return;
     const int first = g.trim, last = g.height - g.trim;
     const std::size_t pixels = static_cast<std::size_t>(std::max(g.height, 0)) * g.width;
+    const auto counts = std::make_unique<SplitHistogram>();
     if (pixels < kParallelPixels || last - first < 2 || std::thread::hardware_concurrency() < 2) {
-        convertRows(s, s.image.get(), first, last, histogram);
+        convertRows(s, s.image.get(), first, last, *counts);
+        counts->addTo(histogram);
         return;
     }
     const int middle = first + (last - first) / 2;
-    auto second = std::make_unique<Histogram>();
-    second->fill(0);
+    const auto second = std::make_unique<SplitHistogram>();
     std::thread worker([&] { convertRows(s, s.image.get(), middle, last, *second); });
-    convertRows(s, s.image.get(), first, middle, histogram);
+    convertRows(s, s.image.get(), first, middle, *counts);
     worker.join();
-    for (std::size_t i = 0; i < histogram.size(); ++i)
-        histogram[i] += (*second)[i];
+    counts->addTo(histogram);
+    second->addTo(histogram);
 }
 
 }  // namespace tavrin::raw
