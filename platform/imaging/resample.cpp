@@ -166,23 +166,23 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
                                dst.height(), filter);
     if (h.count == 0 || v.count == 0) return;
 
-    // Horizontal pass over the source rows the vertical taps use, on pixels of four floats:
-    // each source row is converted once, and every tap is one vector multiply-add.
-    int rowLo = y1, rowHi = y0;
-    for (int j = 0; j < v.count; ++j) {
-        rowLo = std::min(rowLo, v.start[j]);
-        rowHi = std::max(rowHi, std::min(y1, v.start[j] + v.width));
-    }
+    // Horizontal pass, row by row as the vertical taps come to need them, on pixels of four
+    // floats: each source row is converted once, and every tap is one vector multiply-add. The
+    // vertical taps of one output row use v.width consecutive source rows, and later output rows
+    // never go back: a ring of that many filtered rows is all the memory the pass needs.
     const auto outCount = static_cast<std::size_t>(h.count);
+    const auto ringRows = static_cast<std::size_t>(v.width);
     // Every value is written before it is read: no need to clear the buffers first.
-    const std::unique_ptr<Pixel[]> rows(
-        new Pixel[static_cast<std::size_t>(rowHi - rowLo) * outCount]);
+    const std::unique_ptr<Pixel[]> ring(new Pixel[ringRows * outCount]);
+    const auto filtered = [&](int y) {
+        return &ring[static_cast<std::size_t>(y) % ringRows * outCount];
+    };
     // The row, then as many zero pixels as a tap run is long: runs that reach past the row's end
     // have zero weights there.
     const auto lineLength = static_cast<std::size_t>(x1 - x0 + h.width);
     const std::unique_ptr<Pixel[]> line(new Pixel[lineLength]);
     std::fill(line.get() + (x1 - x0), line.get() + lineLength, Pixel{});
-    for (int y = rowLo; y < rowHi; ++y) {
+    const auto filterRow = [&](int y) {
         const std::uint8_t* in = src.row(y) + x0 * 3;
         for (int x = 0; x < x1 - x0; ++x, in += 3) {
             line[static_cast<std::size_t>(x)] = Pixel{
@@ -190,7 +190,7 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
         }
         // Four output pixels at a time: their sums are independent, so the processor need not
         // wait for one addition before the next.
-        Pixel* out = &rows[static_cast<std::size_t>(y - rowLo) * outCount];
+        Pixel* out = filtered(y);
         std::size_t i = 0;
         for (; i + 4 <= outCount; i += 4) {
             Pixel sum[4] = {};
@@ -211,16 +211,19 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
             }
             out[i] = sum;
         }
-    }
+    };
 
     const std::unique_ptr<Pixel[]> acc(new Pixel[outCount]);
+    int next = v.start[0];  // the next source row to filter
     for (int j = 0; j < v.count; ++j) {
-        std::fill(acc.get(), acc.get() + outCount, Pixel{});
         const float* w = &v.weights[static_cast<std::size_t>(j) * v.width];
         const int n = std::min(v.width, y1 - v.start[j]);
+        for (next = std::max(next, v.start[j]); next < v.start[j] + n; ++next)
+            filterRow(next);
+        std::fill(acc.get(), acc.get() + outCount, Pixel{});
         for (int k = 0; k < n; ++k) {
             if (w[k] == 0) continue;
-            const Pixel* row = &rows[static_cast<std::size_t>(v.start[j] + k - rowLo) * outCount];
+            const Pixel* row = filtered(v.start[j] + k);
             for (std::size_t i = 0; i < outCount; ++i)
                 acc[i] += w[k] * row[i];
         }
