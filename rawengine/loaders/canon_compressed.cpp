@@ -92,18 +92,23 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     int column = 0;         // the sensor column of the next sample
     int even = 0, odd = 0;  // the last sample of each column parity
     const int blocks = rawWidth / 8;
-    std::array<int, kBlock> difference{};  // the output loop clears what it takes
+    // The output loop clears what it takes; a run may point up to 15 places past the block.
+    std::array<int, kBlock + 16> difference{};
     for (int row = 0; row < g.rawHeight; row += kBandRows) {
         for (int block = 0; block < blocks; ++block) {
-            for (int i = 0; i < kBlock; ++i) {
-                // A symbol: a run of zero differences (high nibble) and the length of the next
-                // difference (low nibble); 0xFF skips one position, 0 ends the block.
-                std::int32_t value = 0;
-                const int symbol = (i == 0 ? first : second).decodeValue(bits, value);
-                if (symbol == 0 && i > 0) break;
-                if (symbol == 0xFF) continue;
-                i += symbol >> 4;
-                if (i < kBlock) difference[i] = value;
+            // A symbol: a run of zero differences (high nibble) and the length of the next
+            // difference (low nibble); 0xFF skips one position. The first comes from the first
+            // table; after it, 0 ends the block.
+            std::int32_t value = 0;
+            int symbol = first.decodeValue(bits, value);
+            for (int i = 0;;) {
+                if (symbol != 0xFF) {
+                    i += symbol >> 4;
+                    difference[static_cast<std::size_t>(i)] = value;  // past the block: padding
+                }
+                if (++i >= kBlock) break;
+                symbol = second.decodeValue(bits, value);
+                if (symbol == 0) break;
             }
             difference[0] += carry;
             carry = difference[0];
