@@ -15,6 +15,13 @@ for f in bin/tavrin bin/tavrin-properties bin/tavrin-control share/applications/
          share/tavrin/HKEY_CLASSES_ROOT.reg; do
     [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
+# Every icon the MIME package names is in the icon theme, at each size.
+for name in $(grep -o '<icon name="[^"]*"' "$prefix/share/mime/packages/tavrin-mime.xml" | cut -d'"' -f2 | sort -u); do
+    for size in 16 32 48 64; do
+        icon="$prefix/share/icons/hicolor/${size}x${size}/mimetypes/$name.png"
+        [ "$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || { echo "no icon: $icon"; exit 1; }
+    done
+done
 for lib in libTavrinPlus.so libTVR_CPL.so; do
     [ -n "$(find "$prefix" -name "$lib")" ] || { echo "not installed: $lib"; exit 1; }
 done
