@@ -52,16 +52,17 @@ bool worthSplitting(const Mosaic& m, int rows) {
     return pixels >= kParallelPixels && rows >= 8 && std::thread::hardware_concurrency() >= 2;
 }
 
-// Runs fn(first, last) over [first, last) rows, split between two threads when worth it.
+// Runs fn(band, first, last) over [first, last) rows, split into two bands on two threads when
+// worth it.
 template <typename Fn>
 void forRowBands(const Mosaic& m, int first, int last, Fn fn) {
     if (!worthSplitting(m, last - first)) {
-        fn(first, last);
+        fn(0, first, last);
         return;
     }
     const int middle = first + (last - first) / 2;
-    std::thread worker([&] { fn(middle, last); });
-    fn(first, middle);
+    std::thread worker([&] { fn(1, middle, last); });
+    fn(0, first, middle);
     worker.join();
 }
 
@@ -199,16 +200,22 @@ __attribute__((target_clones("avx2", "default"))) void bilinearParity(
 
 void bilinear(const Mosaic& m) {
     const auto codes = bilinearCodes(m);
-    forRowBands(m, 1, m.height_ - 1, [&](int first, int last) {
-        std::vector<RowPlanes> planes(3, RowPlanes(m.width_));
+    // Three rows of planes for each band, allocated before any thread starts.
+    std::vector<RowPlanes> allPlanes;
+    try {
+        allPlanes.assign(6, RowPlanes(m.width_));
+    } catch (const std::bad_alloc&) {
+        throw CImageLoaderException::outOfMemory("vng_interpolate()");
+    }
+    forRowBands(m, 1, m.height_ - 1, [&](int band, int first, int last) {
+        RowPlanes* planes = &allPlanes[static_cast<std::size_t>(band) * 3];
         Window window{};
         for (int row = first; row < last; ++row) {
             // Rows row - 1 ... row + 1, each in slot row % 3, hold the samples the taps read.
             for (int y = row == first ? row - 1 : row + 1; y <= row + 1; ++y)
-                planes[static_cast<std::size_t>(y % 3)].fillOwn(m, y);
+                planes[y % 3].fillOwn(m, y);
             for (int y = -1; y <= 1; ++y)
-                window[static_cast<std::size_t>(y + 2)] =
-                    &planes[static_cast<std::size_t>((row + y) % 3)];
+                window[static_cast<std::size_t>(y + 2)] = &planes[(row + y) % 3];
             for (int parity = 0; parity < 2; ++parity) {
                 // Columns 1 ... width - 2 of this parity: 2i + parity.
                 const int firstI = parity == 0 ? 1 : 0;
