@@ -76,11 +76,13 @@ void forRowBands(const Mosaic& m, int first, int last, Fn fn) {
 constexpr int kLanes = 8;
 using Vec = std::int32_t __attribute__((vector_size(4 * kLanes)));
 using FloatVec = float __attribute__((vector_size(4 * kLanes)));
-// Eight samples from anywhere in a plane.
-using UnalignedVec = std::int32_t __attribute__((vector_size(4 * kLanes), aligned(4), may_alias));
-
-const UnalignedVec& load(const std::int32_t* p) {
-    return *reinterpret_cast<const UnalignedVec*>(p);
+// Eight samples from anywhere in a plane, and back. (The vectors go by reference: passing them
+// by value would differ between the builds with and without AVX.)
+void load(Vec& v, const std::int32_t* p) {
+    std::memcpy(&v, p, sizeof v);
+}
+void store(std::int32_t* p, const Vec& v) {
+    std::memcpy(p, &v, sizeof v);
 }
 
 // Rows r - 2 ... r + 2 around the output row r.
@@ -181,9 +183,11 @@ __attribute__((target_clones("avx2", "default"))) void bilinearParity(
         for (std::size_t t = 0; t < missing.taps.size(); ++t)
             in[t] = missing.taps[t].first.in(window);
         for (int i = first; i < last; i += kLanes) {
-            Vec total{};
-            for (std::size_t t = 0; t < missing.taps.size(); ++t)
-                total += load(in[t] + i) << missing.taps[t].second;
+            Vec total{}, sample;
+            for (std::size_t t = 0; t < missing.taps.size(); ++t) {
+                load(sample, in[t] + i);
+                total += sample << missing.taps[t].second;
+            }
             // The divisors of the usual patterns are powers of two: a shift, same result. Else
             // the float quotient of these sums (below 2^20) truncates as the exact one.
             const Vec value = missing.shift >= 0 ? total >> missing.shift
@@ -307,7 +311,10 @@ __attribute__((target_clones("avx2", "default"))) void computeParity(const VngCo
     for (int i = first; i < last; i += kLanes) {
         std::array<Vec, std::size(kTerms)> diff;
         for (std::size_t t = 0; t < termCount; ++t) {
-            const Vec d = load(a[t] + i) - load(b[t] + i);
+            Vec sampleA, sampleB;
+            load(sampleA, a[t] + i);
+            load(sampleB, b[t] + i);
+            const Vec d = sampleA - sampleB;
             const Vec sign = d >> 31;
             diff[t] = ((d ^ sign) - sign) << code.terms[t].weight;
         }
@@ -326,14 +333,20 @@ __attribute__((target_clones("avx2", "default"))) void computeParity(const VngCo
         const Vec threshold = lo + (hi >> 1);
         // The sums of the chosen directions' channels; the own channel of a direction with a
         // diagonal partner counts the mean of the own sample and the partner instead.
-        const Vec ownValue = load(self[own] + i);
+        Vec ownValue;
+        load(ownValue, self[own] + i);
         std::array<Vec, 4> sum{};
         Vec count{};
         for (int d = 0; d < 8; ++d) {
             const Vec chosen = gradient[d] <= threshold;  // -1 or 0 in each lane
             for (int c = 0; c < 4; ++c) {
-                const Vec value = c == own && partner[d] ? (ownValue + load(partner[d] + i)) >> 1
-                                                         : load(neighbour[d][c] + i);
+                Vec value;
+                if (c == own && partner[d]) {
+                    load(value, partner[d] + i);
+                    value = (ownValue + value) >> 1;
+                } else {
+                    load(value, neighbour[d][c] + i);
+                }
                 sum[c] += value & chosen;
             }
             count -= chosen;
@@ -343,7 +356,8 @@ __attribute__((target_clones("avx2", "default"))) void computeParity(const VngCo
         const FloatVec divisor = __builtin_convertvector(count, FloatVec);
         const Vec flat = hi == 0;
         for (int c = 0; c < 4; ++c) {
-            const Vec kept = load(self[c] + i);
+            Vec kept;
+            load(kept, self[c] + i);
             Vec v = kept;
             if (c != own && c < colours) {
                 const FloatVec q = __builtin_convertvector(sum[c] - sum[own], FloatVec) / divisor;
@@ -352,7 +366,7 @@ __attribute__((target_clones("avx2", "default"))) void computeParity(const VngCo
                 v = v < 0 ? 0 : v;
                 v = flat ? kept : v;
             }
-            *reinterpret_cast<UnalignedVec*>(result[c] + i) = v;
+            store(result[c] + i, v);
         }
     }
 }
