@@ -44,39 +44,34 @@ void BM_JpegDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_JpegDecode)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
-void BM_BicubicDownscale(benchmark::State& state) {
-    auto source = Bitmap::create(6000, 4000);
+// A picture of sourceWidth x sourceHeight drawn into targetWidth x targetHeight, bicubic.
+void runScale(benchmark::State& state, int sourceWidth, int sourceHeight, int targetWidth,
+              int targetHeight) {
+    auto source = Bitmap::create(sourceWidth, sourceHeight);
     for (int y = 0; y < source->height(); ++y) {
         std::uint8_t* p = source->row(y);
         for (int x = 0; x < source->width() * 3; ++x)
             p[x] = static_cast<std::uint8_t>(x ^ y);
     }
-    auto target = Bitmap::create(256, 171);
+    auto target = Bitmap::create(targetWidth, targetHeight);
+    const RectF box{0, 0, static_cast<float>(targetWidth), static_cast<float>(targetHeight)};
     for (auto _ : state) {
         Graphics g(*target);
         g.setInterpolationMode(InterpolationMode::HighQualityBicubic);
-        g.drawImage(*source, RectF{0, 0, 256, 171});
+        g.drawImage(*source, box);
         benchmark::DoNotOptimize(target->row(0));
     }
+}
+
+void BM_BicubicDownscale(benchmark::State& state) {
+    runScale(state, 6000, 4000, 256, 171);
 }
 BENCHMARK(BM_BicubicDownscale)->Unit(benchmark::kMillisecond);
 
 // A decoded preview (its width as the argument, 4:3) brought to a thumbnail of 256 x 192.
 void BM_ThumbnailScale(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
-    auto source = Bitmap::create(width, width * 3 / 4);
-    for (int y = 0; y < source->height(); ++y) {
-        std::uint8_t* p = source->row(y);
-        for (int x = 0; x < source->width() * 3; ++x)
-            p[x] = static_cast<std::uint8_t>(x * 3 + y * 5);
-    }
-    auto target = Bitmap::create(256, 192);
-    for (auto _ : state) {
-        Graphics g(*target);
-        g.setInterpolationMode(InterpolationMode::HighQualityBicubic);
-        g.drawImage(*source, RectF{0, 0, 256, 192});
-        benchmark::DoNotOptimize(target->row(0));
-    }
+    runScale(state, width, width * 3 / 4, 256, 192);
 }
 BENCHMARK(BM_ThumbnailScale)->Arg(160)->Arg(320)->Arg(800)->Unit(benchmark::kMicrosecond);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/parsers/parse_context.hpp"
@@ -294,8 +295,11 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
     // Decided after the entries, so that a DNG with tiles keeps the make its tags name.
     if (tiledAtTop && !s.sensor.dngVersion) s.id.make = "Leaf";
     if (level == 0 && !s.sensor.dngVersion) {
-        if (s.id.make.compare(0, 7, "OLYMPUS") == 0 && (s.geometry.rawHeight & 1))
+        // Olympus stores an odd row count for an even sensor (a hostile count stays as it is).
+        if (s.id.make.compare(0, 7, "OLYMPUS") == 0 && (s.geometry.rawHeight & 1) &&
+            s.geometry.rawHeight < std::numeric_limits<int>::max()) {
             ++s.geometry.rawHeight;
+        }
         if (s.id.make.empty() && s.geometry.rawWidth == 680) s.id.make = "Imacon";
     }
     return false;
