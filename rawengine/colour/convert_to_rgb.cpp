@@ -12,20 +12,10 @@ using Histogram = std::array<std::uint32_t, 3 * 8192>;
 // A large picture is converted by both cores, each counting into its own histogram.
 constexpr std::size_t kParallelPixels = 1 << 20;
 
-// A histogram kept as two halves, for even and odd pixels: neighbouring pixels mostly fall into
-// the same bins, and two counts of one bin in a row would wait for each other.
-struct SplitHistogram {
-    std::array<Histogram, 2> halves{};
-    void addTo(Histogram& total) const {
-        for (std::size_t i = 0; i < total.size(); ++i)
-            total[i] += halves[0][i] + halves[1][i];
-    }
-};
-
 // The loop for one kind of sensor; the kind is fixed for the whole picture.
 template <int Colours, bool Matrix>
 void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last,
-                 SplitHistogram& histogram) {
+                 Histogram& histogram) {
     const Geometry& g = s.geometry;
     const float clip = static_cast<float>(std::clamp(s.sensor.clipLevel, 0, 65535));
     const auto& m = s.colour.colourMatrix;
@@ -49,15 +39,14 @@ void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last
                 for (int r = 0; r < 3; ++r)
                     pix[r] = static_cast<std::uint16_t>(out[r]);
             }
-            Histogram& counts = histogram.halves[static_cast<std::size_t>(col & 1)];
             for (int k = 0; k < 3; ++k)
-                ++counts[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];
+                ++histogram[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];
         }
     }
 }
 
 void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last,
-                 SplitHistogram& histogram) {
+                 Histogram& histogram) {
     const int colours = std::clamp(s.sensor.colourCount, 1, 4);
     const bool matrix = s.sensor.useColourMatrix;
     if (colours == 1) return convertRows<1, false>(s, image, first, last, histogram);
@@ -88,19 +77,18 @@ void ConvertToRgb(DecodeContext& ctx) {
     if (!s.image) return;
     const int first = g.trim, last = g.height - g.trim;
     const std::size_t pixels = static_cast<std::size_t>(std::max(g.height, 0)) * g.width;
-    const auto counts = std::make_unique<SplitHistogram>();
     if (pixels < kParallelPixels || last - first < 2 || std::thread::hardware_concurrency() < 2) {
-        convertRows(s, s.image.get(), first, last, *counts);
-        counts->addTo(histogram);
+        convertRows(s, s.image.get(), first, last, histogram);
         return;
     }
     const int middle = first + (last - first) / 2;
-    const auto second = std::make_unique<SplitHistogram>();
+    auto second = std::make_unique<Histogram>();
+    second->fill(0);
     std::thread worker([&] { convertRows(s, s.image.get(), middle, last, *second); });
-    convertRows(s, s.image.get(), first, middle, *counts);
+    convertRows(s, s.image.get(), first, middle, histogram);
     worker.join();
-    counts->addTo(histogram);
-    second->addTo(histogram);
+    for (std::size_t i = 0; i < histogram.size(); ++i)
+        histogram[i] += (*second)[i];
 }
 
 }  // namespace tavrin::raw
