@@ -88,9 +88,11 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
     StreamBits bits = coded.bits();
 
     MarginBlack black(s);
-    int carry = 0;
-    int column = 0;         // the sensor column of the next sample
-    int even = 0, odd = 0;  // the last sample of each column parity
+    // Only the low 16 bits of a sample count: the sums wrap as unsigned values, however long a
+    // hostile file makes them run.
+    std::uint32_t carry = 0;
+    std::uint32_t even = 0, odd = 0;  // the last sample of each column parity
+    int column = 0;                   // the sensor column of the next sample
     const int blocks = rawWidth / 8;
     // The output loop clears what it takes; a run may point up to 15 places past the block.
     std::array<int, kBlock + 16> difference{};
@@ -110,8 +112,8 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
                 symbol = second.decodeValue(bits, value);
                 if (symbol == 0) break;
             }
-            difference[0] += carry;
-            carry = difference[0];
+            carry += static_cast<std::uint32_t>(difference[0]);
+            difference[0] = static_cast<std::int32_t>(carry);
             std::uint16_t* out = strip.data() + block * kBlock;
             // Each sensor row starts from the same base; a block may span rows.
             for (int i = 0; i < kBlock;) {
@@ -120,7 +122,7 @@ void canon_compressed_load_raw(DecodeContext& ctx) {
                 column += end - i;
                 if (column == rawWidth) column = 0;
                 for (; i < end; ++i) {
-                    const int d = std::exchange(difference[i], 0);
+                    const auto d = static_cast<std::uint32_t>(std::exchange(difference[i], 0));
                     if (i & 1) {
                         odd += d;
                         out[i] = static_cast<std::uint16_t>(odd);

@@ -108,7 +108,7 @@ bool jpeg_start(DecodeContext& ctx, JpegFrame& frame) {
     }
     // Precision outside 1..16 is not lossless JPEG; keep the predictor's shift defined.
     const int bits = std::clamp(frame.bits, 1, 16);
-    frame.predictor.fill(1 << (bits - 1));
+    frame.predictor.fill(1u << (bits - 1));
     ctx.bits.setZeroAfterFF(true);
     ctx.bits.GetBits(-1);
     return true;
@@ -126,7 +126,7 @@ void JpegRowDecoder::DecodeJpegRow() {
     const int components = frame_.componentCount;
     std::uint16_t* out = frame_.row.data();
     for (int c = 0; c < components; ++c) {
-        frame_.predictor[c] += tables_[c].difference(bits);
+        frame_.predictor[c] += static_cast<std::uint32_t>(tables_[c].difference(bits));
         out[c] = static_cast<std::uint16_t>(frame_.predictor[c]);
     }
     const std::size_t wide = frame_.row.size();

@@ -15,7 +15,8 @@ struct JpegFrame {
     int frameHeight = 0;
     int frameWidth = 0;
     int componentCount = 0;
-    std::array<int, 4> predictor{};
+    // Wraps as unsigned: only the low 16 bits become samples.
+    std::array<std::uint32_t, 4> predictor{};
     std::array<const HuffmanNode*, 4> tree{};
     // One decoded row: frameWidth x componentCount samples.
     std::vector<std::uint16_t> row;

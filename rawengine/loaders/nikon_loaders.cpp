@@ -33,9 +33,10 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
     const HuffmanTable tree(ctx.huffman.BuildHuffmanTree(kNikonTree.data(), kNikonTree.size()));
 
     ctx.file.seek(s.container.nikonCurveOffset);
-    int vertical[2][2];
+    // Wide enough that no row count or width a file may claim makes the sums overflow.
+    std::int64_t vertical[2][2];
     for (auto& pair : vertical) {
-        for (int& v : pair)
+        for (std::int64_t& v : pair)
             v = ctx.file.ReadU16();
     }
     const std::size_t size = ctx.file.ReadU16();
@@ -47,7 +48,7 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
     BitReader bits = ctx.bits;  // a local copy the compiler can keep in registers
     bits.GetBits(-1);
     for (int row = 0; row < g.height; ++row) {
-        int horizontal[2] = {0, 0};
+        std::int64_t horizontal[2] = {0, 0};
         for (int col = 0; col < g.rawWidth; ++col) {
             const int d = tree.difference(bits);
             if (col < 2) {
@@ -58,7 +59,9 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
             }
             const int x = col - g.leftMargin;
             if (static_cast<unsigned>(x) < static_cast<unsigned>(g.width))
-                placeSample(s, row, x, curve[std::clamp(horizontal[col & 1], 0, last)]);
+                placeSample(s, row, x,
+                            curve[static_cast<std::size_t>(
+                                std::clamp<std::int64_t>(horizontal[col & 1], 0, last))]);
         }
     }
     s.sensor.whiteLevel = curve[last];

@@ -221,10 +221,26 @@ void exhaustingLoader(DecodeContext&) {
     throw std::bad_alloc();
 }
 
+TEST_F(Engine, refusesASensorWithASideNoCameraHas) {
+    // No pixels at all, but 738 million rows: every step would walk them one by one.
+    const Fields f;
+    Ifd raw{{f.longs(256, {0}), f.longs(257, {738327084}), f.shorts(259, {1}), f.longs(273, {512}),
+             f.bytes(33422, {0, 1, 1, 2})}};
+    const auto path = root() / "DSC_0002.NEF";
+    writeFile(path,
+              tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
+                   true, 8192));
+    RawEngine engine(kFake);
+    ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
+              S_OK);
+    EXPECT_NE(engine.OpenImageFile(path, nullptr, false, true, kWhiteBalanceFromSettings), S_OK);
+    EXPECT_TRUE(ran.empty());
+}
+
 TEST_F(Engine, namesTheLoaderWhoseBufferCouldNotBeAllocated) {
     const auto path = nef();
-    const Pipeline exhausting{[](Loader) -> StageFn { return exhaustingLoader; }, foveon, scale,
-                              vng, rotate, convert};
+    const Pipeline exhausting{
+        [](Loader) -> StageFn { return exhaustingLoader; }, foveon, scale, vng, rotate, convert};
     RawEngine engine(exhausting);
     ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);

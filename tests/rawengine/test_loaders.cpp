@@ -91,6 +91,34 @@ TEST(LosslessJpeg, sharesAPixelPerBlockAtHalfSizeAndUsesTheLowestSampleForKodak)
     EXPECT_EQ(rig.s.sensor.blackLevel, 100);
 }
 
+TEST(LosslessJpeg, rowStartsWrapInsteadOfOverflowingOnHostileDifferences) {
+    // Each row of a one-column frame adds +40000 to the row-start predictor: after 53687 rows
+    // the sum leaves the int range. Samples take its low 16 bits.
+    const int rows = 60000;
+    Bytes file = fixtures::losslessJpeg(16, 1, rows, 1, std::vector<std::uint16_t>(rows, 0));
+    // The headers up to the scan's data, then a scan of our own.
+    const std::uint8_t marker[] = {0xFF, 0xDA};
+    const auto sos = std::search(file.begin(), file.end(), std::begin(marker), std::end(marker));
+    ASSERT_NE(sos, file.end());
+    file.erase(sos + 2 + (sos[2] << 8 | sos[3]), file.end());
+    Bytes table(16, 0);
+    table[4] = 17;  // the fixture's table: symbols 0 ... 16 with 5-bit codes
+    for (std::uint8_t symbol = 0; symbol <= 16; ++symbol)
+        table.push_back(symbol);
+    const auto codes = fixtures::huffmanCodes(table);
+    fixtures::BitWriter bits(true);
+    for (int r = 0; r < rows; ++r)
+        fixtures::putDifference(bits, codes, 40000);
+    const Bytes scan = bits.finish();
+    file.insert(file.end(), scan.begin(), scan.end());
+    file.insert(file.end(), {0xFF, 0xD9});
+
+    Rig rig(rows, 1, 0, 0, rows, 1);
+    rig.load(LoadLosslessJpegRaw, file);
+    for (const int r : {0, 53686, 53687, rows - 1})
+        EXPECT_EQ(rig.at(r, 0), (32768 + (r + 1) * 40000LL) % 65536) << "row " << r;
+}
+
 TEST(LosslessJpeg, leavesTheImageBlackForOtherData) {
     for (const Bytes& data : {Bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'},
                               Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0, 2}, fixtures::jpeg(16, 8)}) {
