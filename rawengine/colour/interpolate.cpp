@@ -221,9 +221,11 @@ void bilinear(const Mosaic& m) {
             for (int y = -1; y <= 1; ++y)
                 window[static_cast<std::size_t>(y + 2)] = &planes[(row + y) % 3];
             for (int parity = 0; parity < 2; ++parity) {
-                // Columns 1 ... width - 2 of this parity: 2i + parity.
+                // Columns 1 ... width - 2 of this parity: 2i + parity (none in a picture of
+                // two columns or fewer).
                 const int firstI = parity == 0 ? 1 : 0;
-                const int lastI = (m.width_ - 2 - parity) / 2 + 1;
+                const int lastColumn = m.width_ - 2;
+                const int lastI = lastColumn >= parity ? (lastColumn - parity) / 2 + 1 : firstI;
                 bilinearParity(m,
                                codes[static_cast<std::size_t>((row & 7) * kPatternCols + parity)],
                                window, row, parity, firstI, lastI);
