@@ -8,11 +8,10 @@ struct GdiBitmap {
     std::unique_ptr<Bitmap> pixels;
 };
 
-HBITMAP createHBitmap(const Bitmap& bitmap, std::uint32_t) {
+HBITMAP createHBitmap(std::unique_ptr<Bitmap> bitmap, std::uint32_t) {
     // Our bitmaps are opaque, so the background never shows through.
-    auto copy = bitmap.clone();
-    if (!copy) return nullptr;
-    return new (std::nothrow) GdiBitmap{std::move(copy)};
+    if (!bitmap) return nullptr;
+    return new (std::nothrow) GdiBitmap{std::move(bitmap)};
 }
 
 const Bitmap* bitmapOf(HBITMAP handle) {

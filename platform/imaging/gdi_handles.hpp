@@ -11,9 +11,9 @@ namespace tavrin::imaging {
 struct GdiBitmap;
 using HBITMAP = GdiBitmap*;
 
-// A new handle holding the bitmap laid over an opaque background colour; the caller owns it.
-// Nothing when memory runs out.
-HBITMAP createHBitmap(const Bitmap& bitmap, std::uint32_t backgroundArgb);
+// A new handle that takes over the bitmap, laid over an opaque background colour; the caller
+// owns the handle. Nothing for a null bitmap or when memory runs out.
+HBITMAP createHBitmap(std::unique_ptr<Bitmap> bitmap, std::uint32_t backgroundArgb);
 // The pixels behind a handle (nothing for a null handle).
 const Bitmap* bitmapOf(HBITMAP handle);
 // A new bitmap with the handle's pixels.

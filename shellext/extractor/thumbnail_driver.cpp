@@ -179,7 +179,7 @@ HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
     g.setSmoothingMode(imaging::SmoothingMode::None);
     g.drawImage(*pic, RectF{x, y, dw, dh},
                 RectF{0, 0, static_cast<float>(w), static_cast<float>(h)});
-    *bitmap = imaging::createHBitmap(*canvas, kOpaqueBlack);
+    *bitmap = imaging::createHBitmap(std::move(canvas), kOpaqueBlack);
     if (!*bitmap) return E_OUTOFMEMORY;
     char line[512];
     std::snprintf(line, sizeof line,
@@ -261,7 +261,7 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
         if (!crossed) return E_OUTOFMEMORY;
         drawCross(*crossed);
         imaging::DeleteObject(*bitmap);
-        *bitmap = imaging::createHBitmap(*crossed, kOpaqueBlack);
+        *bitmap = imaging::createHBitmap(std::move(crossed), kOpaqueBlack);
         if (!*bitmap) return E_OUTOFMEMORY;
     }
     LogLine("Tavrin successfully returned the thumbnail image for " + info_.filePath);

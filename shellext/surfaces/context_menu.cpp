@@ -143,11 +143,15 @@ HRESULT invokeMenuCommand(const MenuSelection& selection, const CMINVOKECOMMANDI
             return S_OK;
         default: {
             std::string parameters = " -s";
+            const auto add = [&](const std::string& file) {
+                parameters += ' ';
+                parameters += quoted(file);
+            };
             if (selection.files.empty()) {
-                parameters += " " + quoted(selection.filePath);
+                add(selection.filePath);
             } else {
                 for (const std::string& f : selection.files)
-                    parameters += " " + quoted(f);
+                    add(f);
             }
             return startViewer(parameters);
         }

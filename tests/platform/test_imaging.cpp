@@ -452,8 +452,7 @@ TEST(Graphics, drawsASourceRectangleIntoADestinationRectangle) {
 }
 
 TEST(Handles, belongToTheirOwnerAndKeepThePixels) {
-    const auto b = solid(3, 3, {9, 8, 7});
-    BitmapHandle handle(createHBitmap(*b, 0xFF000000));
+    BitmapHandle handle(createHBitmap(solid(3, 3, {9, 8, 7}), 0xFF000000));
     ASSERT_TRUE(handle);
     EXPECT_EQ(pixel(*bitmapOf(handle.get()), 2, 2), (Rgb{9, 8, 7}));
     EXPECT_EQ(pixel(*bitmapFromHBitmap(handle.get()), 0, 0), (Rgb{9, 8, 7}));
