@@ -89,8 +89,9 @@ std::string helpFilePath() {
                           .value_or(std::string())
                           .substr(0, 259);
     const std::size_t slash = app.find_last_of("\\/");
-    app = slash == std::string::npos ? std::string() : app.substr(0, slash + 1);
-    return app + std::string(kHelpFile);
+    app.resize(slash == std::string::npos ? 0 : slash + 1);
+    app += kHelpFile;
+    return app;
 }
 
 void showHelp(std::string_view topic) {
@@ -100,7 +101,10 @@ void showHelp(std::string_view topic) {
     const std::filesystem::path html = file.parent_path() / kHelpPages / page;
     std::error_code ec;
     if (!file.has_parent_path() || !std::filesystem::is_regular_file(html, ec)) return;
-    process::startProgram("xdg-open", "\"" + html.string() + "\"");
+    std::string quoted = "\"";
+    quoted += html.string();
+    quoted += '"';
+    process::startProgram("xdg-open", quoted);
 }
 
 }  // namespace tavrin::cpl

@@ -129,8 +129,8 @@ std::string fullPath(const Options& o) {
 }
 
 int query(const Options& o, Io io) {
-    const Key hive = registry::load(o.root);
-    const Key* key = hive.find(o.path);
+    const auto hive = registry::load(o.root);
+    const Key* key = hive->find(o.path);
     if (!key) {
         io.err << kNotFound;
         return 1;

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <mutex>
 
 #include "platform/registry/reg_file.hpp"
 #include "platform/system/ascii.hpp"
@@ -45,8 +48,8 @@ struct Loaded {
     bool damaged = false;
 };
 
-Loaded loadFile(const fs::path& file, Root root) {
-    Loaded out{Key(std::string(rootName(root))), files::readText(file), false};
+Loaded parse(const fs::path& file, std::optional<std::string> text, Root root) {
+    Loaded out{Key(std::string(rootName(root))), std::move(text), false};
     if (!out.text) return out;
     auto parsed = parseRegFile(*out.text, rootName(root));
     for (const auto& p : parsed.problems) {
@@ -55,6 +58,10 @@ Loaded loadFile(const fs::path& file, Root root) {
     out.damaged = !parsed.problems.empty();
     out.key = std::move(parsed.root);
     return out;
+}
+
+Loaded loadFile(const fs::path& file, Root root) {
+    return parse(file, files::readText(file), root);
 }
 
 // Lays over into under: keys merge, values of over win.
@@ -72,6 +79,22 @@ fs::path writableFile(Root root) {
     }
     return fileIn(userDirectory(), root);
 }
+
+// The files a root is read from, the lowest layer first.
+std::vector<fs::path> sourcesOf(Root root) {
+    if (root != Root::ClassesRoot) return {fileIn(userDirectory(), root)};
+    std::vector<fs::path> out{fileIn(machineDirectory(), root)};
+    if (userDirectory() != machineDirectory()) out.push_back(fileIn(userDirectory(), root));
+    return out;
+}
+
+// The last root read, kept with the texts it was parsed from: a settings lookup per file over a
+// folder of thousands reads the same few lines each time, and only a changed text is parsed again.
+struct Snapshot {
+    std::vector<fs::path> files;
+    std::vector<std::optional<std::string>> texts;
+    std::shared_ptr<const Key> key;
+};
 
 }  // namespace
 
@@ -111,18 +134,29 @@ void useMachineScopeForClasses(bool machine) {
     }
 }
 
-Key load(Root root) {
-    if (root != Root::ClassesRoot) return loadFile(fileIn(userDirectory(), root), root).key;
-    Key merged = loadFile(fileIn(machineDirectory(), root), root).key;
-    if (userDirectory() != machineDirectory()) {
-        overlay(merged, loadFile(fileIn(userDirectory(), root), root).key);
+std::shared_ptr<const Key> load(Root root) {
+    static std::mutex mutex;
+    static Snapshot kept[std::size(kRoots)];
+    Snapshot now{sourcesOf(root), {}, nullptr};
+    for (const auto& file : now.files)
+        now.texts.push_back(files::readText(file));
+    Snapshot& last = kept[static_cast<std::size_t>(root)];
+    {
+        std::lock_guard lock(mutex);
+        if (last.key && last.files == now.files && last.texts == now.texts) return last.key;
     }
-    return merged;
+    auto merged = std::make_shared<Key>(parse(now.files[0], now.texts[0], root).key);
+    for (std::size_t i = 1; i < now.files.size(); ++i)
+        overlay(*merged, parse(now.files[i], now.texts[i], root).key);
+    now.key = std::move(merged);
+    std::lock_guard lock(mutex);
+    last = now;
+    return now.key;
 }
 
 std::optional<Data> query(Root root, std::string_view keyPath, std::string_view valueName) {
-    const Key hive = load(root);
-    const Key* key = hive.find(keyPath);
+    const auto hive = load(root);
+    const Key* key = hive->find(keyPath);
     if (!key) return std::nullopt;
     const Value* value = key->value(valueName);
     if (!value) return std::nullopt;
@@ -144,7 +178,7 @@ std::optional<std::string> queryString(Root root, std::string_view keyPath,
 }
 
 bool keyExists(Root root, std::string_view keyPath) {
-    return load(root).find(keyPath) != nullptr;
+    return load(root)->find(keyPath) != nullptr;
 }
 
 bool update(Root root, const std::function<bool(Key& root)>& edit) {

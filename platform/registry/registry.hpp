@@ -1,8 +1,8 @@
 #pragma once
 // The registry of this platform: HKEY_CURRENT_USER and HKEY_CLASSES_ROOT, each persisted as a
-// REGEDIT4 text file. Every read loads the current file; every write is one locked
-// read-modify-write that replaces the file atomically, so readers never see half a file and
-// concurrent writers from several processes lose nothing.
+// REGEDIT4 text file. Every read sees the current file (a text read before is not parsed again);
+// every write is one locked read-modify-write that replaces the file atomically, so readers
+// never see half a file and concurrent writers from several processes lose nothing.
 //
 // Files live in $TAVRIN_REGISTRY_DIR, else $XDG_CONFIG_HOME/tavrin, else ~/.config/tavrin.
 // HKEY_CLASSES_ROOT reads the user's classes over the machine-wide ones that installation writes
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,8 +35,8 @@ std::filesystem::path machineDirectory();
 // kept in the environment ($TAVRIN_CLASSES_SCOPE=machine) so that loaded servers follow it too.
 void useMachineScopeForClasses(bool machine);
 
-// A snapshot of the whole root as it is now.
-Key load(Root root);
+// A snapshot of the whole root as it is now; later writes do not change it.
+std::shared_ptr<const Key> load(Root root);
 
 std::optional<Data> query(Root root, std::string_view keyPath, std::string_view valueName);
 std::optional<std::uint32_t> queryDword(Root root, std::string_view keyPath,

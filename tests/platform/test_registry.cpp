@@ -57,9 +57,39 @@ TEST_F(Registry, classesRootReadsTheUsersClassesOverTheMachines) {
               std::string::npos);
 }
 
+TEST_F(Registry, readsSeeEveryChangeOfTheFilesWhoeverMadeIt) {
+    const auto file = userDir() / "HKEY_CURRENT_USER.reg";
+    ASSERT_TRUE(setValue(Root::CurrentUser, "K", "V", std::uint32_t{1}));
+    const auto before = load(Root::CurrentUser);
+    ASSERT_TRUE(setValue(Root::CurrentUser, "K", "V", std::uint32_t{2}));
+    EXPECT_EQ(queryDword(Root::CurrentUser, "K", "V"), 2u);
+    EXPECT_EQ(std::get<std::uint32_t>(before->find("K")->value("V")->data), 1u);  // a snapshot
+
+    // Rewritten in place by another program, same size, within the same clock tick.
+    const std::string text = *files::readText(file);
+    const auto at = text.find("dword:00000002");
+    ASSERT_NE(at, std::string::npos);
+    std::string edited = text;
+    edited[at + 13] = '3';
+    writeFile(file, edited);
+    EXPECT_EQ(queryDword(Root::CurrentUser, "K", "V"), 3u);
+    std::filesystem::remove(file);
+    EXPECT_FALSE(keyExists(Root::CurrentUser, "K"));
+
+    // The machine's classes under the user's: a change to either shows.
+    writeFile(machineDir() / "HKEY_CLASSES_ROOT.reg",
+              "REGEDIT4\n[HKEY_CLASSES_ROOT\\.a]\n@=\"M\"\n");
+    EXPECT_EQ(queryString(Root::ClassesRoot, ".a", ""), "M");
+    writeFile(machineDir() / "HKEY_CLASSES_ROOT.reg",
+              "REGEDIT4\n[HKEY_CLASSES_ROOT\\.a]\n@=\"N\"\n");
+    EXPECT_EQ(queryString(Root::ClassesRoot, ".a", ""), "N");
+    ASSERT_TRUE(setValue(Root::ClassesRoot, ".a", "", std::string("U")));
+    EXPECT_EQ(queryString(Root::ClassesRoot, ".a", ""), "U");
+}
+
 TEST_F(Registry, worksWithoutAnyFileAndFailsCleanlyWhereItCannotWrite) {
     EXPECT_FALSE(keyExists(Root::ClassesRoot, "CLSID"));
-    EXPECT_TRUE(load(Root::CurrentUser).children().empty());
+    EXPECT_TRUE(load(Root::CurrentUser)->children().empty());
     // A folder that cannot be made: the write fails, reading still works.
     writeFile(root() / "plain-file", "x");
     ::setenv("TAVRIN_REGISTRY_DIR", (root() / "plain-file" / "sub").c_str(), 1);
@@ -105,8 +135,7 @@ TEST_F(Registry, concurrentWritersFromTwoProcessesLoseNothing) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    const Key hive = load(Root::CurrentUser);
-    const Key* race = hive.find("Race");
+    const Key* race = load(Root::CurrentUser)->find("Race");
     ASSERT_NE(race, nullptr);
     EXPECT_EQ(race->values().size(), 2u * kPerWriter);
 }
