@@ -128,22 +128,10 @@ TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
 
 TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {
     const Bytes preview = jpeg(16, 16);
-    const Fields f(false);
-    // The TIFF block's JPEG tags give where the preview stands; the file stores it without its
-    // first byte, one byte further on.
-    auto build = [&](std::uint32_t at) {
-        return mrw(
-            {{"TTW",
-              tiff({Ifd{{f.text(271, "Minolta"), f.text(272, "DiMAGE A2"), f.longs(513, {at}),
-                         f.longs(514, {static_cast<std::uint32_t>(preview.size())})}}},
-                   false)}});
-    };
-    const auto at = static_cast<std::uint32_t>(build(0).size() - 1);
-    Bytes file = build(at);
-    file.insert(file.end(), preview.begin() + 1, preview.end());
+    const Bytes file = mrwWithPreview(preview);
     ImageInfo info;
     ASSERT_EQ(read(info, write("PICT0001.MRW", file)), com::S_OK);
-    EXPECT_EQ(info.previewOffset, at + 1);
+    EXPECT_EQ(info.previewOffset, file.size() - (preview.size() - 1));
     EXPECT_EQ(previewBytes(info), preview);
     EXPECT_EQ(info.previewWidth, 16);
 }
