@@ -51,6 +51,24 @@ export TAVRIN_SYSTEM_REGISTRY_DIR="$prefix/share/tavrin"
 "$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/DSC_0001.NEF" "$prefix/thumb.png"
 [ "$(head -c 8 "$prefix/thumb.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 
+# Inside the sandbox GNOME runs thumbnailers in: only the system (here with the installation), the
+# input under another name and a private output folder are there, with no network and no way to
+# write anything else; the user's home and /tmp are not there at all.
+sandbox_out="$prefix/sandbox-out"
+mkdir -p "$sandbox_out"
+bwrap --ro-bind /usr /usr --ro-bind-try /etc/ld.so.cache /etc/ld.so.cache \
+      --symlink usr/lib /lib --symlink usr/lib64 /lib64 --symlink usr/bin /bin \
+      --proc /proc --dev /dev --chdir / --unshare-all --die-with-parent \
+      --ro-bind "$prefix/bin" "$prefix/bin" --ro-bind "$prefix/lib" "$prefix/lib" \
+      --ro-bind "$prefix/share/tavrin" "$prefix/share/tavrin" \
+      --ro-bind "$prefix/files/IMG_0002.CR2" /tmp/gnome-desktop-file-to-thumbnail.CR2 \
+      --bind "$sandbox_out" /tmp/gnome-desktop-thumbnailer \
+      --setenv HOME /home/nobody --unsetenv XDG_CONFIG_HOME --unsetenv TAVRIN_REGISTRY_DIR \
+      "$prefix/bin/tavrin" thumbnail -s 256 /tmp/gnome-desktop-file-to-thumbnail.CR2 \
+      /tmp/gnome-desktop-thumbnailer/thumbnail.png
+[ "$(ls -A "$sandbox_out")" = thumbnail.png ] || { echo "sandbox wrote: $(ls -A "$sandbox_out")"; exit 1; }
+[ "$(head -c 8 "$sandbox_out/thumbnail.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
+
 # The info tip, the information page and the detail columns as a file manager shows them.
 "$prefix/bin/tavrin" tip "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
 "$prefix/bin/tavrin" info "$prefix/files/DSC_0001.NEF" | grep -q '^Typ: NEF Bild$'
