@@ -1,7 +1,7 @@
 #include "platform/com/global_memory.hpp"
 
 #include <atomic>
-#include <cstring>
+#include <cstdlib>
 #include <new>
 
 namespace tavrin::com {
@@ -13,11 +13,13 @@ struct GlobalBlock {
 };
 
 HGLOBAL GlobalAlloc(unsigned flags, std::size_t size) {
-    auto* data = new (std::nothrow) unsigned char[size ? size : 1];
+    // Large zeroed blocks come as fresh pages from the system, which are zero already.
+    const std::size_t bytes = size ? size : 1;
+    auto* data = static_cast<unsigned char*>(flags & GMEM_ZEROINIT ? std::calloc(1, bytes)
+                                                                   : std::malloc(bytes));
     if (!data) return nullptr;
-    if (flags & GMEM_ZEROINIT) std::memset(data, 0, size);
     auto* block = new (std::nothrow) GlobalBlock{size, {}, data};
-    if (!block) delete[] data;
+    if (!block) std::free(data);
     return block;
 }
 
@@ -38,7 +40,7 @@ std::size_t GlobalSize(HGLOBAL block) {
 
 HGLOBAL GlobalFree(HGLOBAL block) {
     if (block) {
-        delete[] block->data;
+        std::free(block->data);
         delete block;
     }
     return nullptr;
