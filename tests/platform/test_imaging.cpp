@@ -176,7 +176,7 @@ TEST(TiffDecode, readsCompressedCameraTiffs) {
 std::vector<std::uint8_t> bmp(int width, int height, int bits, bool topDown,
                               const std::vector<std::uint8_t>& palette,
                               const std::vector<std::uint8_t>& rows) {
-    std::vector<std::uint8_t> d(54);
+    std::vector<std::uint8_t> d(54 + palette.size() + rows.size());
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i)
             d[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -190,8 +190,7 @@ std::vector<std::uint8_t> bmp(int width, int height, int bits, bool topDown,
     d[26] = 1;
     d[28] = static_cast<std::uint8_t>(bits);
     d[46] = static_cast<std::uint8_t>(palette.size() / 4);  // colours used
-    d.insert(d.end(), palette.begin(), palette.end());
-    d.insert(d.end(), rows.begin(), rows.end());
+    std::copy(rows.begin(), rows.end(), std::copy(palette.begin(), palette.end(), d.begin() + 54));
     put32(2, static_cast<std::uint32_t>(d.size()));
     return d;
 }

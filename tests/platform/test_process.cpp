@@ -27,7 +27,10 @@ TEST(CommandLine, splitsLikeTheWindowsRuntime) {
 TEST(StartProgram, startsWithoutAShellAndReportsWhatCannotStart) {
     test::TempDir dir;
     const auto target = dir.path() / "file with $HOME; and spaces";
-    ASSERT_TRUE(startProgram("/usr/bin/touch", "\"" + target.string() + "\""));
+    std::string quoted = "\"";
+    quoted += target.string();
+    quoted += '"';
+    ASSERT_TRUE(startProgram("/usr/bin/touch", quoted));
     for (int i = 0; i < 200 && !std::filesystem::exists(target); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -123,9 +123,8 @@ TEST_F(Registry, concurrentWritersFromTwoProcessesLoseNothing) {
         if (children[w] == 0) {
             bool ok = true;
             for (int i = 0; i < kPerWriter; ++i) {
-                ok &= setValue(Root::CurrentUser, "Race",
-                               "w" + std::to_string(w) + "_" + std::to_string(i),
-                               static_cast<std::uint32_t>(i));
+                const std::string name = std::to_string(w) + "_" + std::to_string(i);
+                ok &= setValue(Root::CurrentUser, "Race", name, static_cast<std::uint32_t>(i));
             }
             ::_exit(ok ? 0 : 1);
         }
