@@ -63,10 +63,11 @@ bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::pa
 std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use) {
     std::vector<std::uint8_t> out;
     if (use == PngUse::Handoff) {
-        // Stored rows: each row with its filter byte, a few bytes per deflate block, the chunks.
+        // Stored rows, each with its filter byte; libpng writes them in 8 KB chunks of 12 bytes
+        // framing, each holding at least one stored deflate block of 5; the other chunks.
         const std::size_t rows =
             static_cast<std::size_t>(bitmap.height()) * (3 * std::size_t(bitmap.width()) + 1);
-        out.reserve(rows + rows / 8192 * 5 + 1024);
+        out.reserve(rows + (rows / 8192 + 1) * 17 + 1024);
     }
     if (!encode(
             bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true, use,
