@@ -2,11 +2,16 @@
 // and its COM interfaces, in Explorer's order.
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -44,6 +49,30 @@ std::string hex(HRESULT hr) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
     return text;
+}
+
+// Why a file cannot be read, or nothing. Checked before the object sees the file, which would
+// report it on lines of its own.
+std::optional<std::string> unreadable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "not a file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return std::nullopt;
+}
+
+// What a failed Extract means to the user.
+const char* whyNoThumbnail(HRESULT hr) {
+    switch (hr) {
+        case E_NOTIMPL:
+            return "no embedded preview, and no raw data Tavrin can decode";
+        case E_OUTOFMEMORY:
+            return "its picture is damaged or too large to decode";
+        default:
+            return "it holds no picture Tavrin can read";
+    }
 }
 
 // A new object of the shell class, asked for the interface T, with the file loaded.
@@ -138,6 +167,10 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
         io.err << "Usage: tavrin thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png\n";
         return 2;
     }
+    if (const auto problem = unreadable(files[0])) {
+        io.err << "tavrin: cannot read " << files[0] << ": " << *problem << "\n";
+        return 1;
+    }
     ComPtr<IExtractImage2> extract;
     if (FAILED(createFor(files[0], extract, io))) return 1;
     if (size > 0) {
@@ -151,7 +184,8 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
     const HRESULT hr = extract->Extract(&bitmap);
     imaging::BitmapHandle owned(bitmap);
     if (FAILED(hr) || !owned) {
-        io.err << "tavrin: no thumbnail for " << files[0] << " (" << hex(hr) << ")\n";
+        io.err << "tavrin: no thumbnail for " << files[0] << ": " << whyNoThumbnail(hr) << " ("
+               << hex(hr) << ")\n";
         return 1;
     }
     // The file manager that asked decodes the picture and keeps its own copy.
