@@ -11,7 +11,6 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -51,16 +50,23 @@ std::string hex(HRESULT hr) {
     return text;
 }
 
-// Why a file cannot be read, or nothing. Checked before the object sees the file, which would
-// report it on lines of its own.
-std::optional<std::string> unreadable(const std::string& path) {
+// Whether the file can be read, else one line saying why. Checked before the object sees the
+// file, which would report it on lines of its own.
+bool readable(const std::string& path, Io io) {
+    const char* problem = nullptr;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (!S_ISREG(st.st_mode)) return "not a file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    ::close(fd);
-    return std::nullopt;
+    if (::stat(path.c_str(), &st) != 0) {
+        problem = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = "not a file";
+    } else if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
+        problem = std::strerror(errno);
+    } else {
+        ::close(fd);
+        return true;
+    }
+    io.err << "tavrin: cannot read " << path << ": " << problem << "\n";
+    return false;
 }
 
 // What a failed Extract means to the user.
@@ -167,12 +173,8 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
         io.err << "Usage: tavrin thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png\n";
         return 2;
     }
-    if (const auto problem = unreadable(files[0])) {
-        io.err << "tavrin: cannot read " << files[0] << ": " << *problem << "\n";
-        return 1;
-    }
     ComPtr<IExtractImage2> extract;
-    if (FAILED(createFor(files[0], extract, io))) return 1;
+    if (!readable(files[0], io) || FAILED(createFor(files[0], extract, io))) return 1;
     if (size > 0) {
         const SIZE box{size, size};
         DWORD priority = 0;
@@ -225,7 +227,8 @@ int runTip(std::span<const std::string_view> args, Io io) {
         return 2;
     }
     ComPtr<IQueryInfo> query;
-    if (FAILED(createFor(std::string(args[0]), query, io))) return 1;
+    const std::string file(args[0]);
+    if (!readable(file, io) || FAILED(createFor(file, query, io))) return 1;
     LPWSTR text = nullptr;
     const HRESULT hr = query->GetInfoTip(0, &text);
     if (FAILED(hr) || !text) {
@@ -386,7 +389,7 @@ std::string withoutCarriageReturns(std::string text) {
 template <typename Show>
 bool showPage(const std::string& file, int templateId, Io io, Show show) {
     ComPtr<IShellPropSheetExt> sheet;
-    if (FAILED(createFor(file, sheet, io))) return false;
+    if (!readable(file, io) || FAILED(createFor(file, sheet, io))) return false;
     std::vector<ui::HPROPSHEETPAGE> pages;
     const HRESULT hr = sheet->AddPages(collectPage, reinterpret_cast<LPARAM>(&pages));
     if (FAILED(hr)) {

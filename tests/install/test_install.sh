@@ -91,12 +91,14 @@ if "$prefix/bin/tavrin" thumbnail -s 128 "$prefix/files/empty.nef" "$prefix/none
     echo "a thumbnail of nothing"; exit 1
 fi
 [ ! -e "$prefix/none.png" ] && [ "$(wc -l < "$prefix/err")" -eq 1 ]
-# Nor for a file that is not there or not a file: the reason in one line.
+# Nor for a file that is not there or not a file, and no tip or page either: the reason in one line.
 for input in "$prefix/files/missing.nef" "$prefix/files"; do
-    if "$prefix/bin/tavrin" thumbnail -s 128 "$input" "$prefix/none.png" 2>"$prefix/err"; then
-        echo "a thumbnail of $input"; exit 1
-    fi
-    [ ! -e "$prefix/none.png" ] && [ "$(wc -l < "$prefix/err")" -eq 1 ] &&
-        grep -q "^tavrin: cannot read $input: " "$prefix/err" || { cat "$prefix/err"; exit 1; }
+    for command in "thumbnail -s 128 $input $prefix/none.png" "tip $input" "info $input"; do
+        if "$prefix/bin/tavrin" $command >/dev/null 2>"$prefix/err"; then
+            echo "tavrin $command succeeded"; exit 1
+        fi
+        [ ! -e "$prefix/none.png" ] && [ "$(wc -l < "$prefix/err")" -eq 1 ] &&
+            grep -q "^tavrin: cannot read $input: " "$prefix/err" || { cat "$prefix/err"; exit 1; }
+    done
 done
 echo "install ok"
