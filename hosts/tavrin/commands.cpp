@@ -1,5 +1,11 @@
 #include "hosts/tavrin/commands.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 namespace tavrin::host {
@@ -60,6 +66,23 @@ int runHost(std::span<const std::string_view> argv, Io io) {
     }
     io.err << "tavrin: unknown command '" << argv[1] << "' (try tavrin --help)\n";
     return 2;
+}
+
+bool readable(const std::string& path, Io io) {
+    const char* problem = nullptr;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        problem = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = "not a file";
+    } else if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
+        problem = std::strerror(errno);
+    } else {
+        ::close(fd);
+        return true;
+    }
+    io.err << "tavrin: cannot read " << path << ": " << problem << "\n";
+    return false;
 }
 
 }  // namespace tavrin::host

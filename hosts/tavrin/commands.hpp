@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tavrin::host {
@@ -26,6 +27,10 @@ std::span<const Command> commands();
 
 // Dispatches argv (program name first) to a command; prints help for --help or no command.
 int runHost(std::span<const std::string_view> argv, Io io);
+
+// Whether a file can be read, else one line on io.err saying why: checked before the shell
+// object or the engine sees a file, which would report it on lines of their own.
+bool readable(const std::string& path, Io io);
 
 int runReg(std::span<const std::string_view> args, Io io);
 int runDecode(std::span<const std::string_view> args, Io io);

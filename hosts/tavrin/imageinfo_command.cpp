@@ -4,6 +4,7 @@
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hosts/tavrin/commands.hpp"
@@ -74,11 +75,16 @@ int runImageInfo(std::span<const std::string_view> args, Io io) {
         return 2;
     }
     int status = 0;
+    bool described = false;
     for (std::size_t n = 0; n < files.size(); ++n) {
+        if (!readable(files[n], io)) {
+            status = 1;
+            continue;
+        }
         shell::ImageInfo info;
         info.filePath = files[n];
         const com::HRESULT r = shell::ReadImageInfo(info, true);
-        if (n) io.out << "\n";
+        if (std::exchange(described, true)) io.out << "\n";
         describe(io.out, info, r);
         if (com::FAILED(r)) status = 1;
         if (!previewOut.empty()) {

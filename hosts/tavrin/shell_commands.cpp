@@ -2,14 +2,10 @@
 // and its COM interfaces, in Explorer's order.
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -48,25 +44,6 @@ std::string hex(HRESULT hr) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
     return text;
-}
-
-// Whether the file can be read, else one line saying why. Checked before the object sees the
-// file, which would report it on lines of its own.
-bool readable(const std::string& path, Io io) {
-    const char* problem = nullptr;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        problem = std::strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = "not a file";
-    } else if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
-        problem = std::strerror(errno);
-    } else {
-        ::close(fd);
-        return true;
-    }
-    io.err << "tavrin: cannot read " << path << ": " << problem << "\n";
-    return false;
 }
 
 // What a failed Extract means to the user.

@@ -93,7 +93,8 @@ fi
 [ ! -e "$prefix/none.png" ] && [ "$(wc -l < "$prefix/err")" -eq 1 ]
 # Nor for a file that is not there or not a file, and no tip or page either: the reason in one line.
 for input in "$prefix/files/missing.nef" "$prefix/files"; do
-    for command in "thumbnail -s 128 $input $prefix/none.png" "tip $input" "info $input"; do
+    for command in "thumbnail -s 128 $input $prefix/none.png" "tip $input" "info $input" \
+                   "imageinfo $input"; do
         if "$prefix/bin/tavrin" $command >/dev/null 2>"$prefix/err"; then
             echo "tavrin $command succeeded"; exit 1
         fi
