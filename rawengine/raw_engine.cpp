@@ -119,8 +119,9 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 2. Working size.
     s.options.quickInterpolate = quickInterpolate;
     g.halfShrink = halfSize && s.sensor.filterPattern != 0 ? 1 : 0;
-    g.workHeight = (g.height + g.halfShrink) >> g.halfShrink;
-    g.workWidth = (g.width + g.halfShrink) >> g.halfShrink;
+    // In 64 bits: a hostile side may be the largest int (refused below, by its size).
+    g.workHeight = static_cast<int>((std::int64_t{g.height} + g.halfShrink) >> g.halfShrink);
+    g.workWidth = static_cast<int>((std::int64_t{g.width} + g.halfShrink) >> g.halfShrink);
 
     // 3. One zero-filled block for the pixels and the metadata area behind them.
     const std::uint64_t pixels = static_cast<std::uint64_t>(std::max(g.workHeight, 0)) *
