@@ -63,11 +63,11 @@ class Engine : public test::TempRegistry {
         TempRegistry::SetUp();
         ran.clear();
     }
-    // A small supported RAW file (a NEF with a 64 x 48 sensor) written to disk.
-    std::filesystem::path nef() {
+    // A NEF written to disk, by default a small supported one with a 64 x 48 sensor.
+    std::filesystem::path nef(std::uint32_t width = 64, std::uint32_t height = 48) {
         const Fields f;
-        Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), f.shorts(259, {1}), f.longs(273, {512}),
-                 f.bytes(33422, {0, 1, 1, 2})}};
+        Ifd raw{{f.longs(256, {width}), f.longs(257, {height}), f.shorts(259, {1}),
+                 f.longs(273, {512}), f.bytes(33422, {0, 1, 1, 2})}};
         const auto path = root() / "DSC_0001.NEF";
         writeFile(path,
                   tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
@@ -223,13 +223,7 @@ void exhaustingLoader(DecodeContext&) {
 
 TEST_F(Engine, refusesASensorWithASideNoCameraHas) {
     // No pixels at all, but 738 million rows: every step would walk them one by one.
-    const Fields f;
-    Ifd raw{{f.longs(256, {0}), f.longs(257, {738327084}), f.shorts(259, {1}), f.longs(273, {512}),
-             f.bytes(33422, {0, 1, 1, 2})}};
-    const auto path = root() / "DSC_0002.NEF";
-    writeFile(path,
-              tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
-                   true, 8192));
+    const auto path = nef(0, 738327084);
     RawEngine engine(kFake);
     ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
