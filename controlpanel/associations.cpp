@@ -1,19 +1,14 @@
 #include "controlpanel/associations.hpp"
 
-#include <filesystem>
-
 #include "common/file_types.hpp"
 #include "common/settings.hpp"
 #include "platform/registry/registry.hpp"
-#include "platform/system/process.hpp"
 
 namespace tavrin::cpl {
 namespace {
 
 using registry::Root;
 
-constexpr std::string_view kHelpFile = "TavrinHelp.chm";
-constexpr std::string_view kHelpPages = "TavrinHelp";
 constexpr std::string_view kSimpleTypes[] = {".jpg", ".ppm", ".dng", ".tiff", ".thm"};
 
 }  // namespace
@@ -82,29 +77,6 @@ std::vector<TypeRow> typeRows() {
         rows.push_back(std::move(row));
     }
     return rows;
-}
-
-std::string helpFilePath() {
-    std::string app = registry::queryString(Root::ClassesRoot, "TavrinImage\\App", "")
-                          .value_or(std::string())
-                          .substr(0, 259);
-    const std::size_t slash = app.find_last_of("\\/");
-    app.resize(slash == std::string::npos ? 0 : slash + 1);
-    app += kHelpFile;
-    return app;
-}
-
-void showHelp(std::string_view topic) {
-    const std::filesystem::path file = helpFilePath();
-    std::string page(topic);
-    if (page.rfind("::/", 0) == 0) page.erase(0, 3);
-    const std::filesystem::path html = file.parent_path() / kHelpPages / page;
-    std::error_code ec;
-    if (!file.has_parent_path() || !std::filesystem::is_regular_file(html, ec)) return;
-    std::string quoted = "\"";
-    quoted += html.string();
-    quoted += '"';
-    process::startProgram("xdg-open", quoted);
 }
 
 }  // namespace tavrin::cpl

@@ -1,5 +1,5 @@
 #pragma once
-// The file associations the applet edits, the rows of its file types page, and its help.
+// The file associations the applet edits and the rows of its file types page.
 
 #include <string>
 #include <string_view>
@@ -34,11 +34,5 @@ struct TypeRow {
     void apply(bool checked) const;
 };
 std::vector<TypeRow> typeRows();
-
-// "TavrinHelp.chm" in the folder of the viewer program ("TavrinImage\App").
-std::string helpFilePath();
-// Opens a help topic ("::/General Options page.htm") of the help file: its page as local
-// HTML, when installed beside the help file (in a folder "TavrinHelp"); otherwise nothing.
-void showHelp(std::string_view topic);
 
 }  // namespace tavrin::cpl

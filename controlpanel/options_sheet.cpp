@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/help.hpp"
 #include "common/strings.hpp"
 #include "controlpanel/associations.hpp"
 #include "controlpanel/file_types_page.hpp"

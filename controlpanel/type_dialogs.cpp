@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "common/help.hpp"
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"

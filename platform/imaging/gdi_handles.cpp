@@ -22,6 +22,13 @@ std::unique_ptr<Bitmap> bitmapFromHBitmap(HBITMAP handle) {
     return handle ? handle->pixels->clone() : nullptr;
 }
 
+std::unique_ptr<Bitmap> takeBitmap(HBITMAP handle) {
+    if (!handle) return nullptr;
+    std::unique_ptr<Bitmap> pixels = std::move(handle->pixels);
+    delete handle;
+    return pixels;
+}
+
 bool DeleteObject(HBITMAP handle) {
     if (!handle) return false;
     delete handle;

@@ -18,6 +18,8 @@ HBITMAP createHBitmap(std::unique_ptr<Bitmap> bitmap, std::uint32_t backgroundAr
 const Bitmap* bitmapOf(HBITMAP handle);
 // A new bitmap with the handle's pixels.
 std::unique_ptr<Bitmap> bitmapFromHBitmap(HBITMAP handle);
+// The handle's pixels, taken over without a copy; the handle is freed.
+std::unique_ptr<Bitmap> takeBitmap(HBITMAP handle);
 // Frees a handle; false for a null handle.
 bool DeleteObject(HBITMAP handle);
 

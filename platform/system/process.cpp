@@ -50,6 +50,25 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
     return args;
 }
 
+std::string quoteArgument(std::string_view argument) {
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+        } else {
+            // Backslashes before a quote are doubled, and the quote gets one of its own.
+            if (c == '"') quoted.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
+        quoted += c;
+    }
+    // Backslashes before the closing quote are doubled too.
+    quoted.append(backslashes, '\\');
+    quoted += '"';
+    return quoted;
+}
+
 bool startProgram(const std::string& program, std::string_view parameters) {
     std::vector<std::string> args = splitCommandLine(parameters);
     args.insert(args.begin(), program);

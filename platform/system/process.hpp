@@ -12,6 +12,9 @@ namespace tavrin::process {
 // backslashes and a literal quote.
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
 
+// argument quoted so that splitCommandLine gives it back byte for byte.
+std::string quoteArgument(std::string_view argument);
+
 // Starts program with the arguments of parameters (a Windows-style command line) and does not
 // wait for it; the child is detached so that it never lingers as a zombie. False when the
 // program could not be started.

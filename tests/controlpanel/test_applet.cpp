@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "common/help.hpp"
 #include "common/settings.hpp"
 #include "controlpanel/associations.hpp"
 #include "controlpanel/file_types_page.hpp"

@@ -1,0 +1,354 @@
+// The viewer's window under the offscreen Qt platform, with the real shell object registered in
+// a registry of the test's own: stepping through real camera files with preloading, the zoom
+// states, put aside, the settings dialog, bad files, and the window's stored placement.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSlider>
+#include <QThread>
+#include <QTimer>
+#include <fstream>
+#include <functional>
+
+#include "common/settings.hpp"
+#include "platform/registry/registry.hpp"
+#include "platform/ui/message_box.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/samples.hpp"
+#include "tests/support/shell_object.hpp"
+#include "tests/support/temp_registry.hpp"
+#include "viewer/colored_toolbar.hpp"
+#include "viewer/main_frame.hpp"
+#include "viewer/picture_view.hpp"
+#include "viewer/profile.hpp"
+#include "viewer/shell_object_client.hpp"
+#include "viewer/viewer_settings_dlg.hpp"
+
+namespace tavrin::viewer {
+namespace {
+
+using registry::Root;
+namespace fs = std::filesystem;
+
+const fs::path kCanonS40 = "digicam_corpus/Canon/PowerShot S40";
+
+bool waitFor(const std::function<bool()>& done, int milliseconds = 30000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > milliseconds) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// A checksum of a picture's pixels.
+std::uint64_t digest(const imaging::Bitmap& bitmap) {
+    std::uint64_t sum = 1469598103934665603ull;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const std::uint8_t* row = bitmap.row(y);
+        for (int x = 0; x < bitmap.width() * 3; ++x)
+            sum = (sum ^ row[x]) * 1099511628211ull;
+    }
+    return sum;
+}
+
+class ViewerWindow : public test::TempRegistry {
+  protected:
+    static void SetUpTestSuite() {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+    void SetUp() override {
+        TempRegistry::SetUp();
+        shell_ = std::make_unique<test::RegisteredShellObject>();
+        ASSERT_TRUE(shell_->ok());
+        for (const char* type : {".crw", ".jpg", ".thm", ".cr2", ".kdc"})
+            registry::setValue(Root::ClassesRoot, type, "", std::string("TavrinImage"));
+        folder_ = root() / "pictures";
+        fs::create_directories(folder_);
+        writePlacement({kShowNormal, true, 0, 0, 1000, 724});
+        ui::setMessageBoxHandler([this](std::string_view text, std::string_view, ui::UINT) {
+            messages_.emplace_back(text);
+            return ui::IDOK;
+        });
+    }
+    void TearDown() override {
+        frame_.reset();
+        ui::setMessageBoxHandler({});
+        TempRegistry::TearDown();
+    }
+
+    // The sample folder's camera files copied into the test's folder.
+    bool copySamples(const fs::path& sampleFolder) {
+        if (!fs::is_directory(test::sample(sampleFolder))) return false;
+        for (const auto& entry : fs::directory_iterator(test::sample(sampleFolder)))
+            fs::copy_file(entry.path(), folder_ / entry.path().filename());
+        return true;
+    }
+
+    CMainFrame& open(const std::vector<std::string>& args, bool slideshow = false) {
+        frame_ = std::make_unique<CMainFrame>(slideshow);
+        frame_->start(parseCommandLine(args), folder_);
+        return *frame_;
+    }
+    PictureBrowser& browser() { return frame_->view().browser(); }
+    bool waitForCurrent() {
+        return waitFor([&] { return browser().current() != nullptr; });
+    }
+    void run(int id) {
+        ASSERT_TRUE(frame_->action(id)->isEnabled()) << id;
+        frame_->action(id)->trigger();
+    }
+
+    std::unique_ptr<test::RegisteredShellObject> shell_;
+    fs::path folder_;
+    std::unique_ptr<CMainFrame> frame_;
+    std::vector<std::string> messages_;
+};
+
+TEST_F(ViewerWindow, stepsThroughRealFilesWithPreloading) {
+    if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    CMainFrame& frame = open({"CRW_0104.CRW"});
+    ASSERT_TRUE(waitForCurrent());
+    const PictureList& list = browser().list();
+    ASSERT_EQ(list.count(), 8);  // six CRW, their THM and a JPG
+    EXPECT_EQ(list.name(browser().currentIndex()), "CRW_0104.CRW");
+    EXPECT_EQ(frame.windowTitle(), "CRW_0104.CRW - Tavrin Picture Viewer");
+
+    // Forward once round the folder and one more: each step shows the preloaded next file.
+    for (int step = 0; step <= list.count(); ++step) {
+        ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; })) << step;
+        run(ID_NEXT_IMAGE);
+        const PictureSlot* current = browser().current();
+        ASSERT_NE(current, nullptr) << "the preloaded picture is shown at once";
+        const std::string& name = list.name(browser().currentIndex());
+        EXPECT_EQ(current->name, name);
+        ASSERT_NE(current->picture, nullptr) << name;
+        const auto expected = embeddedPreview(list.path(browser().currentIndex()));
+        ASSERT_NE(expected, nullptr) << name;
+        EXPECT_EQ(digest(current->picture->bitmap()), digest(*expected)) << name;
+        EXPECT_FALSE(current->infoText.empty()) << name;
+    }
+    EXPECT_EQ(list.name(browser().currentIndex()), "CRW_0105.CRW");
+
+    // Back: the previous slot at once, then loads.
+    run(ID_PREVIOUS_IMAGE);
+    ASSERT_NE(browser().current(), nullptr);
+    EXPECT_EQ(browser().current()->name, "CRW_0104.CRW");
+    EXPECT_EQ(browser().nextSlot()->name, "CRW_0105.CRW");
+    ASSERT_TRUE(waitFor([&] { return !browser().currentLoadRunning(); }));
+    run(ID_PREVIOUS_IMAGE);
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().current()->name, "CRW_0101.THM");
+    run(ID_PREVIOUS_IMAGE);
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().current()->name, "CRW_0101.CRW");
+    // Previous on the first goes to the last.
+    run(ID_PREVIOUS_IMAGE);
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().current()->name, "IMG_0108.JPG");
+    EXPECT_EQ(browser().current()->picture->width(), 2272);  // the JPEG itself, mode 0
+}
+
+TEST_F(ViewerWindow, cancelledLoadsNeverHandOverAPicture) {
+    if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    SetUserSetting("Viewer", "ViewMode", 1);  // half-size decodes: long enough to cancel
+    open({"CRW_0104.CRW"});
+    std::vector<std::string> shown;
+    QObject::connect(&browser(), &PictureBrowser::currentChanged, [&] {
+        if (browser().current()) shown.push_back(browser().current()->name);
+    });
+    browser().selectAndLoad("CRW_0112.CRW");
+    browser().selectAndLoad("CRW_0117.CRW");
+    ASSERT_TRUE(waitForCurrent());
+    // Let every queued hand-over of the cancelled loads arrive.
+    waitFor([] { return false; }, 300);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), "CRW_0117.CRW");
+    for (const std::string& name : shown)
+        EXPECT_NE(name, "CRW_0112.CRW");
+    ASSERT_NE(browser().currentPicture(), nullptr);
+    EXPECT_EQ(browser().currentPicture()->width(), 2312 / 2);  // half the sensor
+}
+
+TEST_F(ViewerWindow, loaderWithoutKeepGoingReportsNothing) {
+    std::atomic<bool> keepGoing{false};
+    bool reported = false;
+    {
+        PictureLoader loader(
+            1, {folder_ / "missing.CRW", "missing.CRW"}, keepGoing, [](const std::string&, int) {},
+            [&](std::uint64_t, LoadResult) { reported = true; });
+    }
+    EXPECT_FALSE(reported);
+}
+
+TEST_F(ViewerWindow, badFilesShowCannotLoadAndSteppingGoesOn) {
+    fixtures::writeFile(folder_ / "a.CRW", {'n', 'o', 't', ' ', 'r', 'a', 'w'});
+    fixtures::writeFile(folder_ / "b.JPG", fixtures::jpeg(64, 48));
+    fixtures::writeFile(folder_ / "c.CR2", fixtures::jpeg(32, 24));
+    CMainFrame& frame = open({"a.CRW"});
+    ASSERT_TRUE(waitFor([&] { return browser().current() && browser().nextSlot(); }));
+    EXPECT_EQ(browser().currentPicture(), nullptr);
+    EXPECT_FALSE(frame.action(ID_ZOOM_IN)->isEnabled());
+    const QImage shot = frame.view().grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+
+    run(ID_NEXT_IMAGE);
+    ASSERT_NE(browser().currentPicture(), nullptr);
+    EXPECT_EQ(browser().currentPicture()->width(), 64);
+    // A file removed while listed fails alone.
+    fs::remove(folder_ / "c.CR2");
+    ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; }));
+    run(ID_NEXT_IMAGE);
+    EXPECT_EQ(browser().current()->name, "c.CR2");
+    EXPECT_EQ(browser().currentPicture(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; }));
+    run(ID_NEXT_IMAGE);  // wraps to the first
+    EXPECT_EQ(browser().current()->name, "a.CRW");
+}
+
+TEST_F(ViewerWindow, emptyFolderShowsNothing) {
+    fixtures::writeFile(folder_ / "x.NEF", fixtures::jpeg(16, 16));  // not associated
+    CMainFrame& frame = open({});
+    EXPECT_TRUE(browser().list().empty());
+    EXPECT_EQ(browser().current(), nullptr);
+    EXPECT_FALSE(browser().currentLoadRunning());
+    EXPECT_FALSE(frame.action(ID_NEXT_IMAGE)->isEnabled());
+    EXPECT_FALSE(frame.action(ID_SLIDESHOW)->isEnabled());
+    run(ID_APP_EXIT);
+}
+
+TEST_F(ViewerWindow, putAsideNeverReplacesAFile) {
+    for (const char* name : {"a.JPG", "b.JPG", "c.JPG"})
+        fixtures::writeFile(folder_ / name, fixtures::jpeg(40, 30));
+    std::ofstream(folder_ / "b.JPG.trashed") << "kept";
+    open({"b.JPG"});
+    ASSERT_TRUE(waitForCurrent());
+    run(ID_PUT_ASIDE);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("b.JPG"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder_ / "b.JPG"));
+    std::ifstream kept(folder_ / "b.JPG.trashed");
+    std::string content;
+    kept >> content;
+    EXPECT_EQ(content, "kept");
+    EXPECT_EQ(browser().list().count(), 3);
+    EXPECT_EQ(browser().current()->name, "b.JPG");
+
+    fs::remove(folder_ / "b.JPG.trashed");
+    run(ID_PUT_ASIDE);
+    EXPECT_TRUE(fs::exists(folder_ / "b.JPG.trashed"));
+    EXPECT_FALSE(fs::exists(folder_ / "b.JPG"));
+    EXPECT_EQ(browser().list().count(), 2);
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().current()->name, "c.JPG");
+}
+
+TEST_F(ViewerWindow, settingsDialogReloadsOnlyWhatChanged) {
+    if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    CMainFrame& frame = open({"CRW_0104.CRW"});
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().currentPicture()->width(), 640);  // the embedded preview
+    const auto answer = [](int mode, bool save) {
+        QTimer::singleShot(0, [mode, save] {
+            auto* dialog = qobject_cast<CViewerSettingsDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QSlider*>("1046")->setValue(mode);
+            if (save) dialog->findChild<QCheckBox*>()->setChecked(true);
+            dialog->accept();
+        });
+    };
+    // The same mode: nothing is reloaded, but the override is set.
+    answer(0, false);
+    run(ID_CUSTOMIZE_SETTINGS);
+    EXPECT_NE(browser().current(), nullptr);
+    EXPECT_EQ(browser().overrideViewMode, 0);
+
+    answer(1, false);
+    run(ID_CUSTOMIZE_SETTINGS);
+    EXPECT_EQ(browser().current(), nullptr);
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().currentPicture()->width(), 2312 / 2);  // half the sensor
+    EXPECT_EQ(GetUserSetting("Viewer", "ViewMode", 9), 9u);    // not saved
+
+    answer(1, true);
+    run(ID_CUSTOMIZE_SETTINGS);
+    EXPECT_EQ(GetUserSetting("Viewer", "ViewMode", 9), 1u);
+    (void)frame;
+}
+
+TEST_F(ViewerWindow, zoomStatesAndScreenshots) {
+    if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    CMainFrame& frame = open({"IMG_0108.JPG"});
+    ASSERT_TRUE(waitForCurrent());
+    CPictureView& view = frame.view();
+    EXPECT_EQ(view.size(), QSize(1000, 700));
+    EXPECT_TRUE(view.viewGeometry().fitMode());
+    EXPECT_FALSE(frame.action(ID_OPTIMAL_HEIGHT)->isEnabled());
+    EXPECT_TRUE(frame.action(ID_ACTUAL_SIZE)->isEnabled());
+    frame.grab().save("viewer-fit.png");
+
+    run(ID_ACTUAL_SIZE);
+    EXPECT_DOUBLE_EQ(view.viewGeometry().zoom(), 1.0);
+    frame.grab().save("viewer-actual-size.png");
+
+    run(ID_ZOOM_IN);
+    EXPECT_TRUE(frame.action(ID_ZOOM_IN)->isChecked());
+    EXPECT_DOUBLE_EQ(view.viewGeometry().zoom(), 2.0);
+    frame.grab().save("viewer-zoomed-in.png");
+
+    run(ID_OPTIMAL_HEIGHT);
+    run(ID_ZOOM_OUT);
+    EXPECT_TRUE(frame.action(ID_ZOOM_OUT)->isChecked());
+    frame.grab().save("viewer-zoomed-out.png");
+
+    run(ID_ROTATE_CLOCKWISE);
+    EXPECT_EQ(browser().currentPicture()->width(), 1704);
+    EXPECT_TRUE(view.viewGeometry().fitMode());
+    frame.grab().save("viewer-rotated.png");
+    run(ID_MOVE);
+    EXPECT_TRUE(frame.action(ID_MOVE)->isChecked());
+}
+
+TEST_F(ViewerWindow, toolbarLayoutAtClientWidth400) {
+    CMainFrame& frame = open({});
+    frame.resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame.toolBar().geometry(), QRect(110, 276, 370, 24));
+    EXPECT_EQ(frame.view().geometry(), QRect(0, 0, 400, 276));
+    EXPECT_FALSE(frame.toolBar().widgetForAction(frame.action(ID_PAUSE))->isVisible());
+}
+
+TEST_F(ViewerWindow, onlyTheNormalWindowStoresItsPlacement) {
+    writePlacement({kShowNormal, true, 20, 30, 640, 480});
+    open({}, true);
+    frame_->close();
+    frame_.reset();
+    WindowPlacement stored = readPlacement();
+    EXPECT_EQ(stored.x, 20);
+    EXPECT_EQ(stored.width, 640);
+
+    open({});
+    frame_->showNormal();
+    frame_->setGeometry(50, 60, 700, 500);
+    frame_->close();
+    stored = readPlacement();
+    EXPECT_EQ(stored.showCmd, kShowNormal);
+    EXPECT_EQ(stored.width, 700);
+    EXPECT_EQ(stored.height, 500);
+}
+
+}  // namespace
+}  // namespace tavrin::viewer

@@ -1,0 +1,207 @@
+#include "viewer/picture_browser.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/strings.hpp"
+#include "platform/system/files.hpp"
+#include "platform/ui/message_box.hpp"
+
+namespace tavrin::viewer {
+
+namespace {
+
+constexpr unsigned kBlankStatus = 10006, kRenameFailed = 9030, kErrorCaption = 9040;
+
+}  // namespace
+
+PictureBrowser::PictureBrowser(QObject* parent) : QObject(parent) {}
+
+PictureBrowser::~PictureBrowser() {
+    cancelAndWait();
+}
+
+bool PictureBrowser::loading() const {
+    return (currentLoader_ && currentLoader_->running()) || (preloader_ && preloader_->running());
+}
+
+QString PictureBrowser::statusText() const {
+    std::lock_guard lock(statusMutex_);
+    return QString::fromStdString(statusText_);
+}
+
+int PictureBrowser::progressPercent() const {
+    std::lock_guard lock(statusMutex_);
+    return progressPercent_;
+}
+
+void PictureBrowser::setProgressPercent(int percent) {
+    std::lock_guard lock(statusMutex_);
+    progressPercent_ = percent;
+}
+
+std::unique_ptr<PictureLoader> PictureBrowser::startLoader(const std::string& name) {
+    LoadRequest request{list_.folder() / name, name, overrideViewMode, overrideWhiteBalance};
+    const std::uint64_t id = nextLoadId_++;
+    auto onStatus = [this](const std::string& text, int percent) {
+        {
+            std::lock_guard lock(statusMutex_);
+            statusText_ = text;
+            progressPercent_ = percent;
+        }
+        QMetaObject::invokeMethod(this, &PictureBrowser::statusChanged, Qt::QueuedConnection);
+    };
+    auto onFinished = [this](std::uint64_t loadId, LoadResult result) {
+        auto held = std::make_shared<LoadResult>(std::move(result));
+        QMetaObject::invokeMethod(
+            this, [this, loadId, held] { finished(loadId, std::move(*held)); },
+            Qt::QueuedConnection);
+    };
+    auto loader = std::make_unique<PictureLoader>(id, std::move(request), keepGoing_,
+                                                  std::move(onStatus), std::move(onFinished));
+    emit loadsChanged();
+    return loader;
+}
+
+void PictureBrowser::cancelAndWait() {
+    keepGoing_ = false;
+    currentLoader_.reset();
+    preloader_.reset();
+    keepGoing_ = true;
+}
+
+void PictureBrowser::freeSlots() {
+    for (auto& slot : slots_)
+        slot.reset();
+}
+
+void PictureBrowser::finished(std::uint64_t id, LoadResult result) {
+    // A hand-over queued before its load was cancelled finds neither loader and is dropped.
+    const bool fromPreloader = preloader_ && preloader_->id() == id;
+    if (!fromPreloader && !(currentLoader_ && currentLoader_->id() == id)) return;
+    setImage({std::move(result.name), std::move(result.picture), std::move(result.infoText)},
+             fromPreloader);
+}
+
+void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
+    const bool failed = !slot.picture;
+    if (fromPreloader) {
+        preloader_.reset();
+        slots_[kNext] = std::move(slot);
+    } else {
+        currentLoader_.reset();
+        slots_[kCurrent] = std::move(slot);
+        emit currentChanged();
+        startPreload();
+    }
+    if (!failed) {
+        {
+            std::lock_guard lock(statusMutex_);
+            statusText_ = strings::get(kBlankStatus);
+            progressPercent_ = 0;
+        }
+        emit statusChanged();
+    }
+    emit loadsChanged();
+}
+
+void PictureBrowser::selectIndex(int index) {
+    currentIndex_ = list_.wrap(index);
+    emit selected(QString::fromStdString(list_.name(currentIndex_)));
+}
+
+void PictureBrowser::selectAndLoad(const std::string& name) {
+    cancelAndWait();
+    if (list_.empty()) return;
+    const int index = list_.indexOf(name);
+    selectIndex(index < 0 ? 0 : index);
+    freeSlots();
+    emit currentChanged();
+    currentLoader_ = startLoader(list_.name(currentIndex_));
+}
+
+void PictureBrowser::startPreload() {
+    if (list_.count() < 2) return;
+    if (!preloader_) {
+        preloader_ = startLoader(list_.name(list_.wrap(currentIndex_ + 1)));
+        return;
+    }
+    // The file being preloaded is the current one now.
+    currentLoader_ = std::move(preloader_);
+    slots_[kPrevious] = std::move(slots_[kCurrent]);
+    slots_[kCurrent].reset();
+    slots_[kNext].reset();
+    emit currentChanged();
+}
+
+void PictureBrowser::next() {
+    if (currentLoader_) cancelAndWait();
+    if (list_.empty()) return;
+    selectIndex(currentIndex_ + 1);
+    // A finished preload, picture or failure, is the new current slot.
+    if (slots_[kNext]) {
+        slots_[kPrevious] = std::move(slots_[kCurrent]);
+        slots_[kCurrent] = std::move(slots_[kNext]);
+        slots_[kNext].reset();
+        emit currentChanged();
+    } else if (!preloader_) {
+        // Nothing was preloaded (a single file, or the preload was cancelled): load it now.
+        slots_[kPrevious] = std::move(slots_[kCurrent]);
+        slots_[kCurrent].reset();
+        emit currentChanged();
+        currentLoader_ = startLoader(list_.name(currentIndex_));
+        return;
+    }
+    startPreload();
+}
+
+void PictureBrowser::previous() {
+    cancelAndWait();
+    if (list_.empty()) return;
+    selectIndex(currentIndex_ - 1);
+    if (slots_[kPrevious]) {
+        slots_[kNext] = std::move(slots_[kCurrent]);
+        slots_[kCurrent] = std::move(slots_[kPrevious]);
+        slots_[kPrevious].reset();
+        emit currentChanged();
+        emit loadsChanged();
+        return;
+    }
+    selectAndLoad(list_.name(currentIndex_));
+}
+
+bool PictureBrowser::putAside() {
+    if (currentIndex_ < 0 || list_.empty()) return false;
+    const std::filesystem::path from = list_.path(currentIndex_);
+    std::filesystem::path to = from;
+    to += ".trashed";
+    if (!files::renameNoReplace(from, to)) {
+        ui::MessageBoxA(nullptr, strings::format(kRenameFailed, from.c_str()).c_str(),
+                        std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
+        return false;
+    }
+    slots_[kCurrent].reset();
+    list_.remove(currentIndex_);
+    --currentIndex_;
+    if (list_.empty()) {
+        cancelAndWait();
+        freeSlots();
+        currentIndex_ = -1;
+        emit currentChanged();
+        emit selected(QString());
+        emit loadsChanged();
+        return true;
+    }
+    next();
+    return true;
+}
+
+void PictureBrowser::reload() {
+    if (list_.empty() || currentIndex_ < 0) return;
+    const std::string name = list_.name(currentIndex_);
+    cancelAndWait();
+    freeSlots();
+    selectAndLoad(name);
+}
+
+}  // namespace tavrin::viewer

@@ -1,0 +1,102 @@
+#pragma once
+// The pictures of the listed folder and the three decoded ones at hand (current, next and
+// previous), loaded on worker threads and handed to the user-interface thread through queued
+// calls, so that the list, the slots and the loaders are touched on that thread only.
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "viewer/picture_list.hpp"
+#include "viewer/picture_loader.hpp"
+
+namespace tavrin::viewer {
+
+// A finished load held for showing: its picture, or none when the file could not be loaded.
+struct PictureSlot {
+    std::string name;
+    std::unique_ptr<DisplayPicture> picture;
+    std::string infoText;
+};
+
+class PictureBrowser : public QObject {
+    Q_OBJECT
+  public:
+    explicit PictureBrowser(QObject* parent = nullptr);
+    ~PictureBrowser() override;
+
+    PictureList& list() { return list_; }
+    const PictureList& list() const { return list_; }
+
+    // Makes the entry of that name current (the first one when none has it) and loads it.
+    void selectAndLoad(const std::string& name);
+    void next();
+    void previous();
+    // Renames the current file to its name + ".trashed" (never over an existing file) and steps
+    // on; false, with the file left in the list, when the rename fails.
+    bool putAside();
+    // Drops every slot and loads the current file again (the decode settings changed).
+    void reload();
+
+    int currentIndex() const { return currentIndex_; }
+    // The current file's finished load, or nothing while it is still loading.
+    const PictureSlot* current() const { return slots_[kCurrent] ? &*slots_[kCurrent] : nullptr; }
+    DisplayPicture* currentPicture() const {
+        return slots_[kCurrent] ? slots_[kCurrent]->picture.get() : nullptr;
+    }
+    // The current file is being loaded.
+    bool currentLoadRunning() const { return currentLoader_ != nullptr; }
+    // A load step runs (the current file's or the next one's).
+    bool loading() const;
+    const PictureSlot* nextSlot() const { return slots_[kNext] ? &*slots_[kNext] : nullptr; }
+    const PictureSlot* previousSlot() const {
+        return slots_[kPrevious] ? &*slots_[kPrevious] : nullptr;
+    }
+
+    QString statusText() const;
+    int progressPercent() const;
+    void setProgressPercent(int percent);
+
+    int overrideViewMode = -1;
+    int overrideWhiteBalance = -1;
+
+  signals:
+    // The current slot changed: a new picture to fit, or none.
+    void currentChanged();
+    // The selection moved: the file named is the current one now.
+    void selected(const QString& name);
+    void statusChanged();
+    // A load finished or started, which changes what the commands may do.
+    void loadsChanged();
+
+  private:
+    enum SlotIndex { kCurrent = 0, kNext = 1, kPrevious = 2 };
+
+    void selectIndex(int index);
+    std::unique_ptr<PictureLoader> startLoader(const std::string& name);
+    void startPreload();
+    void finished(std::uint64_t id, LoadResult result);
+    void setImage(PictureSlot slot, bool fromPreloader);
+    void cancelAndWait();
+    void freeSlots();
+
+    PictureList list_;
+    int currentIndex_ = -1;
+    std::array<std::optional<PictureSlot>, 3> slots_;
+    std::unique_ptr<PictureLoader> currentLoader_;
+    std::unique_ptr<PictureLoader> preloader_;
+    std::atomic<bool> keepGoing_{true};
+    std::uint64_t nextLoadId_ = 1;
+
+    mutable std::mutex statusMutex_;
+    std::string statusText_;
+    int progressPercent_ = 0;
+};
+
+}  // namespace tavrin::viewer
