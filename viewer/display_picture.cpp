@@ -1,5 +1,9 @@
 #include "viewer/display_picture.hpp"
 
+#include <cmath>
+
+#include "viewer/view_geometry.hpp"
+
 namespace tavrin::viewer {
 
 namespace {
@@ -77,6 +81,30 @@ void DisplayPicture::rotate(bool clockwise) {
     bitmap_->rotateFlip(clockwise ? imaging::RotateFlip::Rotate90FlipNone
                                   : imaging::RotateFlip::Rotate270FlipNone);
     makeLevels();
+    fitted_ = QImage();
+}
+
+void DisplayPicture::prepareFitted(int areaWidth, int areaHeight) {
+    fitted_ = QImage();
+    if (areaWidth <= 0 || areaHeight <= 0) return;
+    ViewGeometry view;
+    view.fit({areaWidth, areaHeight}, {width(), height()});
+    const double zoom = view.zoom();
+    if (zoom >= 1) return;
+    double scaleX = 1, scaleY = 1;
+    const QImage& source = imageFor(zoom, &scaleX, &scaleY);
+    const QSize size(static_cast<int>(std::lround(width() * zoom)),
+                     static_cast<int>(std::lround(height() * zoom)));
+    fitted_ = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                  .convertToFormat(QImage::Format_RGB32);
+}
+
+const QImage* DisplayPicture::fitted(const QSizeF& size) const {
+    if (fitted_.isNull() || std::abs(fitted_.width() - size.width()) > 0.5 ||
+        std::abs(fitted_.height() - size.height()) > 0.5) {
+        return nullptr;
+    }
+    return &fitted_;
 }
 
 const QImage& DisplayPicture::imageFor(double zoom, double* scaleX, double* scaleY) const {

@@ -1,7 +1,9 @@
 #pragma once
 // A decoded picture as the view shows it: the bitmap, drawn without a copy, with halved copies
-// for drawing it smaller (made once, on the loader thread, so that a paint at any scale reads
-// at most twice the pixels it writes), and its RGB histogram.
+// for drawing it smaller (so that a paint at any scale reads at most twice the pixels it
+// writes), a copy at the size that fits the view, and its RGB histogram. All of them are made
+// on the loader thread, so that the step to a preloaded picture costs the user-interface thread
+// no more than a copy of the fitted pixels to the screen.
 
 #include <QImage>
 #include <array>
@@ -34,12 +36,19 @@ class DisplayPicture {
     // at least that many pixels per picture pixel. scale is its size over the picture's.
     const QImage& imageFor(double zoom, double* scaleX, double* scaleY) const;
 
+    // Makes the copy of the picture fitted into an area of that size (nothing when the picture
+    // fits unscaled).
+    void prepareFitted(int areaWidth, int areaHeight);
+    // That copy when it has the size given (to the pixel), else null.
+    const QImage* fitted(const QSizeF& size) const;
+
   private:
     void makeLevels();
 
     std::unique_ptr<imaging::Bitmap> bitmap_;
     QImage full_;
     std::vector<QImage> halves_;
+    QImage fitted_;
     Histogram histogram_;
 };
 

@@ -1,7 +1,6 @@
 #include "viewer/picture_browser.hpp"
 
-#include <cerrno>
-#include <cstring>
+#include <QThreadPool>
 
 #include "common/strings.hpp"
 #include "platform/system/files.hpp"
@@ -41,7 +40,8 @@ void PictureBrowser::setProgressPercent(int percent) {
 }
 
 std::unique_ptr<PictureLoader> PictureBrowser::startLoader(const std::string& name) {
-    LoadRequest request{list_.folder() / name, name, overrideViewMode, overrideWhiteBalance};
+    LoadRequest request{list_.folder() / name, name,      overrideViewMode,
+                        overrideWhiteBalance,  areaWidth, areaHeight};
     const std::uint64_t id = nextLoadId_++;
     auto onStatus = [this](const std::string& text, int percent) {
         {
@@ -70,9 +70,24 @@ void PictureBrowser::cancelAndWait() {
     keepGoing_ = true;
 }
 
+std::optional<PictureSlot> PictureBrowser::take(SlotIndex index) {
+    std::optional<PictureSlot> slot = std::move(slots_[index]);
+    slots_[index].reset();
+    return slot;
+}
+
+void PictureBrowser::store(SlotIndex index, std::optional<PictureSlot> slot) {
+    // Freeing a large picture costs milliseconds the step should not wait for.
+    if (slots_[index]) {
+        auto dropped = std::make_shared<PictureSlot>(std::move(*slots_[index]));
+        QThreadPool::globalInstance()->start([dropped]() mutable { dropped.reset(); });
+    }
+    slots_[index] = std::move(slot);
+}
+
 void PictureBrowser::freeSlots() {
-    for (auto& slot : slots_)
-        slot.reset();
+    for (SlotIndex index : {kCurrent, kNext, kPrevious})
+        store(index, std::nullopt);
 }
 
 void PictureBrowser::finished(std::uint64_t id, LoadResult result) {
@@ -87,10 +102,10 @@ void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
     const bool failed = !slot.picture;
     if (fromPreloader) {
         preloader_.reset();
-        slots_[kNext] = std::move(slot);
+        store(kNext, std::move(slot));
     } else {
         currentLoader_.reset();
-        slots_[kCurrent] = std::move(slot);
+        store(kCurrent, std::move(slot));
         emit currentChanged();
         startPreload();
     }
@@ -128,9 +143,8 @@ void PictureBrowser::startPreload() {
     }
     // The file being preloaded is the current one now.
     currentLoader_ = std::move(preloader_);
-    slots_[kPrevious] = std::move(slots_[kCurrent]);
-    slots_[kCurrent].reset();
-    slots_[kNext].reset();
+    store(kPrevious, take(kCurrent));
+    store(kNext, std::nullopt);
     emit currentChanged();
 }
 
@@ -140,14 +154,12 @@ void PictureBrowser::next() {
     selectIndex(currentIndex_ + 1);
     // A finished preload, picture or failure, is the new current slot.
     if (slots_[kNext]) {
-        slots_[kPrevious] = std::move(slots_[kCurrent]);
-        slots_[kCurrent] = std::move(slots_[kNext]);
-        slots_[kNext].reset();
+        store(kPrevious, take(kCurrent));
+        store(kCurrent, take(kNext));
         emit currentChanged();
     } else if (!preloader_) {
         // Nothing was preloaded (a single file, or the preload was cancelled): load it now.
-        slots_[kPrevious] = std::move(slots_[kCurrent]);
-        slots_[kCurrent].reset();
+        store(kPrevious, take(kCurrent));
         emit currentChanged();
         currentLoader_ = startLoader(list_.name(currentIndex_));
         return;
@@ -160,9 +172,8 @@ void PictureBrowser::previous() {
     if (list_.empty()) return;
     selectIndex(currentIndex_ - 1);
     if (slots_[kPrevious]) {
-        slots_[kNext] = std::move(slots_[kCurrent]);
-        slots_[kCurrent] = std::move(slots_[kPrevious]);
-        slots_[kPrevious].reset();
+        store(kNext, take(kCurrent));
+        store(kCurrent, take(kPrevious));
         emit currentChanged();
         emit loadsChanged();
         return;
@@ -180,7 +191,7 @@ bool PictureBrowser::putAside() {
                         std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
         return false;
     }
-    slots_[kCurrent].reset();
+    store(kCurrent, std::nullopt);
     list_.remove(currentIndex_);
     --currentIndex_;
     if (list_.empty()) {

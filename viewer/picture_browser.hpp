@@ -65,6 +65,9 @@ class PictureBrowser : public QObject {
 
     int overrideViewMode = -1;
     int overrideWhiteBalance = -1;
+    // The size of the view's picture area, for loads started from now on.
+    int areaWidth = 0;
+    int areaHeight = 0;
 
   signals:
     // The current slot changed: a new picture to fit, or none.
@@ -84,6 +87,10 @@ class PictureBrowser : public QObject {
     void finished(std::uint64_t id, LoadResult result);
     void setImage(PictureSlot slot, bool fromPreloader);
     void cancelAndWait();
+    // The slot's content, leaving it empty.
+    std::optional<PictureSlot> take(SlotIndex index);
+    // Replaces the slot's content; the old content is freed on a worker thread.
+    void store(SlotIndex index, std::optional<PictureSlot> slot);
     void freeSlots();
 
     PictureList list_;

@@ -1,5 +1,8 @@
 #include "viewer/picture_loader.hpp"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "common/log.hpp"
@@ -16,6 +19,7 @@ using com::FAILED;
 using com::HRESULT;
 
 constexpr unsigned kCannotLoad = 10004, kConverting = 10005, kMakingPreview = 10007;
+constexpr int kLoaderNice = 5;
 
 std::unique_ptr<imaging::Bitmap> decode(const LoadRequest& request, raw::IDecodeProgress& progress,
                                         HRESULT& result) {
@@ -68,7 +72,10 @@ LoadResult loadPicture(const LoadRequest& request, raw::IDecodeProgress& progres
     try {
         HRESULT result = com::S_OK;
         std::unique_ptr<imaging::Bitmap> bitmap = decode(request, progress, result);
-        if (bitmap) loaded.picture = std::make_unique<DisplayPicture>(std::move(bitmap));
+        if (bitmap) {
+            loaded.picture = std::make_unique<DisplayPicture>(std::move(bitmap));
+            loaded.picture->prepareFitted(request.areaWidth, request.areaHeight);
+        }
         loaded.infoText = infoText(request.path);
     } catch (...) {
         loaded.picture.reset();
@@ -96,6 +103,8 @@ void PictureLoader::wait() {
 }
 
 void PictureLoader::run() {
+    // Decodes give way to the user-interface thread, which paints what they deliver.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kLoaderNice);
     LoadResult result = loadPicture(request_, *this);
     running_ = false;
     if (keepGoing_) onFinished_(id_, std::move(result));

@@ -20,6 +20,9 @@ struct LoadRequest {
     std::string name;  // as listed, for the type key and the log
     int overrideViewMode = -1;
     int overrideWhiteBalance = -1;
+    // The view's picture area, which the picture is fitted into ahead of its first paint.
+    int areaWidth = 0;
+    int areaHeight = 0;
 };
 
 // What a load gives: the picture, or none when the file could not be decoded.

@@ -282,6 +282,12 @@ void CPictureView::paintEvent(QPaintEvent*) {
     const QRectF target(area.x() + (visible.x() - source.x) * zoom,
                         area.y() + (visible.y() - source.y) * zoom, visible.width() * zoom,
                         visible.height() * zoom);
+    // The whole picture at the size that fits the view: the copy made for it.
+    const QImage* fitted = picture->fitted(target.size());
+    if (fitted && visible == QRectF(0, 0, picture->width(), picture->height())) {
+        painter.drawImage(target.topLeft(), *fitted);
+        return;
+    }
     double scaleX = 1, scaleY = 1;
     const QImage& image = picture->imageFor(zoom, &scaleX, &scaleY);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom < 1);
@@ -291,6 +297,8 @@ void CPictureView::paintEvent(QPaintEvent*) {
 }
 
 void CPictureView::resizeEvent(QResizeEvent*) {
+    browser_.areaWidth = pictureArea().width();
+    browser_.areaHeight = pictureArea().height();
     fit();
 }
 

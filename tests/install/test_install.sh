@@ -9,7 +9,8 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/tavrin bin/tavrin-properties bin/tavrin-control share/applications/tavrin-control.desktop \
+for f in bin/tavrin bin/tavrin-properties bin/tavrin-control bin/TavrinViewer \
+         share/applications/tavrin-control.desktop share/applications/TavrinViewer.desktop \
          share/thumbnailers/tavrin.thumbnailer share/mime/packages/tavrin-mime.xml \
          share/kio/servicemenus/tavrin-commands.desktop share/nemo/actions/tavrin-aside.nemo_action \
          share/tavrin/HKEY_CLASSES_ROOT.reg; do

@@ -286,13 +286,21 @@ TEST_F(ViewerWindow, settingsDialogReloadsOnlyWhatChanged) {
     answer(1, true);
     run(ID_CUSTOMIZE_SETTINGS);
     EXPECT_EQ(GetUserSetting("Viewer", "ViewMode", 9), 1u);
+
+    // Cancel gives the decision back to the settings.
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    run(ID_CUSTOMIZE_SETTINGS);
+    EXPECT_EQ(browser().overrideViewMode, -1);
+    EXPECT_EQ(browser().overrideWhiteBalance, -1);
     (void)frame;
 }
 
 TEST_F(ViewerWindow, zoomStatesAndScreenshots) {
     if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    SetUserSetting("Viewer", "ViewMode", 3);  // a JPEG still goes through the preview path
     CMainFrame& frame = open({"IMG_0108.JPG"});
     ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().currentPicture()->width(), 2272);
     CPictureView& view = frame.view();
     EXPECT_EQ(view.size(), QSize(1000, 700));
     EXPECT_TRUE(view.viewGeometry().fitMode());
