@@ -1,5 +1,7 @@
 #include "viewer/command_line.hpp"
 
+#include "platform/system/process.hpp"
+
 namespace tavrin::viewer {
 
 namespace {
@@ -30,6 +32,10 @@ ViewerCommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
     }
     return line;
+}
+
+std::string slideshowParameters(const std::string& folder) {
+    return "-s " + process::quoteArgument(folder);
 }
 
 }  // namespace tavrin::viewer

@@ -19,4 +19,8 @@ struct ViewerCommandLine {
 // paths on this platform.
 ViewerCommandLine parseCommandLine(const std::vector<std::string>& args);
 
+// The parameters of a viewer that shows a slideshow of folder: the switch and the folder,
+// quoted so that every byte of its name arrives.
+std::string slideshowParameters(const std::string& folder);
+
 }  // namespace tavrin::viewer

@@ -60,10 +60,32 @@ DisplayPicture::DisplayPicture(std::unique_ptr<imaging::Bitmap> bitmap)
     makeLevels();
 }
 
+QSize DisplayPicture::navigationSize(int width, int height) {
+    constexpr int kWidth = 276, kHeight = 200;
+    const double r1 = static_cast<double>(kWidth) / width;
+    const double r2 = static_cast<double>(kHeight) / height;
+    if (r2 < r1) return {static_cast<int>(width * r2), kHeight};
+    if (r2 > r1) return {kWidth, static_cast<int>(height * r1)};
+    return {kWidth, kHeight};
+}
+
 void DisplayPicture::makeLevels() {
     full_ = wrap(*bitmap_);
     halves_.clear();
-    if (std::max(width(), height()) <= kSmallestLevel || std::min(width(), height()) < 2) return;
+    // The navigation thumbnail comes from the smallest copy still larger than it.
+    const auto makeNavigation = [this] {
+        const QSize size = navigationSize(width(), height()).expandedTo(QSize(1, 1));
+        double scaleX = 1, scaleY = 1;
+        const double zoom = std::max(static_cast<double>(size.width()) / width(),
+                                     static_cast<double>(size.height()) / height());
+        navigation_ = imageFor(zoom, &scaleX, &scaleY)
+                          .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .convertToFormat(QImage::Format_RGB32);
+    };
+    if (std::max(width(), height()) <= kSmallestLevel || std::min(width(), height()) < 2) {
+        makeNavigation();
+        return;
+    }
     // Format_RGB32 holds blue, green, red, unused in memory, as the bitmap's first three bytes.
     QImage level = halve<3>(bitmap_->row(0), width(), height(), bitmap_->stride());
     while (!level.isNull()) {
@@ -75,6 +97,7 @@ void DisplayPicture::makeLevels() {
         halves_.push_back(std::move(level));
         level = std::move(next);
     }
+    makeNavigation();
 }
 
 void DisplayPicture::rotate(bool clockwise) {

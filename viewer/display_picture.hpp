@@ -42,6 +42,10 @@ class DisplayPicture {
     // That copy when it has the size given (to the pixel), else null.
     const QImage* fitted(const QSizeF& size) const;
 
+    // The picture fitted into the navigation pane's 276 x 200 pixels.
+    const QImage& navigationThumbnail() const { return navigation_; }
+    static QSize navigationSize(int width, int height);
+
   private:
     void makeLevels();
 
@@ -49,6 +53,7 @@ class DisplayPicture {
     QImage full_;
     std::vector<QImage> halves_;
     QImage fitted_;
+    QImage navigation_;
     Histogram histogram_;
 };
 

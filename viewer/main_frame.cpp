@@ -10,11 +10,13 @@
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"
+#include "platform/ui/message_box.hpp"
 #include "resources/toolbar_bitmaps.hpp"
 #include "viewer/about_dlg.hpp"
 #include "viewer/colored_progress_ctrl.hpp"
 #include "viewer/colored_toolbar.hpp"
 #include "viewer/flex_bar.hpp"
+#include "viewer/picture_info_pane.hpp"
 #include "viewer/picture_view.hpp"
 #include "viewer/profile.hpp"
 
@@ -22,7 +24,7 @@ namespace tavrin::viewer {
 
 namespace {
 
-constexpr unsigned kInfoBarTitle = 10008;
+constexpr unsigned kInfoBarTitle = 10008, kFolderUnreadable = 10020, kErrorCaption = 9040;
 constexpr int kToolbarShowTime = 3000;
 constexpr std::string_view kViewerHelpTopic = "::/Tavrin Viewer.htm";
 
@@ -108,6 +110,8 @@ CMainFrame::CMainFrame(bool slideshowMode) : slideshowMode_(slideshowMode) {
         static_cast<int>(GetUserSetting(modeKey(slideshowMode_), settings::kExifFrameY.name,
                                         settings::kExifFrameY.defaultValue)));
     infoBar_->hide();
+    infoPane_ = new CPictureInfoPane(*view_, slideshowMode_, *infoBar_);
+    connect(view_, &CPictureView::infoChanged, infoPane_, qOverload<>(&QWidget::update));
 
     connect(view_, &CPictureView::captionChanged, this, [this](const QString& caption) {
         setWindowTitle(caption.isEmpty() ? text(strings::get(57344)) : caption);
@@ -228,7 +232,14 @@ void CMainFrame::start(const ViewerCommandLine& commandLine,
         }
     }
     if (view_->infoVisible()) infoBar_->show();
-    view_->open(commandLine, currentFolder);
+    if (!view_->open(commandLine, currentFolder) && slideshowMode_) {
+        // A slideshow of a folder that cannot be read ends with a message, not a black screen.
+        const std::string folder = (currentFolder / commandLine.fileToOpen).string();
+        ui::MessageBoxA(nullptr, strings::format(kFolderUnreadable, folder.c_str()).c_str(),
+                        std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
     view_->setFocus();
 }
 

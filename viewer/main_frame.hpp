@@ -15,6 +15,7 @@ namespace tavrin::viewer {
 class CColoredProgressCtrl;
 class CColoredToolBar;
 class CFlexBar;
+class CPictureInfoPane;
 class CPictureView;
 
 class CMainFrame : public QMainWindow {
@@ -30,6 +31,7 @@ class CMainFrame : public QMainWindow {
     CColoredToolBar& toolBar() { return *toolBar_; }
     CColoredProgressCtrl& progressBar() { return *progress_; }
     CFlexBar& infoBar() { return *infoBar_; }
+    CPictureInfoPane& infoPane() { return *infoPane_; }
     QAction* action(int id) const;
 
     // Shows the window as the profile (or the slideshow) says and opens the command line's
@@ -60,6 +62,7 @@ class CMainFrame : public QMainWindow {
     QWidget* floatingToolbar_ = nullptr;
     CColoredProgressCtrl* progress_;
     CFlexBar* infoBar_;
+    CPictureInfoPane* infoPane_;
     std::map<int, QAction*> actions_;
     QTimer toolbarTimer_;
     QPoint lastMouse_;

@@ -2,9 +2,12 @@
 
 #include <QThreadPool>
 
+#include "common/settings.hpp"
+#include "common/settings_names.hpp"
 #include "common/strings.hpp"
 #include "platform/system/files.hpp"
 #include "platform/ui/message_box.hpp"
+#include "viewer/decode_mode.hpp"
 
 namespace tavrin::viewer {
 
@@ -14,7 +17,21 @@ constexpr unsigned kBlankStatus = 10006, kRenameFailed = 9030, kErrorCaption = 9
 
 }  // namespace
 
-PictureBrowser::PictureBrowser(QObject* parent) : QObject(parent) {}
+PictureBrowser::PictureBrowser(bool slideshowMode, QObject* parent)
+    : QObject(parent), slideshowMode_(slideshowMode) {}
+
+int PictureBrowser::showableFrom(int index) const {
+    if (!slideshowMode_) return list_.wrap(index);
+    for (int tried = 0; tried < list_.count(); ++tried) {
+        const int candidate = list_.wrap(index + tried);
+        const std::string typeKey = typeKeyOf(list_.name(candidate));
+        if (GetUserSetting(typeKey, settings::kSupportSlideshow.name,
+                           settings::kSupportSlideshow.defaultValue) != 0) {
+            return candidate;
+        }
+    }
+    return -1;
+}
 
 PictureBrowser::~PictureBrowser() {
     cancelAndWait();
@@ -107,6 +124,7 @@ void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
         currentLoader_.reset();
         store(kCurrent, std::move(slot));
         emit currentChanged();
+        emit pictureShown();
         startPreload();
     }
     if (!failed) {
@@ -128,9 +146,14 @@ void PictureBrowser::selectIndex(int index) {
 void PictureBrowser::selectAndLoad(const std::string& name) {
     cancelAndWait();
     if (list_.empty()) return;
-    const int index = list_.indexOf(name);
-    selectIndex(index < 0 ? 0 : index);
+    const int named = list_.indexOf(name);
+    const int index = showableFrom(named < 0 ? 0 : named);
     freeSlots();
+    if (index < 0) {
+        emit currentChanged();
+        return;
+    }
+    selectIndex(index);
     emit currentChanged();
     currentLoader_ = startLoader(list_.name(currentIndex_));
 }
@@ -138,7 +161,8 @@ void PictureBrowser::selectAndLoad(const std::string& name) {
 void PictureBrowser::startPreload() {
     if (list_.count() < 2) return;
     if (!preloader_) {
-        preloader_ = startLoader(list_.name(list_.wrap(currentIndex_ + 1)));
+        const int next = showableFrom(currentIndex_ + 1);
+        if (next >= 0) preloader_ = startLoader(list_.name(next));
         return;
     }
     // The file being preloaded is the current one now.
@@ -151,12 +175,19 @@ void PictureBrowser::startPreload() {
 void PictureBrowser::next() {
     if (currentLoader_) cancelAndWait();
     if (list_.empty()) return;
-    selectIndex(currentIndex_ + 1);
+    // The file preloaded or being preloaded is the next one.
+    const int preloaded = slots_[kNext] ? list_.indexOf(slots_[kNext]->name)
+                          : preloader_  ? list_.indexOf(preloader_->request().name)
+                                        : -1;
+    const int next = preloaded >= 0 ? preloaded : showableFrom(currentIndex_ + 1);
+    if (next < 0) return;
+    selectIndex(next);
     // A finished preload, picture or failure, is the new current slot.
     if (slots_[kNext]) {
         store(kPrevious, take(kCurrent));
         store(kCurrent, take(kNext));
         emit currentChanged();
+        emit pictureShown();
     } else if (!preloader_) {
         // Nothing was preloaded (a single file, or the preload was cancelled): load it now.
         store(kPrevious, take(kCurrent));
@@ -170,11 +201,13 @@ void PictureBrowser::next() {
 void PictureBrowser::previous() {
     cancelAndWait();
     if (list_.empty()) return;
-    selectIndex(currentIndex_ - 1);
-    if (slots_[kPrevious]) {
+    const int held = slots_[kPrevious] ? list_.indexOf(slots_[kPrevious]->name) : -1;
+    selectIndex(held >= 0 ? held : currentIndex_ - 1);
+    if (held >= 0) {
         store(kNext, take(kCurrent));
         store(kCurrent, take(kPrevious));
         emit currentChanged();
+        emit pictureShown();
         emit loadsChanged();
         return;
     }

@@ -28,7 +28,8 @@ struct PictureSlot {
 class PictureBrowser : public QObject {
     Q_OBJECT
   public:
-    explicit PictureBrowser(QObject* parent = nullptr);
+    // In a slideshow, files of types whose "SupportSlideshow" is 0 are skipped.
+    explicit PictureBrowser(bool slideshowMode, QObject* parent = nullptr);
     ~PictureBrowser() override;
 
     PictureList& list() { return list_; }
@@ -52,6 +53,7 @@ class PictureBrowser : public QObject {
     }
     // The current file is being loaded.
     bool currentLoadRunning() const { return currentLoader_ != nullptr; }
+    bool preloadRunning() const { return preloader_ != nullptr; }
     // A load step runs (the current file's or the next one's).
     bool loading() const;
     const PictureSlot* nextSlot() const { return slots_[kNext] ? &*slots_[kNext] : nullptr; }
@@ -72,6 +74,8 @@ class PictureBrowser : public QObject {
   signals:
     // The current slot changed: a new picture to fit, or none.
     void currentChanged();
+    // A finished load became the current picture (the slide timer starts from here).
+    void pictureShown();
     // The selection moved: the file named is the current one now.
     void selected(const QString& name);
     void statusChanged();
@@ -82,6 +86,8 @@ class PictureBrowser : public QObject {
     enum SlotIndex { kCurrent = 0, kNext = 1, kPrevious = 2 };
 
     void selectIndex(int index);
+    // The first index from index on (wrapping) that may be shown; -1 when none may.
+    int showableFrom(int index) const;
     std::unique_ptr<PictureLoader> startLoader(const std::string& name);
     void startPreload();
     void finished(std::uint64_t id, LoadResult result);
@@ -93,6 +99,7 @@ class PictureBrowser : public QObject {
     void store(SlotIndex index, std::optional<PictureSlot> slot);
     void freeSlots();
 
+    bool slideshowMode_;
     PictureList list_;
     int currentIndex_ = -1;
     std::array<std::optional<PictureSlot>, 3> slots_;

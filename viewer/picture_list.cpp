@@ -49,13 +49,14 @@ void PictureList::add(const std::string& name) {
     LogLine("File added to the list: " + name);
 }
 
-void PictureList::listFolder(const std::filesystem::path& folder) {
+bool PictureList::listFolder(const std::filesystem::path& folder) {
     folder_ = folder;
     names_.clear();
     std::vector<std::string> found;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    std::filesystem::directory_iterator it(folder, ec);
+    if (ec) return false;
+    for (std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (it->is_directory(typeError)) continue;
         found.push_back(it->path().filename().string());
@@ -63,6 +64,7 @@ void PictureList::listFolder(const std::filesystem::path& folder) {
     std::sort(found.begin(), found.end(), nameLess);
     for (const std::string& name : found)
         add(name);
+    return true;
 }
 
 void PictureList::listFiles(const std::filesystem::path& folder,

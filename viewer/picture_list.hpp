@@ -15,8 +15,9 @@ class PictureList {
     static bool acceptFile(std::string_view name);
 
     // Every accepted file of the folder, in case-insensitive name order (the order the
-    // original platform's file system lists a folder in); folders are skipped.
-    void listFolder(const std::filesystem::path& folder);
+    // original platform's file system lists a folder in); folders are skipped. False when the
+    // folder cannot be read.
+    bool listFolder(const std::filesystem::path& folder);
     // The accepted ones of names, in their order; the folder is not read.
     void listFiles(const std::filesystem::path& folder, const std::vector<std::string>& names);
 

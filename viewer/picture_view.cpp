@@ -34,7 +34,7 @@ std::string_view modeKey(bool slideshowMode) {
 }  // namespace
 
 CPictureView::CPictureView(bool slideshowMode, QWidget* parent)
-    : QWidget(parent), slideshowMode_(slideshowMode) {
+    : QWidget(parent), slideshowMode_(slideshowMode), browser_(slideshowMode) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -53,21 +53,28 @@ CPictureView::CPictureView(bool slideshowMode, QWidget* parent)
         emit commandStatesChanged();
     });
     connect(&browser_, &PictureBrowser::statusChanged, this, qOverload<>(&QWidget::update));
+    connect(&browser_, &PictureBrowser::pictureShown, this, &CPictureView::startSlideTimer);
     connect(&progressTimer_, &QTimer::timeout, this, &CPictureView::tickProgress);
+    slideTimer_.setSingleShot(true);
+    connect(&slideTimer_, &QTimer::timeout, this, &CPictureView::slideTimerFired);
 }
 
 CPictureView::~CPictureView() {
     SetUserSetting(modeKey(slideshowMode_), settings::kExifOnOff.name, infoVisible_ ? 1 : 0);
 }
 
-void CPictureView::open(const ViewerCommandLine& commandLine,
+bool CPictureView::open(const ViewerCommandLine& commandLine,
                         const std::filesystem::path& currentFolder) {
     std::filesystem::path folder = currentFolder;
     std::string first;
     if (!commandLine.fileToOpen.empty()) {
         const std::filesystem::path named = currentFolder / commandLine.fileToOpen;
         std::error_code ec;
-        if (commandLine.slideshowMode && std::filesystem::is_directory(named, ec)) {
+        // A slideshow's one argument that names no file is its folder, readable or not.
+        const bool namesFolder = commandLine.slideshowMode
+                                     ? commandLine.slideshowFiles.empty()
+                                     : std::filesystem::is_directory(named, ec);
+        if (namesFolder) {
             folder = named;
         } else {
             folder = named.parent_path();
@@ -79,16 +86,18 @@ void CPictureView::open(const ViewerCommandLine& commandLine,
         slideshowPaused_ = false;
     }
     LogLine("Viewer selected current folder: " + folder.string());
+    bool readable = true;
     if (commandLine.slideshowMode && commandLine.slideshowFiles.size() > 1) {
         browser_.list().listFiles(folder, commandLine.slideshowFiles);
     } else {
-        browser_.list().listFolder(folder);
+        readable = browser_.list().listFolder(folder);
     }
     progressTimer_.start(kProgressInterval);
     if (commandLine.slideshowMode && !commandLine.slideshowFiles.empty())
         first = commandLine.slideshowFiles.front();
     browser_.selectAndLoad(first);
     emit commandStatesChanged();
+    return readable;
 }
 
 Size CPictureView::areaSize() const {
@@ -104,6 +113,33 @@ Size CPictureView::pictureSize() const {
 void CPictureView::fit() {
     if (hasPicture() && !pictureArea().isEmpty()) geometry_.fit(areaSize(), pictureSize());
     update();
+    refreshInfoBar();
+}
+
+void CPictureView::refreshInfoBar() {
+    if (infoVisible_) emit infoChanged();
+}
+
+void CPictureView::centreOn(float px, float py) {
+    if (!hasPicture()) return;
+    geometry_.centreOn(px, py, areaSize(), pictureSize());
+    update();
+}
+
+void CPictureView::startSlideTimer() {
+    if (!slideshowMode_ || slideshowPaused_) return;
+    const auto delay = GetUserSetting(settings::kSlideshow, settings::kSlideshowDelay.name,
+                                      settings::kSlideshowDelay.defaultValue);
+    slideTimer_.start(static_cast<int>(std::min<std::uint32_t>(delay, 86400) * 1000));
+}
+
+void CPictureView::slideTimerFired() {
+    // A picture still being preloaded gets another whole period.
+    if (browser_.preloadRunning()) {
+        startSlideTimer();
+        return;
+    }
+    if (browser_.list().count() > 1) command(ID_NEXT_IMAGE);
 }
 
 void CPictureView::zoomIn(bool setClickZoom) {
@@ -111,6 +147,7 @@ void CPictureView::zoomIn(bool setClickZoom) {
     if (!hasPicture()) return;
     geometry_.zoomIn(areaSize(), pictureSize());
     update();
+    refreshInfoBar();
 }
 
 void CPictureView::zoomOut(bool setClickZoom) {
@@ -118,6 +155,7 @@ void CPictureView::zoomOut(bool setClickZoom) {
     if (!hasPicture()) return;
     geometry_.zoomOut(areaSize(), pictureSize());
     update();
+    refreshInfoBar();
 }
 
 void CPictureView::rotate(bool clockwise) {
@@ -130,8 +168,7 @@ void CPictureView::rotate(bool clockwise) {
 void CPictureView::startSlideshow() {
     if (browser_.currentIndex() < 0) return;
     const std::string program = QCoreApplication::applicationFilePath().toStdString();
-    process::startProgram(program,
-                          "-s " + process::quoteArgument(browser_.list().folder().string()));
+    process::startProgram(program, slideshowParameters(browser_.list().folder().string()));
 }
 
 void CPictureView::showSettings() {
@@ -163,9 +200,11 @@ void CPictureView::tickProgress() {
 bool CPictureView::command(int id) {
     switch (id) {
         case ID_NEXT_IMAGE:
+            slideTimer_.stop();
             browser_.next();
             break;
         case ID_PREVIOUS_IMAGE:
+            slideTimer_.stop();
             browser_.previous();
             break;
         case ID_ZOOM_IN:
@@ -183,6 +222,7 @@ bool CPictureView::command(int id) {
         case ID_ACTUAL_SIZE:
             if (hasPicture()) geometry_.actualSize(areaSize(), pictureSize());
             update();
+            refreshInfoBar();
             break;
         case ID_MOVE:
             geometry_.setClickZoom(ClickZoom::None);
@@ -208,6 +248,11 @@ bool CPictureView::command(int id) {
             break;
         case ID_PAUSE:
             slideshowPaused_ = !slideshowPaused_;
+            if (slideshowPaused_) {
+                slideTimer_.stop();
+            } else {
+                startSlideTimer();
+            }
             break;
         default:
             return false;
@@ -323,11 +368,15 @@ void CPictureView::mouseMoveEvent(QMouseEvent* event) {
     geometry_.drag(dragPoint_.x(), dragPoint_.y(), to.x(), to.y(), areaSize(), pictureSize());
     dragPoint_ = to;
     update();
+    refreshInfoBar();
     emit commandStatesChanged();
 }
 
 void CPictureView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() == Qt::LeftButton) finishClick();
+}
+
+void CPictureView::finishClick() {
     if (hasPicture() && geometry_.clickZoom() != ClickZoom::None) {
         if (geometry_.clickZoom() == ClickZoom::In) {
             geometry_.zoomIn(areaSize(), pictureSize());
@@ -341,6 +390,7 @@ void CPictureView::mouseReleaseEvent(QMouseEvent* event) {
     }
     unsetCursor();
     dragPoint_ = QPoint();
+    refreshInfoBar();
     emit commandStatesChanged();
 }
 

@@ -17,12 +17,13 @@ namespace tavrin::viewer {
 class CPictureView : public QWidget {
     Q_OBJECT
   public:
-    CPictureView(bool slideshowMode, QWidget* parent = nullptr);
+    explicit CPictureView(bool slideshowMode, QWidget* parent = nullptr);
     ~CPictureView() override;
 
     // Lists the folder (or the slideshow's files) the command line names and loads its first
-    // picture; currentFolder is the folder of a command line without a path.
-    void open(const ViewerCommandLine& commandLine, const std::filesystem::path& currentFolder);
+    // picture; currentFolder is the folder of a command line without a path. False when the
+    // folder cannot be read.
+    bool open(const ViewerCommandLine& commandLine, const std::filesystem::path& currentFolder);
 
     // Runs a command; false when the view does not handle it.
     bool command(int id);
@@ -36,6 +37,12 @@ class CPictureView : public QWidget {
     QRect pictureArea() const { return rect(); }
 
     void fit();
+    // The navigation pane moved the visible part's centre to a picture point.
+    void centreOn(float px, float py);
+    // A left button release: the click zoom, then the information bar is refreshed.
+    void finishClick();
+    // Repaints the information bar when it is shown.
+    void refreshInfoBar();
 
   signals:
     // The window caption for the current file.
@@ -47,6 +54,8 @@ class CPictureView : public QWidget {
     void mouseMoved(const QPoint& globalPosition, Qt::MouseButtons buttons,
                     Qt::KeyboardModifiers modifiers);
     void infoVisibleChanged(bool visible);
+    // The information bar must be repainted (it is shown and what it shows changed).
+    void infoChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -66,6 +75,8 @@ class CPictureView : public QWidget {
     void startSlideshow();
     void showSettings();
     void tickProgress();
+    void startSlideTimer();
+    void slideTimerFired();
 
     bool slideshowMode_;
     bool slideshowPaused_ = true;
@@ -74,6 +85,7 @@ class CPictureView : public QWidget {
     ViewGeometry geometry_;
     QPoint dragPoint_;
     QTimer progressTimer_;
+    QTimer slideTimer_;
 };
 
 }  // namespace tavrin::viewer

@@ -55,10 +55,10 @@ TEST(ViewerCommandLine, slideshowSwitchListsTheNamesAfterIt) {
     EXPECT_TRUE(parseCommandLine({"a.CR2", "-s"}).slideshowFiles.empty());
 }
 
-TEST(ViewerCommandLine, quotedFolderComesBackWhole) {
+TEST(ViewerCommandLine, slideshowOfAFolderCarriesItsNameWhole) {
     for (const std::string folder :
          {"/home/u/My Pics", "/tmp/a \"b\" c", "/tmp/back\\slash\\", "/tmp/Ünïcode \\\"x"}) {
-        const auto args = process::splitCommandLine("-s " + process::quoteArgument(folder));
+        const auto args = process::splitCommandLine(slideshowParameters(folder));
         ASSERT_EQ(args.size(), 2u);
         EXPECT_EQ(parseCommandLine(args).fileToOpen, folder);
     }
