@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -38,6 +39,28 @@ TEST(Files, aPendingFileDroppedWithoutCommitLeavesNoTrace) {
     EXPECT_TRUE(files::writeAtomically(target, "content"));
     EXPECT_EQ(files::readText(target), "content");
     EXPECT_FALSE(files::writeAtomically(dir.path() / "no" / "such" / "dir", "x"));
+}
+
+TEST(Files, wholeFileReadsGiveNothingForWhatCannotBeRead) {
+    TempDir dir;
+    const auto big = dir.path() / "big";
+    std::string content(200000, 'x');
+    content[199999] = '\0';
+    std::ofstream(big, std::ios::binary) << content;
+    EXPECT_EQ(files::readText(big), content);
+    EXPECT_EQ(files::readBytes(big)->size(), content.size());
+    std::ofstream(dir.path() / "empty");
+    EXPECT_EQ(files::readText(dir.path() / "empty"), "");
+
+    // A folder, a pipe without a writer (which must not block) and a file that fails on read.
+    const auto fifo = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto failing = dir.path() / "failing";
+    std::filesystem::create_symlink("/proc/self/mem", failing);
+    for (const auto& path : {dir.path(), fifo, failing, dir.path() / "missing"}) {
+        EXPECT_FALSE(files::readText(path)) << path;
+        EXPECT_FALSE(files::readBytes(path)) << path;
+    }
 }
 
 TEST(Paths, driveLettersMapToTheHomeFolder) {
