@@ -23,7 +23,7 @@ struct ImageInfo {
     std::string model2;
     std::string software;
     std::string extraInfo;
-    std::int32_t fileSize = 0;
+    std::int64_t fileSize = 0;
     ShootingData shooting;
     std::string previewPrefix;
     com::HGLOBAL previewData = nullptr;  // one complete image file, owned

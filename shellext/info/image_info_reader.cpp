@@ -373,7 +373,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     std::uint8_t head[32] = {};
     f.seek(0);
     f.read(head, sizeof head);
-    info_.fileSize = static_cast<std::int32_t>(std::min<std::uint64_t>(f.size(), 0x7FFFFFFF));
+    info_.fileSize = static_cast<std::int64_t>(f.size());
     auto headIs = [&](std::size_t at, std::string_view text) {
         return std::memcmp(head + at, text.data(), text.size()) == 0;
     };

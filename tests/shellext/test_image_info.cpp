@@ -7,6 +7,7 @@
 #include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/info/preview_decoders.hpp"
+#include "shellext/surfaces/info_tip.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -61,6 +62,19 @@ TEST_F(ImageInfoTest, aJpegIsItsOwnPreview) {
     EXPECT_EQ(info.shooting.focalLength, "18 mm");
     EXPECT_EQ(info.shooting.dateTaken, "2008:05:30 15:56:01");
     EXPECT_EQ(info.make, "Maker");
+}
+
+TEST_F(ImageInfoTest, aFileAboveTwoGibibytesKeepsItsSize) {
+    const Fields f;
+    const auto path =
+        write("big.jpg", jpegWithExif(tiff({Ifd{{f.text(271, "Maker")}}}), jpeg(40, 30)));
+    const std::uintmax_t size = (std::uintmax_t{5} << 30) + 12345;  // sparse: takes no room
+    std::filesystem::resize_file(path, size);
+    ImageInfo info;
+    read(info, path, false);
+    EXPECT_EQ(info.fileSize, static_cast<std::int64_t>(size));
+    EXPECT_NE(buildInfoTip(info).find("Größe: 5.1e+03 MB"), std::string::npos)
+        << buildInfoTip(info);
 }
 
 TEST_F(ImageInfoTest, aRafPreviewAndTheVisibleShareOfTheTurnedSensor) {
