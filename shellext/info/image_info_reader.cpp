@@ -111,7 +111,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
         const std::uint64_t at = f.tell();
         if (const HRESULT r = handleExifEntry(ctx_, tag, type); r != S_OK) return r;
         f.seek(at);
-        const std::uint32_t value = type == 3 ? f.ReadU16() : f.ReadU32();
+        const std::uint32_t value = type == 3 ? f.ReadU16()
+                                    : raw::tiffTypeSize(type) == 1
+                                        ? static_cast<std::uint32_t>(f.get() & 0xFF)
+                                        : f.ReadU32();
         f.seek(at);
         switch (tag) {
             case 256:
@@ -128,7 +131,8 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 break;
             case 258:
                 if (!info_.tiffBitsPerSample) {
-                    info_.tiffBitsPerSample = static_cast<std::int32_t>(f.ReadU16());
+                    info_.tiffBitsPerSample =
+                        static_cast<std::int32_t>(std::min<std::uint32_t>(value, 0x7FFFFFFF));
                     if (count == 1) info_.previewPlanar = true;
                 }
                 break;

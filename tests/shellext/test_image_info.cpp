@@ -109,23 +109,31 @@ TEST_F(ImageInfoTest, aNikonD1XReportsItsTrueSize) {
     EXPECT_EQ(info.shooting.height, 1960);
 }
 
-TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
-    const Fields f;
+// A camera file whose first strip holds 4 x 2 pixels (10 * i, 100, 200) of 8-bit samples.
+Bytes stripFile(const Fields& f, Entry bitsPerSample) {
     Bytes pixels;
     for (int i = 0; i < 4 * 2; ++i)
         pixels.insert(pixels.end(), {static_cast<std::uint8_t>(10 * i), 100, 200});
     Bytes file = tiff(
-        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), f.shorts(258, {8, 8, 8}), f.text(271, "Maker"),
-              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}});
+        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), std::move(bitsPerSample), f.text(271, "Maker"),
+              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}},
+        f.littleEndian());
     const auto stripAt = static_cast<std::uint32_t>(file.size());
     file.insert(file.end(), pixels.begin(), pixels.end());
     // Point StripOffsets (the sixth entry) at the pixels.
-    const std::uint32_t ifd = file[4] | file[5] << 8;
-    const std::size_t value = ifd + 2 + 5 * 12 + 8;
-    for (int i = 0; i < 4; ++i)
-        file[value + i] = static_cast<std::uint8_t>(stripAt >> (8 * i));
+    Bytes offset;
+    f.put32(offset, 4);
+    const std::size_t ifd = offset[0] == 4 ? (file[4] | file[5] << 8) : (file[6] << 8 | file[7]);
+    offset.clear();
+    f.put32(offset, stripAt);
+    std::copy(offset.begin(), offset.end(), file.begin() + ifd + 2 + 5 * 12 + 8);
+    return file;
+}
+
+TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
     ImageInfo info;
-    ASSERT_EQ(read(info, write("x.raw", file)), com::S_OK);
+    const Fields f;
+    ASSERT_EQ(read(info, write("x.raw", stripFile(f, f.shorts(258, {8, 8, 8})))), com::S_OK);
     const Bytes bmp = previewBytes(info);
     ASSERT_EQ(bmp.size(), 54u + 12 * 2);  // rows of 12 bytes: no padding needed
     EXPECT_EQ(bmp[0], 'B');
@@ -138,6 +146,23 @@ TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
     EXPECT_EQ(bmp[55], 100);
     EXPECT_EQ(bmp[56], 40);
     EXPECT_EQ(imaging::decodeImage(bmp).status, imaging::Status::Ok);
+}
+
+TEST_F(ImageInfoTest, bitsPerSampleIsReadByItsTypeInEitherOrder) {
+    for (const bool le : {true, false}) {
+        const Fields f(le);
+        for (const Entry& bits : {f.shorts(258, {8, 8, 8}), f.longs(258, {8, 8, 8}),
+                                  f.bytes(258, {8, 8, 8}), f.longs(258, {8, 8})}) {
+            SCOPED_TRACE(testing::Message()
+                         << (le ? "II" : "MM") << " type " << bits.type << " count " << bits.count);
+            ImageInfo info;
+            ASSERT_EQ(read(info, write("x.raw", stripFile(f, bits))), com::S_OK);
+            EXPECT_EQ(info.tiffBitsPerSample, 8);
+            const Bytes bmp = previewBytes(info);
+            ASSERT_EQ(bmp.size(), 54u + 12 * 2);
+            EXPECT_EQ(bmp[56], 40);
+        }
+    }
 }
 
 TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {
