@@ -356,7 +356,9 @@ BOOL collectPage(ui::HPROPSHEETPAGE page, LPARAM pages) {
     return 1;
 }
 
-std::string withoutCarriageReturns(std::string text) {
+// A text of the object's dialogs as the terminal shows it: in UTF-8, one line feed a line.
+std::string forTerminal(std::string_view dialogText) {
+    std::string text = toUtf8(dialogText);
     std::erase(text, '\r');
     return text;
 }
@@ -397,10 +399,8 @@ int runInfo(std::span<const std::string_view> args, Io io) {
     }
     const bool shown = showPage(
         std::string(args[0]), shell::kInformationPageTemplate, io, [&](ui::Dialog& dialog) {
-            io.out << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kSummaryControl))
-                   << "\n\n"
-                   << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kExtraInfoControl))
-                   << "\n";
+            io.out << forTerminal(ui::dialogItemText(&dialog, shell::kSummaryControl)) << "\n\n"
+                   << forTerminal(ui::dialogItemText(&dialog, shell::kExtraInfoControl)) << "\n";
         });
     return shown ? 0 : 1;
 }

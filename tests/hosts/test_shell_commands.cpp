@@ -49,5 +49,13 @@ TEST_F(ShellCommands, thumbnailGoesOnWhenTheSettingsFileCannotBeRead) {
     EXPECT_EQ(run({"tip", picture.c_str()}), 0) << err_;
 }
 
+TEST_F(ShellCommands, infoPrintsWindows1252TextsAsUtf8) {
+    const Fields f;
+    const auto picture = root() / "latin.jpg";
+    writeFile(picture, jpegWithExif(tiff({Ifd{{f.text(272, "Mod\xE9")}}}), jpeg(64, 48)));
+    EXPECT_EQ(run({"info", picture.c_str()}), 0) << err_;
+    EXPECT_NE(out_.find("Kameramodell: Mod\xC3\xA9\nTyp: JPG Bild\n"), std::string::npos) << out_;
+}
+
 }  // namespace
 }  // namespace tavrin::host
