@@ -101,10 +101,7 @@ void showHelp(std::string_view topic) {
     const std::filesystem::path html = file.parent_path() / kHelpPages / page;
     std::error_code ec;
     if (!file.has_parent_path() || !std::filesystem::is_regular_file(html, ec)) return;
-    std::string quoted = "\"";
-    quoted += html.string();
-    quoted += '"';
-    process::startProgram("xdg-open", quoted);
+    process::startProgram("xdg-open", process::quoteArgument(html.string()));
 }
 
 }  // namespace tavrin::cpl

@@ -50,6 +50,26 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
     return args;
 }
 
+std::string quoteArgument(std::string_view argument) {
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+        } else {
+            // Backslashes before a quote are doubled and the quote escaped; others stand as they
+            // are.
+            if (c == '"') out.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
+        out += c;
+    }
+    // Before the closing quote, backslashes are doubled.
+    out.append(backslashes, '\\');
+    out += '"';
+    return out;
+}
+
 bool startProgram(const std::string& program, std::string_view parameters) {
     std::vector<std::string> args = splitCommandLine(parameters);
     args.insert(args.begin(), program);
