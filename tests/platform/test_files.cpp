@@ -72,6 +72,15 @@ TEST(Paths, driveLettersMapToTheHomeFolder) {
     EXPECT_EQ(paths::nativePath("relative\\name"), "relative\\name");
 }
 
+TEST(Paths, pathsAsTypedBecomeFullPaths) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(paths::fullPath("./x.jpg"), cwd + "/x.jpg");
+    EXPECT_EQ(paths::fullPath("a/../b/./c.NEF"), cwd + "/b/c.NEF");
+    EXPECT_EQ(paths::fullPath("/p//q/../r.CR2"), "/p/r.CR2");
+    EXPECT_EQ(paths::fullPath("/with \"quote\" and \\ \xE9.CR2"),
+              "/with \"quote\" and \\ \xE9.CR2");
+}
+
 TEST(EventLog, appendsEntriesWithTheResultCodeToTheNamedFile) {
     TempDir dir;
     const auto file = dir.path() / "events.log";
