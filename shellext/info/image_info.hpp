@@ -38,6 +38,9 @@ struct ImageInfo {
     std::uint16_t byteOrder = 0x4949;
     std::int32_t thumbRowPadding = 0;
     std::int32_t formatVersion = 0;
+    // A JPEG file's own picture size from its frame, before any turn; 0 for other files.
+    std::int32_t frameWidth = 0;
+    std::int32_t frameHeight = 0;
 
     ImageInfo() = default;
     ImageInfo(const ImageInfo&) = delete;

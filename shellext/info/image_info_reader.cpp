@@ -13,6 +13,7 @@
 #include "platform/system/eventlog.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/info_context.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/ppm_header.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/metadata/exif_reader.hpp"
@@ -366,6 +367,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     info_.previewWidth = info_.previewHeight = 0;
     info_.previewPlanar = false;
     info_.orientation = 0;
+    info_.frameWidth = info_.frameHeight = 0;
     if (file_.open(info_.filePath)) {
         ReportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
         return E_UNEXPECTED;
@@ -447,6 +449,10 @@ HRESULT ContainerReader::read(bool loadPreview) {
         if (auto* t = text("ApertureValue")) sd.setAperture(*t);
         if (auto* t = text("ImageWidth")) sd.width = parseDecimal(*t);
         if (auto* t = text("ImageHeight")) sd.height = parseDecimal(*t);
+        if (const auto frame = readJpegFrameSize(f)) {
+            info_.frameWidth = frame->width;
+            info_.frameHeight = frame->height;
+        }
         info_.previewLength = info_.fileSize;
         plain = true;
     } else if (head[0] == 'P' && head[1] == '6') {
@@ -501,29 +507,18 @@ HRESULT ParseImageContainer(ImageInfo& info, bool loadPreview) {
     return reader.read(loadPreview);
 }
 
-HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
-    raw::RawEngine engine;
-    int w = 0, h = 0, turn = 0;
-    std::string make, model;
-    engine.OpenAndIdentify(info.filePath, &w, &h, &turn, &make, &model, true);
-    const HRESULT r = ParseImageContainer(info, loadPreview);
-    LogLine((r >= 0 ? "Tavrin found the embeded image for "
-                    : "Tavrin can't find the embeded image for ") +
-            info.filePath);
-    for (std::size_t at; (at = info.extraInfo.find("Lihgt source")) != std::string::npos;) {
-        info.extraInfo.replace(at, 12, "Light source");
-    }
-    if (info.requestedWidth == 0 && info.requestedHeight == 0) {
-        info.requestedWidth = info.previewWidth;
-        info.requestedHeight = info.previewHeight;
-    }
+namespace {
+
+// The size, turn and camera the engine identified take the place of what the container said.
+void takeIdentification(ImageInfo& info, int w, int h, int turn, const std::string& make,
+                        const std::string& model) {
     if (w == 0) {
-        if (h != 0) return r;
-        if (info.previewWidth <= 0 || info.previewHeight <= 0) return r;
+        if (h != 0) return;
+        if (info.previewWidth <= 0 || info.previewHeight <= 0) return;
         w = info.previewWidth;
         h = info.previewHeight;
     }
-    if (w <= 0 || h <= 0) return r;
+    if (w <= 0 || h <= 0) return;
     ShootingData& sd = info.shooting;
     sd.width = w;
     sd.height = h;
@@ -542,6 +537,36 @@ HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
     if (startsWith(info.make, "NIKON") && startsWith(info.model, "D1X")) {
         sd.width = 3008;
         sd.height = 1960;
+    }
+}
+
+}  // namespace
+
+HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
+    raw::RawEngine engine;
+    int w = 0, h = 0, turn = 0;
+    std::string make, model;
+    engine.OpenAndIdentify(info.filePath, &w, &h, &turn, &make, &model, true);
+    const HRESULT r = ParseImageContainer(info, loadPreview);
+    LogLine((r >= 0 ? "Tavrin found the embeded image for "
+                    : "Tavrin can't find the embeded image for ") +
+            info.filePath);
+    for (std::size_t at; (at = info.extraInfo.find("Lihgt source")) != std::string::npos;) {
+        info.extraInfo.replace(at, 12, "Light source");
+    }
+    if (info.requestedWidth == 0 && info.requestedHeight == 0) {
+        info.requestedWidth = info.previewWidth;
+        info.requestedHeight = info.previewHeight;
+    }
+    takeIdentification(info, w, h, turn, make, model);
+    // A JPEG file is as large as its own frame, turned as it says, whatever the camera's notes
+    // (which describe the original picture) claim.
+    if (info.frameWidth > 0 && info.frameHeight > 0) {
+        ShootingData& sd = info.shooting;
+        info.orientation = turn;
+        sd.width = info.frameWidth;
+        sd.height = info.frameHeight;
+        if (turn == 90 || turn == 270) std::swap(sd.width, sd.height);
     }
     return r;
 }

@@ -6,6 +6,7 @@
 #include "platform/imaging/decode.hpp"
 #include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
@@ -75,6 +76,52 @@ TEST_F(ImageInfoTest, aFileAboveTwoGibibytesKeepsItsSize) {
     EXPECT_EQ(info.fileSize, static_cast<std::int64_t>(size));
     EXPECT_NE(buildInfoTip(info).find("Größe: 5.1e+03 MB"), std::string::npos)
         << buildInfoTip(info);
+}
+
+TEST_F(ImageInfoTest, aJpegIsAsLargeAsItsOwnFrameTurnedAsItSays) {
+    const Fields f;
+    for (const std::uint16_t orientation : {1, 6, 8, 3}) {
+        // The notes speak of the camera's picture; a program made this file smaller.
+        const Bytes file = jpegWithExif(
+            tiff({Ifd{{f.longs(256, {5920}), f.longs(257, {3950}), f.text(271, "Canon"),
+                       f.text(272, "Canon EOS 5D Mark III"), f.shorts(274, {orientation})}}}),
+            jpeg(40, 30));
+        for (const bool preview : {false, true}) {
+            ImageInfo info;
+            read(info, write("small.jpg", file), preview);
+            const bool sideways = orientation == 6 || orientation == 8;
+            EXPECT_EQ(info.shooting.width, sideways ? 30 : 40) << orientation;
+            EXPECT_EQ(info.shooting.height, sideways ? 40 : 30) << orientation;
+        }
+    }
+    ImageInfo bare;
+    read(bare, write("bare.jpg", jpeg(40, 30)), false);
+    EXPECT_EQ(bare.shooting.width, 40);
+    EXPECT_EQ(bare.shooting.height, 30);
+}
+
+TEST(JpegFrame, isFoundBehindOtherSegmentsAndNotPastTheScan) {
+    const auto frameOf = [](Bytes bytes) -> std::pair<int, int> {
+        raw::FileReader f;
+        f.openMemory(std::move(bytes));
+        const auto frame = readJpegFrameSize(f);
+        return frame ? std::pair{frame->width, frame->height} : std::pair{-1, -1};
+    };
+    const Bytes sof2 = {0xFF, 0xC2, 0x00, 0x11, 0x08, 0x00, 0x10, 0x00, 0x20};
+    // A table segment (C4 is no frame), a stand-alone marker and fill bytes before the frame.
+    Bytes file = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x04, 0xAA, 0xBB, 0xFF, 0xD0, 0xFF, 0xFF};
+    file.insert(file.end(), sof2.begin(), sof2.end());
+    EXPECT_EQ(frameOf(file), (std::pair{32, 16}));
+    EXPECT_EQ(frameOf(jpeg(40, 30)), (std::pair{40, 30}));
+
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x10,
+                       0x00, 0x20}),
+              (std::pair{-1, -1}));  // after the scan's start: image data, not a frame
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xF0}), (std::pair{-1, -1}));  // cut
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x01}), (std::pair{-1, -1}));  // bad length
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x00, 0x00, 0x20}),
+              (std::pair{-1, -1}));  // no height
+    EXPECT_EQ(frameOf({'I', 'I', 0x2A, 0x00}), (std::pair{-1, -1}));
 }
 
 TEST_F(ImageInfoTest, aRafPreviewAndTheVisibleShareOfTheTurnedSensor) {

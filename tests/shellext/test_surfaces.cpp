@@ -223,7 +223,7 @@ TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
     EXPECT_EQ(value(ppm, 1), " ");
 
     const auto bare = write("bare.jpg", jpeg(40, 30));
-    EXPECT_EQ(value(bare, 0), "");
+    EXPECT_EQ(value(bare, 0), "40 x 30");  // the frame's size, with or without EXIF
     EXPECT_EQ(value(bare, 1), " ");
 
     const Fields f;
@@ -233,7 +233,7 @@ TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
         jpegWithExif(tiff({Ifd{{f.longs(256, {1600}), f.longs(257, {1200}), f.text(271, "Maker"),
                                 f.text(272, "Cam 1"), f.directories(34665, {exif})}}}),
                      jpeg(40, 30)));
-    EXPECT_EQ(value(jpg, 0), "1600 x 1200");
+    EXPECT_EQ(value(jpg, 0), "40 x 30");  // its own frame, not what the notes say
     EXPECT_EQ(value(jpg, 1), "Maker Cam 1");
     EXPECT_EQ(value(jpg, 3), "");  // the fast path reads nothing else
 }
@@ -241,6 +241,33 @@ TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
 TEST_F(Columns, showWindows1252TextsAsTheirCharacters) {
     const auto jpg = write("latin.jpg", jpegWithWindows1252Texts());
     EXPECT_EQ(value(jpg, 1), "M\xC3\xBCller \xC3\xA2\xE2\x80\x9A Mod\xC3\xA9");  // Müller â‚ Modé
+}
+
+TEST_F(Columns, aJpegShowsTheSizeOfItsOwnFrameTurnedAsItSays) {
+    const Fields f;
+    const auto turned = write(
+        "turned.jpg",
+        jpegWithExif(tiff({Ifd{{f.longs(256, {5920}), f.longs(257, {3950}), f.shorts(274, {6})}}}),
+                     jpeg(40, 30)));
+    EXPECT_EQ(value(turned, 0), "30 x 40");
+
+    const std::pair<const char*, const char*> samples[] = {
+        {"digicam_corpus/Kodak/DC210/DCP15614.JPG", "1152 x 864"},
+        {"digicam_corpus/Canon/EOS5D-MIII/_K6A7946.JPG", "480 x 720"}};  // 720 x 480, turned
+    for (const auto& [name, size] : samples) {
+        const auto file = test::sample(name);
+        TAVRIN_REQUIRE_SAMPLE(file);
+        EXPECT_EQ(value(file, 0), size) << name;
+        ImageInfo info;
+        info.filePath = file.string();
+        ReadImageInfo(info, false);
+        EXPECT_EQ(
+            std::to_string(info.shooting.width) + " x " + std::to_string(info.shooting.height),
+            size)
+            << name;
+        EXPECT_TRUE(buildInfoTip(info).starts_with(std::string("Größe: ") + size + "\n"))
+            << buildInfoTip(info);
+    }
 }
 
 TEST_F(Columns, showTheRecordOfARawFile) {
