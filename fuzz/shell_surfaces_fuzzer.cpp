@@ -1,5 +1,6 @@
 // The readers behind the shell surfaces that take a file on their own: the histogram page's
-// picture loading (PPM reader, imaging decoders) and the detail columns' PPM and JPEG fast paths.
+// picture loading (PPM reader, imaging decoders) and the detail columns' PPM and JPEG fast paths;
+// and the conversion of the texts they show, whatever bytes those hold.
 
 #include <unistd.h>
 
@@ -38,6 +39,7 @@ void columns(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    tavrin::com::toUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string base = "/tmp/tavrin-fuzz-surfaces-" + std::to_string(::getpid());
     for (const char* extension : {".ppm", ".jpg"}) {
         const std::string path = base + extension;

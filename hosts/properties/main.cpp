@@ -16,6 +16,7 @@
 #include "platform/com/data_object.hpp"
 #include "platform/com/shell_interfaces.hpp"
 #include "platform/com/wide_text.hpp"
+#include "platform/system/paths.hpp"
 
 using namespace tavrin;
 using namespace tavrin::com;
@@ -53,10 +54,10 @@ ComPtr<IShellPropSheetExt> sheetFor(const std::vector<std::string>& files) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The arguments Qt leaves, as their bytes: a name need not be in the locale's encoding.
     std::vector<std::string> files;
-    for (const QString& argument : app.arguments().mid(1))
-        files.push_back(
-            std::filesystem::absolute(argument.toStdString()).lexically_normal().string());
+    for (int i = 1; i < argc; ++i)
+        files.push_back(paths::fullPath(argv[i]));
     if (files.empty()) {
         std::fprintf(stderr, "Usage: tavrin-properties FILE...\n");
         return 2;

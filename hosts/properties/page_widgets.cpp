@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/com/wide_text.hpp"
 #include "platform/imaging/painter.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
@@ -14,8 +15,9 @@
 namespace tavrin::host {
 namespace {
 
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+// A text of the object's dialogs, which may hold Windows-1252 bytes read from a file.
+QString text(std::string_view dialogText) {
+    return QString::fromStdU16String(com::toWide(dialogText));
 }
 
 // A page: owns the dialog stand-in, opens it with WM_INITDIALOG and closes it with WM_DESTROY.

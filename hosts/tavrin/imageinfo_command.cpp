@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hosts/tavrin/commands.hpp"
+#include "platform/system/paths.hpp"
 #include "shellext/info/image_info_reader.hpp"
 
 namespace tavrin::host {
@@ -82,7 +83,7 @@ int runImageInfo(std::span<const std::string_view> args, Io io) {
             continue;
         }
         shell::ImageInfo info;
-        info.filePath = files[n];
+        info.filePath = paths::fullPath(files[n]);
         const com::HRESULT r = shell::ReadImageInfo(info, true);
         if (std::exchange(described, true)) io.out << "\n";
         describe(io.out, info, r);

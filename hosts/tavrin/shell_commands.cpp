@@ -19,6 +19,7 @@
 #include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
+#include "platform/system/paths.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
 #include "resources/icons.hpp"
@@ -39,6 +40,7 @@ using namespace com;
 
 constexpr const char* kProgId = "Tavrin.RawImageExtractor";
 constexpr int kMaxThumbnail = 4096;
+constexpr std::uint32_t kDialogColour = 0xFFF0F0F0;
 
 std::string hex(HRESULT hr) {
     char text[16];
@@ -73,7 +75,7 @@ HRESULT createFor(const std::string& file, ComPtr<T>& out, Io io) {
         io.err << "tavrin: cannot create the shell object (" << hex(hr) << ")\n";
         return hr;
     }
-    persist->Load(toWide(file).c_str(), 0);
+    persist->Load(toWide(paths::fullPath(file)).c_str(), 0);
     return persist->QueryInterface(T::kIid, out.out());
 }
 
@@ -252,7 +254,7 @@ int runColumns(std::span<const std::string_view> args, Io io) {
         if (std::filesystem::is_directory(std::filesystem::path(file), ec)) {
             item.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
         }
-        const std::u16string wide = toWide(std::string(file));
+        const std::u16string wide = toWide(paths::fullPath(file));
         if (wide.size() >= MAX_PATH) {
             io.err << "tavrin: path too long: " << file << "\n";
             status = 1;
@@ -286,10 +288,10 @@ HRESULT createForSelection(std::span<const std::string_view> files, ComPtr<ICont
         return E_FAIL;
     }
     // The file manager hands over full paths; messages name the files by them.
-    std::vector<std::string> paths;
+    std::vector<std::string> fullPaths;
     for (const auto f : files)
-        paths.push_back(std::filesystem::absolute(f).lexically_normal().string());
-    ComPtr<IDataObject> selection(CreateFileListDataObject(paths));
+        fullPaths.push_back(paths::fullPath(f));
+    ComPtr<IDataObject> selection(CreateFileListDataObject(fullPaths));
     HRESULT hr = init->Initialize(nullptr, selection.get(), nullptr);
     if (FAILED(hr)) {
         io.err << "tavrin: the shell object takes none of these files (" << hex(hr)
@@ -356,7 +358,9 @@ BOOL collectPage(ui::HPROPSHEETPAGE page, LPARAM pages) {
     return 1;
 }
 
-std::string withoutCarriageReturns(std::string text) {
+// A text of the object's dialogs as the terminal shows it: in UTF-8, one line feed a line.
+std::string forTerminal(std::string_view dialogText) {
+    std::string text = toUtf8(dialogText);
     std::erase(text, '\r');
     return text;
 }
@@ -397,10 +401,8 @@ int runInfo(std::span<const std::string_view> args, Io io) {
     }
     const bool shown = showPage(
         std::string(args[0]), shell::kInformationPageTemplate, io, [&](ui::Dialog& dialog) {
-            io.out << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kSummaryControl))
-                   << "\n\n"
-                   << withoutCarriageReturns(ui::dialogItemText(&dialog, shell::kExtraInfoControl))
-                   << "\n";
+            io.out << forTerminal(ui::dialogItemText(&dialog, shell::kSummaryControl)) << "\n\n"
+                   << forTerminal(ui::dialogItemText(&dialog, shell::kExtraInfoControl)) << "\n";
         });
     return shown ? 0 : 1;
 }
@@ -415,16 +417,23 @@ int runHistogram(std::span<const std::string_view> args, Io io) {
     const ui::RECT preview{0, 0, shell::kPreviewWidth, shell::kPreviewHeight};
     const ui::RECT histogram{55, 310, 55 + 255, 310 + 118};
     auto picture = imaging::Bitmap::create(shell::kPreviewWidth, histogram.bottom + 4);
-    picture->clear(0xFFF0F0F0);
+    picture->clear(kDialogColour);
     imaging::Painter painter(*picture);
     const bool shown =
         showPage(std::string(args[0]), shell::kHistogramPageTemplate, io, [&](ui::Dialog& dialog) {
             dialog.waitForRepaint(std::chrono::minutes(10));
+            // Each control draws on a surface of its own size, so nothing falls outside it.
             for (const auto& [control, rect] : {std::pair{shell::kPreviewControl, preview},
                                                 {shell::kHistogramControl, histogram}}) {
-                const ui::DRAWITEMSTRUCT item{static_cast<UINT>(control), &painter, rect};
+                const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+                auto surface = imaging::Bitmap::create(width, height);
+                surface->clear(kDialogColour);
+                imaging::Painter controlPainter(*surface);
+                const ui::DRAWITEMSTRUCT item{
+                    static_cast<UINT>(control), &controlPainter, {0, 0, width, height}};
                 dialog.send(ui::WM_DRAWITEM, static_cast<ui::WPARAM>(control),
                             reinterpret_cast<LPARAM>(&item));
+                painter.copy(*surface, rect.left, rect.top);
             }
         });
     if (!shown) return 1;

@@ -190,6 +190,9 @@ bool update(Root root, const std::function<bool(Key& root)>& edit) {
     if (!lock.held()) return false;
 
     Loaded current = loadFile(file, root);
+    // Something that is there but cannot be read (a folder, a pipe, a read error) is not
+    // replaced: what it holds would be lost.
+    if (!current.text && fs::exists(fs::symlink_status(file, ec))) return false;
     if (!edit(current.key)) return false;
     if (current.damaged) {
         // Keep the damaged original once, so that nothing the user wrote by hand is lost.

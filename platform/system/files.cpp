@@ -7,18 +7,33 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace tavrin::files {
 namespace {
 
+// The whole content of a regular file; nothing for a file that is missing, is no regular file
+// (a directory, a pipe that would block) or cannot be read to its end.
 template <typename Container>
 std::optional<Container> readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    Container data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::optional<Container> data;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        data.emplace();
+        char buffer[65536];
+        while (true) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                data.reset();
+                break;
+            }
+            if (n == 0) break;
+            data->insert(data->end(), buffer, buffer + n);
+        }
+    }
+    ::close(fd);
     return data;
 }
 

@@ -18,4 +18,10 @@ std::filesystem::path nativePath(std::string_view text) {
     return std::filesystem::path(home && *home ? home : "/") / rest;
 }
 
+std::string fullPath(std::string_view path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), ec);
+    return ec ? std::string(path) : full.lexically_normal().string();
+}
+
 }  // namespace tavrin::paths

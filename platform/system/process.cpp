@@ -51,22 +51,23 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
 }
 
 std::string quoteArgument(std::string_view argument) {
-    std::string quoted = "\"";
+    std::string out = "\"";
     std::size_t backslashes = 0;
-    for (char c : argument) {
+    for (const char c : argument) {
         if (c == '\\') {
             ++backslashes;
         } else {
-            // Backslashes before a quote are doubled, and the quote gets one of its own.
-            if (c == '"') quoted.append(backslashes + 1, '\\');
+            // Backslashes before a quote are doubled and the quote escaped; others stand as they
+            // are.
+            if (c == '"') out.append(backslashes + 1, '\\');
             backslashes = 0;
         }
-        quoted += c;
+        out += c;
     }
-    // Backslashes before the closing quote are doubled too.
-    quoted.append(backslashes, '\\');
-    quoted += '"';
-    return quoted;
+    // Before the closing quote, backslashes are doubled.
+    out.append(backslashes, '\\');
+    out += '"';
+    return out;
 }
 
 bool startProgram(const std::string& program, std::string_view parameters) {

@@ -11,8 +11,8 @@ namespace tavrin::process {
 // before a quote, 2n backslashes give n backslashes (the quote groups) and 2n+1 give n
 // backslashes and a literal quote.
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
-
-// argument quoted so that splitCommandLine gives it back byte for byte.
+// The argument quoted for a command line: splitCommandLine gives it back byte for byte,
+// whatever blanks, quotes and backslashes it holds.
 std::string quoteArgument(std::string_view argument);
 
 // Starts program with the arguments of parameters (a Windows-style command line) and does not

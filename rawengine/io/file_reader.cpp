@@ -21,7 +21,8 @@ FileReader::~FileReader() {
 
 std::optional<std::string> FileReader::open(const std::filesystem::path& path) {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe without a writer in a file's place must not stop the reader.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
         const std::string error = std::strerror(errno);
@@ -31,6 +32,10 @@ std::optional<std::string> FileReader::open(const std::filesystem::path& path) {
     if (S_ISDIR(st.st_mode)) {
         close();
         return std::string(std::strerror(EISDIR));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close();
+        return std::string("not a file");
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
     window_.resize(kWindow);

@@ -117,7 +117,7 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                     static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 0x7FFFFFFF));
                 break;
             case 258: {
-                const unsigned bits = f.ReadU16();
+                const unsigned bits = readTiffValue(f, type);
                 if (count == 2) s.container.fujiSecondFrame = true;
                 if (level != 0 && bits >= 1 && bits <= 16) s.sensor.whiteLevel = (1 << bits) - 1;
                 break;

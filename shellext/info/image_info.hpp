@@ -23,7 +23,7 @@ struct ImageInfo {
     std::string model2;
     std::string software;
     std::string extraInfo;
-    std::int32_t fileSize = 0;
+    std::int64_t fileSize = 0;
     ShootingData shooting;
     std::string previewPrefix;
     com::HGLOBAL previewData = nullptr;  // one complete image file, owned
@@ -38,6 +38,9 @@ struct ImageInfo {
     std::uint16_t byteOrder = 0x4949;
     std::int32_t thumbRowPadding = 0;
     std::int32_t formatVersion = 0;
+    // A JPEG file's own picture size from its frame, before any turn; 0 for other files.
+    std::int32_t frameWidth = 0;
+    std::int32_t frameHeight = 0;
 
     ImageInfo() = default;
     ImageInfo(const ImageInfo&) = delete;

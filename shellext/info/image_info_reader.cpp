@@ -13,6 +13,7 @@
 #include "platform/system/eventlog.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/info_context.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/ppm_header.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/metadata/exif_reader.hpp"
@@ -111,7 +112,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
         const std::uint64_t at = f.tell();
         if (const HRESULT r = handleExifEntry(ctx_, tag, type); r != S_OK) return r;
         f.seek(at);
-        const std::uint32_t value = type == 3 ? f.ReadU16() : f.ReadU32();
+        const std::uint32_t value = type == 3 ? f.ReadU16()
+                                    : raw::tiffTypeSize(type) == 1
+                                        ? static_cast<std::uint32_t>(f.get() & 0xFF)
+                                        : f.ReadU32();
         f.seek(at);
         switch (tag) {
             case 256:
@@ -128,7 +132,8 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 break;
             case 258:
                 if (!info_.tiffBitsPerSample) {
-                    info_.tiffBitsPerSample = static_cast<std::int32_t>(f.ReadU16());
+                    info_.tiffBitsPerSample =
+                        static_cast<std::int32_t>(std::min<std::uint32_t>(value, 0x7FFFFFFF));
                     if (count == 1) info_.previewPlanar = true;
                 }
                 break;
@@ -362,6 +367,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     info_.previewWidth = info_.previewHeight = 0;
     info_.previewPlanar = false;
     info_.orientation = 0;
+    info_.frameWidth = info_.frameHeight = 0;
     if (file_.open(info_.filePath)) {
         ReportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
         return E_UNEXPECTED;
@@ -373,7 +379,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     std::uint8_t head[32] = {};
     f.seek(0);
     f.read(head, sizeof head);
-    info_.fileSize = static_cast<std::int32_t>(std::min<std::uint64_t>(f.size(), 0x7FFFFFFF));
+    info_.fileSize = static_cast<std::int64_t>(f.size());
     auto headIs = [&](std::size_t at, std::string_view text) {
         return std::memcmp(head + at, text.data(), text.size()) == 0;
     };
@@ -443,6 +449,10 @@ HRESULT ContainerReader::read(bool loadPreview) {
         if (auto* t = text("ApertureValue")) sd.setAperture(*t);
         if (auto* t = text("ImageWidth")) sd.width = parseDecimal(*t);
         if (auto* t = text("ImageHeight")) sd.height = parseDecimal(*t);
+        if (const auto frame = readJpegFrameSize(f)) {
+            info_.frameWidth = frame->width;
+            info_.frameHeight = frame->height;
+        }
         info_.previewLength = info_.fileSize;
         plain = true;
     } else if (head[0] == 'P' && head[1] == '6') {
@@ -497,29 +507,18 @@ HRESULT ParseImageContainer(ImageInfo& info, bool loadPreview) {
     return reader.read(loadPreview);
 }
 
-HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
-    raw::RawEngine engine;
-    int w = 0, h = 0, turn = 0;
-    std::string make, model;
-    engine.OpenAndIdentify(info.filePath, &w, &h, &turn, &make, &model, true);
-    const HRESULT r = ParseImageContainer(info, loadPreview);
-    LogLine((r >= 0 ? "Tavrin found the embeded image for "
-                    : "Tavrin can't find the embeded image for ") +
-            info.filePath);
-    for (std::size_t at; (at = info.extraInfo.find("Lihgt source")) != std::string::npos;) {
-        info.extraInfo.replace(at, 12, "Light source");
-    }
-    if (info.requestedWidth == 0 && info.requestedHeight == 0) {
-        info.requestedWidth = info.previewWidth;
-        info.requestedHeight = info.previewHeight;
-    }
+namespace {
+
+// The size, turn and camera the engine identified take the place of what the container said.
+void takeIdentification(ImageInfo& info, int w, int h, int turn, const std::string& make,
+                        const std::string& model) {
     if (w == 0) {
-        if (h != 0) return r;
-        if (info.previewWidth <= 0 || info.previewHeight <= 0) return r;
+        if (h != 0) return;
+        if (info.previewWidth <= 0 || info.previewHeight <= 0) return;
         w = info.previewWidth;
         h = info.previewHeight;
     }
-    if (w <= 0 || h <= 0) return r;
+    if (w <= 0 || h <= 0) return;
     ShootingData& sd = info.shooting;
     sd.width = w;
     sd.height = h;
@@ -538,6 +537,36 @@ HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
     if (startsWith(info.make, "NIKON") && startsWith(info.model, "D1X")) {
         sd.width = 3008;
         sd.height = 1960;
+    }
+}
+
+}  // namespace
+
+HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
+    raw::RawEngine engine;
+    int w = 0, h = 0, turn = 0;
+    std::string make, model;
+    engine.OpenAndIdentify(info.filePath, &w, &h, &turn, &make, &model, true);
+    const HRESULT r = ParseImageContainer(info, loadPreview);
+    LogLine((r >= 0 ? "Tavrin found the embeded image for "
+                    : "Tavrin can't find the embeded image for ") +
+            info.filePath);
+    for (std::size_t at; (at = info.extraInfo.find("Lihgt source")) != std::string::npos;) {
+        info.extraInfo.replace(at, 12, "Light source");
+    }
+    if (info.requestedWidth == 0 && info.requestedHeight == 0) {
+        info.requestedWidth = info.previewWidth;
+        info.requestedHeight = info.previewHeight;
+    }
+    takeIdentification(info, w, h, turn, make, model);
+    // A JPEG file is as large as its own frame, turned as it says, whatever the camera's notes
+    // (which describe the original picture) claim.
+    if (info.frameWidth > 0 && info.frameHeight > 0) {
+        ShootingData& sd = info.shooting;
+        info.orientation = turn;
+        sd.width = info.frameWidth;
+        sd.height = info.frameHeight;
+        if (turn == 90 || turn == 270) std::swap(sd.width, sd.height);
     }
     return r;
 }

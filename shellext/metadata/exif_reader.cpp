@@ -309,6 +309,11 @@ void ExifReader::render(const Entry& e) {
                                 : raw::tiffTypeSize(e.type) == 1 ? segment_[e.field]
                                                                  : u32(e.field);
     auto shortAt = [&](std::size_t i) { return u16(e.values + 2 * i); };
+    auto numberAt = [&](std::size_t i) -> std::uint32_t {
+        const auto size = static_cast<std::size_t>(raw::tiffTypeSize(e.type));
+        if (size == 1) return e.values + i < segment_.size() ? segment_[e.values + i] : 0;
+        return size == 2 ? shortAt(i) : u32(e.values + size * i);
+    };
     auto enumerated = [&](std::initializer_list<std::pair<unsigned, const char*>> texts) {
         if (const char* s = pick(value, texts)) {
             add(t, "%s", s);
@@ -364,8 +369,9 @@ void ExifReader::render(const Entry& e) {
             enumerated({{0, "indicates main image\""}, {1, "indicates thumbnail\""}});
             break;
         case Kind::BitsPerSample:
+            // Mostly SHORT values, from some writers LONG or BYTE ones: each read by its type.
             for (std::uint32_t i = 0; i < e.count; ++i)
-                add(t, i ? ",%d" : "%d", shortAt(i) & 0xFF);
+                add(t, i ? ",%d" : "%d", numberAt(i) & 0xFF);
             break;
         case Kind::Compression:
             if (const char* s =

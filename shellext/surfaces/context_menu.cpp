@@ -85,10 +85,6 @@ HRESULT startViewer(const std::string& parameters) {
     return process::startProgram(viewer, parameters) ? S_OK : E_FAIL;
 }
 
-std::string quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
-
 }  // namespace
 
 HRESULT buildContextMenu(const MenuSelection& selection, HMENU menu, UINT index, UINT firstId,
@@ -126,7 +122,7 @@ HRESULT invokeMenuCommand(const MenuSelection& selection, const CMINVOKECOMMANDI
         return E_INVALIDARG;
     switch (static_cast<MenuCommand>(verb & 0xFFFF)) {
         case MenuCommand::OpenInViewer:
-            return startViewer(quoted(selection.filePath));
+            return startViewer(process::quoteArgument(selection.filePath));
         case MenuCommand::PutAside:
             // Only files not yet aside: a second ".trashed" would hide the picture's type.
             renameEach(
@@ -145,7 +141,7 @@ HRESULT invokeMenuCommand(const MenuSelection& selection, const CMINVOKECOMMANDI
             std::string parameters = " -s";
             const auto add = [&](const std::string& file) {
                 parameters += ' ';
-                parameters += quoted(file);
+                parameters += process::quoteArgument(file);
             };
             if (selection.files.empty()) {
                 add(selection.filePath);

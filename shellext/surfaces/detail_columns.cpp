@@ -10,6 +10,7 @@
 #include "platform/system/ascii.hpp"
 #include "rawengine/io/file_reader.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/ppm_header.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
@@ -53,18 +54,26 @@ void readPpmSize(const std::string& path, ImageInfo& info) {
     }
 }
 
-// Make, model and size from a JPEG's EXIF block; nothing else.
+// Make and model from a JPEG's EXIF block, the size from its frame, turned as the block says;
+// nothing else.
 void readJpegColumns(const std::string& path, ImageInfo& info) {
     raw::FileReader f;
     if (f.open(path)) return;
     ExifReader exif(f);
-    if (!exif.read()) return;
+    exif.read();  // without a block, nothing is found in it
     if (const ExifTag* t = exif.findByName("Make")) info.make = t->text;
     if (const ExifTag* t = exif.findByName("Model")) info.model = t->text;
     if (const ExifTag* t = exif.findByName("ImageWidth"))
         info.shooting.width = parseDecimal(t->text);
     if (const ExifTag* t = exif.findByName("ImageHeight"))
         info.shooting.height = parseDecimal(t->text);
+    // The notes may describe the camera's original picture; the frame is this file's own.
+    if (const auto frame = readJpegFrameSize(f)) {
+        const ExifTag* turn = exif.findByName("Orientation");
+        const bool sideways = turn && (turn->text == "upper right" || turn->text == "lower left");
+        info.shooting.width = sideways ? frame->height : frame->width;
+        info.shooting.height = sideways ? frame->width : frame->height;
+    }
 }
 
 std::string textOf(const ImageInfo& info, DWORD pid) {

@@ -29,7 +29,7 @@ std::string buildInfoLines(const ImageInfo& info) {
     std::string type = ascii::upper(innerExtension(info.filePath));
     if (!type.empty()) type.erase(0, 1);
     tip += strings::format(aside ? kTypeAside : kType, type.c_str());
-    tip += strings::format(kFileSize, static_cast<std::uint32_t>(info.fileSize) / 1048576.0);
+    tip += strings::format(kFileSize, static_cast<double>(info.fileSize) / 1048576.0);
     if (!sd.isoText.empty()) tip += strings::format(kIso, sd.isoText.c_str());
     if (!sd.exposureTime.empty()) tip += strings::format(kExposure, sd.exposureTime.c_str());
     if (!sd.aperture.empty()) tip += strings::format(kAperture, sd.aperture.c_str());

@@ -61,6 +61,20 @@ TEST_F(PageWidgets, showTheInformationTexts) {
     EXPECT_TRUE(boxes[1]->toPlainText().isEmpty());
 }
 
+TEST_F(PageWidgets, showTextsInWindows1252AsTheirCharacters) {
+    const fixtures::Fields f;
+    open(fixtures::jpegWithExif(fixtures::tiff({fixtures::Ifd{{f.text(272, "Mod\xE9")}}}),
+                                fixtures::jpeg(60, 30)),
+         "c.jpg");
+    const auto page = createPageWidget(pages_[0]);
+    ASSERT_TRUE(page);
+    const auto boxes = page->findChildren<QPlainTextEdit*>();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[0]->toPlainText().contains(
+        QStringLiteral("Kameramodell: Mod\u00E9\nTyp: JPG Bild\n")))
+        << boxes[0]->toPlainText().toStdString();
+}
+
 TEST_F(PageWidgets, drawThePreviewOnceTheWorkerIsDone) {
     open(fixtures::jpeg(366, 300), "b.jpg");
     const auto page = createPageWidget(pages_[1]);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -40,6 +41,28 @@ TEST(Files, aPendingFileDroppedWithoutCommitLeavesNoTrace) {
     EXPECT_FALSE(files::writeAtomically(dir.path() / "no" / "such" / "dir", "x"));
 }
 
+TEST(Files, wholeFileReadsGiveNothingForWhatCannotBeRead) {
+    TempDir dir;
+    const auto big = dir.path() / "big";
+    std::string content(200000, 'x');
+    content[199999] = '\0';
+    std::ofstream(big, std::ios::binary) << content;
+    EXPECT_EQ(files::readText(big), content);
+    EXPECT_EQ(files::readBytes(big)->size(), content.size());
+    std::ofstream(dir.path() / "empty");
+    EXPECT_EQ(files::readText(dir.path() / "empty"), "");
+
+    // A folder, a pipe without a writer (which must not block) and a file that fails on read.
+    const auto fifo = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto failing = dir.path() / "failing";
+    std::filesystem::create_symlink("/proc/self/mem", failing);
+    for (const auto& path : {dir.path(), fifo, failing, dir.path() / "missing"}) {
+        EXPECT_FALSE(files::readText(path)) << path;
+        EXPECT_FALSE(files::readBytes(path)) << path;
+    }
+}
+
 TEST(Paths, driveLettersMapToTheHomeFolder) {
     const char* home = std::getenv("HOME");
     ASSERT_NE(home, nullptr);
@@ -47,6 +70,15 @@ TEST(Paths, driveLettersMapToTheHomeFolder) {
     EXPECT_EQ(paths::nativePath("d:/logs\\t.log"), std::filesystem::path(home) / "logs/t.log");
     EXPECT_EQ(paths::nativePath("/var/log/t.log"), "/var/log/t.log");
     EXPECT_EQ(paths::nativePath("relative\\name"), "relative\\name");
+}
+
+TEST(Paths, pathsAsTypedBecomeFullPaths) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(paths::fullPath("./x.jpg"), cwd + "/x.jpg");
+    EXPECT_EQ(paths::fullPath("a/../b/./c.NEF"), cwd + "/b/c.NEF");
+    EXPECT_EQ(paths::fullPath("/p//q/../r.CR2"), "/p/r.CR2");
+    EXPECT_EQ(paths::fullPath("/with \"quote\" and \\ \xE9.CR2"),
+              "/with \"quote\" and \\ \xE9.CR2");
 }
 
 TEST(EventLog, appendsEntriesWithTheResultCodeToTheNamedFile) {

@@ -24,13 +24,36 @@ TEST(CommandLine, splitsLikeTheWindowsRuntime) {
     EXPECT_EQ(splitCommandLine("\"say \"\"hi\"\"\""), (Args{"say \"hi\""}));
 }
 
+TEST(CommandLine, aQuotedArgumentSplitsBackByteForByte) {
+    const std::string arguments[] = {"",
+                                     "plain",
+                                     "two words",
+                                     "say \"hi\"",
+                                     "\"",
+                                     "\\",
+                                     "ends with\\",
+                                     "ends with two\\\\",
+                                     "a\\\"b",
+                                     "a\\\\\"b c",
+                                     "C:\\My Pictures\\x.NEF",
+                                     "tab\tand\nline",
+                                     "M\xC3\xBCller Caf\xE9 \xFF",
+                                     "-s"};
+    std::string line = "-s";
+    for (const std::string& a : arguments) {
+        EXPECT_EQ(splitCommandLine(quoteArgument(a)), Args{a}) << quoteArgument(a);
+        line += ' ';
+        line += quoteArgument(a);
+    }
+    Args expected{"-s"};
+    expected.insert(expected.end(), std::begin(arguments), std::end(arguments));
+    EXPECT_EQ(splitCommandLine(line), expected);
+}
+
 TEST(StartProgram, startsWithoutAShellAndReportsWhatCannotStart) {
     test::TempDir dir;
     const auto target = dir.path() / "file with $HOME; and spaces";
-    std::string quoted = "\"";
-    quoted += target.string();
-    quoted += '"';
-    ASSERT_TRUE(startProgram("/usr/bin/touch", quoted));
+    ASSERT_TRUE(startProgram("/usr/bin/touch", quoteArgument(target.string())));
     for (int i = 0; i < 200 && !std::filesystem::exists(target); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

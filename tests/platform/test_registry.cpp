@@ -97,6 +97,23 @@ TEST_F(Registry, worksWithoutAnyFileAndFailsCleanlyWhereItCannotWrite) {
     EXPECT_FALSE(queryDword(Root::CurrentUser, "A", "V"));
 }
 
+TEST_F(Registry, aSettingsFileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
+    const auto file = userDir() / "HKEY_CURRENT_USER.reg";
+    std::filesystem::create_directories(file / "inside");
+    EXPECT_FALSE(queryDword(Root::CurrentUser, "A", "V"));
+    EXPECT_FALSE(setValue(Root::CurrentUser, "A", "V", std::uint32_t{1}));
+    EXPECT_TRUE(std::filesystem::is_directory(file / "inside"));
+
+    std::filesystem::remove_all(file);
+    std::filesystem::create_symlink("/proc/self/mem", file);  // there, but every read fails
+    EXPECT_FALSE(queryDword(Root::CurrentUser, "A", "V"));
+    EXPECT_FALSE(setValue(Root::CurrentUser, "A", "V", std::uint32_t{1}));
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    // Classes are a file of their own and still work.
+    EXPECT_TRUE(setValue(Root::ClassesRoot, ".a", "", std::string("U")));
+    EXPECT_EQ(queryString(Root::ClassesRoot, ".a", ""), "U");
+}
+
 TEST_F(Registry, aDamagedFileIsReadAsFarAsItParsesAndKeptOnRewrite) {
     const std::string damaged =
         "REGEDIT4\n[HKEY_CURRENT_USER\\Keep]\n\"A\"=dword:00000001\n\x01\x02 garbage\n"

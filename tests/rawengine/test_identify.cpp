@@ -43,6 +43,22 @@ TEST(IdentifyTiff, readsMakeModelGeometryPatternAndLoader) {
     EXPECT_TRUE(s.supported);
 }
 
+TEST(IdentifyTiff, readsBitsPerSampleByItsTypeInEitherOrder) {
+    for (const bool le : {true, false}) {
+        const Fields f(le);
+        for (const Entry& bits : {f.shorts(258, {10}), f.longs(258, {10})}) {
+            Ifd raw{{f.longs(256, {3040}), f.longs(257, {2014}), f.shorts(259, {34713}),
+                     f.longs(273, {4096}), bits, cfa2x2(f)}};
+            RawEngine engine;
+            const DecodeState& s =
+                identify(engine, tiff({Ifd{{f.text(271, "NIKON CORPORATION"),
+                                            f.text(272, "NIKON D70"), f.directories(330, {raw})}}},
+                                      le));
+            EXPECT_EQ(s.sensor.whiteLevel, 1023) << (le ? "II" : "MM") << " type " << bits.type;
+        }
+    }
+}
+
 TEST(IdentifyTiff, aNefWithoutAFilterPatternIsNotRaw) {
     const Fields f;
     const Bytes file =

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <random>
 
@@ -7,6 +8,7 @@
 #include "rawengine/io/huffman.hpp"
 #include "rawengine/io/stream_bits.hpp"
 #include "rawengine/loader_exception.hpp"
+#include "tests/support/temp_registry.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -56,6 +58,12 @@ TEST(FileReader, reportsFilesThatCannotBeOpened) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("No such file"), std::string::npos);
     EXPECT_TRUE(r.open("/"));  // a folder is no file
+
+    // Nor is a pipe, which must not block the reader while no one writes to it.
+    test::TempDir dir;
+    const auto pipe = dir.path() / "x.NEF";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(r.open(pipe), "not a file");
 }
 
 TEST(BitReader, takesBitsMostSignificantFirstAndSkipsStuffing) {

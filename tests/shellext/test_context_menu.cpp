@@ -153,6 +153,36 @@ TEST_F(ContextMenu, startsTheViewerWithTheSelection) {
     EXPECT_EQ(files::readText(output), "-s\n" + a + "\n" + b + "\n");
 }
 
+TEST_F(ContextMenu, theViewerGetsEveryFileNameByteForByte) {
+    // The viewer writes its arguments each ended by a zero byte.
+    const auto output = root() / "arguments";
+    const auto viewer = root() / "viewer";
+    writeText(viewer, "#!/bin/sh\nprintf '%s\\0' \"$@\" > " + output.string() + ".part && mv " +
+                          output.string() + ".part " + output.string() + "\n");
+    std::filesystem::permissions(viewer, std::filesystem::perms::owner_all);
+    registry::setValue(Root::ClassesRoot, "TavrinImage\\App", "", viewer.string());
+    const auto arguments = [&](MenuCommand command, const std::string& single,
+                               const std::vector<std::string>& several) {
+        std::filesystem::remove(output);
+        EXPECT_EQ(invoke(command, single, several), S_OK);
+        for (int i = 0; i < 500 && !std::filesystem::exists(output); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return files::readText(output).value_or("<none>");
+    };
+
+    const std::vector<std::string> names = {
+        file("say \"hi\".CR2"),   file("back\\slash.NEF"),
+        file("two\\\\\"q\\.CR2"), file("M\xC3\xBCller Caf\xC3\xA9.NEF"),
+        file("caf\xE9  x\t.CR2"), file("trailing\\")};
+    std::string expected = std::string("-s") + '\0';
+    for (const std::string& name : names)
+        expected += name + '\0';
+    EXPECT_EQ(arguments(MenuCommand::Slideshow, "", names), expected);
+    EXPECT_EQ(arguments(MenuCommand::Slideshow, names[2], {}),
+              "-s" + std::string(1, '\0') + names[2] + '\0');
+    EXPECT_EQ(arguments(MenuCommand::OpenInViewer, names[0], {}), names[0] + '\0');
+}
+
 TEST_F(ContextMenu, givesHelpTextsInBothCharacterSets) {
     char narrow[16];
     ASSERT_EQ(menuHelpText(3, GCS_HELPTEXTA, narrow, sizeof narrow), S_OK);

@@ -75,6 +75,17 @@ TEST(ExifReader, rendersTheEnumerationsOfEachOrder) {
     }
 }
 
+TEST(ExifReader, readsBitsPerSampleByItsType) {
+    for (const bool le : {true, false}) {
+        const Fields f(le);
+        EXPECT_EQ(Read(withExif({Ifd{{f.longs(258, {8, 8, 8})}}}, le)).text("BitsPerSample"),
+                  "8,8,8");
+        EXPECT_EQ(Read(withExif({Ifd{{f.longs(258, {12})}}}, le)).text("BitsPerSample"), "12");
+        EXPECT_EQ(Read(withExif({Ifd{{f.bytes(258, {8, 8, 8})}}}, le)).text("BitsPerSample"),
+                  "8,8,8");
+    }
+}
+
 TEST(ExifReader, cutsLongTextsAndSkipsWhatLiesOutside) {
     const Fields f;
     const Read r(withExif(

@@ -6,7 +6,9 @@
 #include "platform/imaging/decode.hpp"
 #include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/preview_decoders.hpp"
+#include "shellext/surfaces/info_tip.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -63,6 +65,65 @@ TEST_F(ImageInfoTest, aJpegIsItsOwnPreview) {
     EXPECT_EQ(info.make, "Maker");
 }
 
+TEST_F(ImageInfoTest, aFileAboveTwoGibibytesKeepsItsSize) {
+    const Fields f;
+    const auto path =
+        write("big.jpg", jpegWithExif(tiff({Ifd{{f.text(271, "Maker")}}}), jpeg(40, 30)));
+    const std::uintmax_t size = (std::uintmax_t{5} << 30) + 12345;  // sparse: takes no room
+    std::filesystem::resize_file(path, size);
+    ImageInfo info;
+    read(info, path, false);
+    EXPECT_EQ(info.fileSize, static_cast<std::int64_t>(size));
+    EXPECT_NE(buildInfoTip(info).find("Größe: 5.1e+03 MB"), std::string::npos)
+        << buildInfoTip(info);
+}
+
+TEST_F(ImageInfoTest, aJpegIsAsLargeAsItsOwnFrameTurnedAsItSays) {
+    const Fields f;
+    for (const std::uint16_t orientation : {1, 6, 8, 3}) {
+        // The notes speak of the camera's picture; a program made this file smaller.
+        const Bytes file = jpegWithExif(
+            tiff({Ifd{{f.longs(256, {5920}), f.longs(257, {3950}), f.text(271, "Canon"),
+                       f.text(272, "Canon EOS 5D Mark III"), f.shorts(274, {orientation})}}}),
+            jpeg(40, 30));
+        for (const bool preview : {false, true}) {
+            ImageInfo info;
+            read(info, write("small.jpg", file), preview);
+            const bool sideways = orientation == 6 || orientation == 8;
+            EXPECT_EQ(info.shooting.width, sideways ? 30 : 40) << orientation;
+            EXPECT_EQ(info.shooting.height, sideways ? 40 : 30) << orientation;
+        }
+    }
+    ImageInfo bare;
+    read(bare, write("bare.jpg", jpeg(40, 30)), false);
+    EXPECT_EQ(bare.shooting.width, 40);
+    EXPECT_EQ(bare.shooting.height, 30);
+}
+
+TEST(JpegFrame, isFoundBehindOtherSegmentsAndNotPastTheScan) {
+    const auto frameOf = [](Bytes bytes) -> std::pair<int, int> {
+        raw::FileReader f;
+        f.openMemory(std::move(bytes));
+        const auto frame = readJpegFrameSize(f);
+        return frame ? std::pair{frame->width, frame->height} : std::pair{-1, -1};
+    };
+    const Bytes sof2 = {0xFF, 0xC2, 0x00, 0x11, 0x08, 0x00, 0x10, 0x00, 0x20};
+    // A table segment (C4 is no frame), a stand-alone marker and fill bytes before the frame.
+    Bytes file = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x04, 0xAA, 0xBB, 0xFF, 0xD0, 0xFF, 0xFF};
+    file.insert(file.end(), sof2.begin(), sof2.end());
+    EXPECT_EQ(frameOf(file), (std::pair{32, 16}));
+    EXPECT_EQ(frameOf(jpeg(40, 30)), (std::pair{40, 30}));
+
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x10,
+                       0x00, 0x20}),
+              (std::pair{-1, -1}));  // after the scan's start: image data, not a frame
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xF0}), (std::pair{-1, -1}));  // cut
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x01}), (std::pair{-1, -1}));  // bad length
+    EXPECT_EQ(frameOf({0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x00, 0x00, 0x20}),
+              (std::pair{-1, -1}));  // no height
+    EXPECT_EQ(frameOf({'I', 'I', 0x2A, 0x00}), (std::pair{-1, -1}));
+}
+
 TEST_F(ImageInfoTest, aRafPreviewAndTheVisibleShareOfTheTurnedSensor) {
     const Fields big(false);
     const Bytes preview = jpegWithExif(
@@ -95,23 +156,31 @@ TEST_F(ImageInfoTest, aNikonD1XReportsItsTrueSize) {
     EXPECT_EQ(info.shooting.height, 1960);
 }
 
-TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
-    const Fields f;
+// A camera file whose first strip holds 4 x 2 pixels (10 * i, 100, 200) of 8-bit samples.
+Bytes stripFile(const Fields& f, Entry bitsPerSample) {
     Bytes pixels;
     for (int i = 0; i < 4 * 2; ++i)
         pixels.insert(pixels.end(), {static_cast<std::uint8_t>(10 * i), 100, 200});
     Bytes file = tiff(
-        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), f.shorts(258, {8, 8, 8}), f.text(271, "Maker"),
-              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}});
+        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), std::move(bitsPerSample), f.text(271, "Maker"),
+              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}},
+        f.littleEndian());
     const auto stripAt = static_cast<std::uint32_t>(file.size());
     file.insert(file.end(), pixels.begin(), pixels.end());
     // Point StripOffsets (the sixth entry) at the pixels.
-    const std::uint32_t ifd = file[4] | file[5] << 8;
-    const std::size_t value = ifd + 2 + 5 * 12 + 8;
-    for (int i = 0; i < 4; ++i)
-        file[value + i] = static_cast<std::uint8_t>(stripAt >> (8 * i));
+    Bytes offset;
+    f.put32(offset, 4);
+    const std::size_t ifd = offset[0] == 4 ? (file[4] | file[5] << 8) : (file[6] << 8 | file[7]);
+    offset.clear();
+    f.put32(offset, stripAt);
+    std::copy(offset.begin(), offset.end(), file.begin() + ifd + 2 + 5 * 12 + 8);
+    return file;
+}
+
+TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
     ImageInfo info;
-    ASSERT_EQ(read(info, write("x.raw", file)), com::S_OK);
+    const Fields f;
+    ASSERT_EQ(read(info, write("x.raw", stripFile(f, f.shorts(258, {8, 8, 8})))), com::S_OK);
     const Bytes bmp = previewBytes(info);
     ASSERT_EQ(bmp.size(), 54u + 12 * 2);  // rows of 12 bytes: no padding needed
     EXPECT_EQ(bmp[0], 'B');
@@ -124,6 +193,23 @@ TEST_F(ImageInfoTest, aStripWithoutJpegBecomesABmpOfItsPixels) {
     EXPECT_EQ(bmp[55], 100);
     EXPECT_EQ(bmp[56], 40);
     EXPECT_EQ(imaging::decodeImage(bmp).status, imaging::Status::Ok);
+}
+
+TEST_F(ImageInfoTest, bitsPerSampleIsReadByItsTypeInEitherOrder) {
+    for (const bool le : {true, false}) {
+        const Fields f(le);
+        for (const Entry& bits : {f.shorts(258, {8, 8, 8}), f.longs(258, {8, 8, 8}),
+                                  f.bytes(258, {8, 8, 8}), f.longs(258, {8, 8})}) {
+            SCOPED_TRACE(testing::Message()
+                         << (le ? "II" : "MM") << " type " << bits.type << " count " << bits.count);
+            ImageInfo info;
+            ASSERT_EQ(read(info, write("x.raw", stripFile(f, bits))), com::S_OK);
+            EXPECT_EQ(info.tiffBitsPerSample, 8);
+            const Bytes bmp = previewBytes(info);
+            ASSERT_EQ(bmp.size(), 54u + 12 * 2);
+            EXPECT_EQ(bmp[56], 40);
+        }
+    }
 }
 
 TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {

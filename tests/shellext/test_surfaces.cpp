@@ -106,6 +106,27 @@ TEST_F(Surfaces, theShellObjectGivesTheTipOfItsFile) {
     EXPECT_EQ(shell.infoTip(root() / "missing.nef"), "Typ: NEF Bild\nGröße: 0 MB");
 }
 
+// A camera JPEG whose texts are Windows-1252, or UTF-8 cut short.
+Bytes jpegWithWindows1252Texts() {
+    const Fields f;
+    const Ifd exif{{f.text(36868, "2008:05:30 15:56:01")}};
+    return jpegWithExif(tiff({Ifd{{f.text(271, "M\xFCller \xE2\x82"), f.text(272, "Mod\xE9"),
+                                   f.directories(34665, {exif})}}}),
+                        jpeg(40, 30));
+}
+
+TEST_F(Surfaces, theTipShowsWindows1252TextsAsTheirCharacters) {
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
+    const auto tip = shell.infoTip(write("latin.jpg", jpegWithWindows1252Texts()));
+    ASSERT_TRUE(tip);
+    EXPECT_NE(tip->find("Zeitpunkt: 2008:05:30 15:56:01\nKameramodell: Mod\xC3\xA9\nTyp: JPG "
+                        "Bild\nGr\xC3\xB6\xC3\x9F"
+                        "e:"),
+              std::string::npos)
+        << *tip;
+}
+
 TEST_F(Surfaces, everySampleHasATipThatAgreesWithItsRecord) {
     const auto dir = test::samplesDir();
     if (!std::filesystem::exists(dir)) GTEST_SKIP() << "sample folder missing: " << dir;
@@ -117,7 +138,7 @@ TEST_F(Surfaces, everySampleHasATipThatAgreesWithItsRecord) {
         ImageInfo info;
         info.filePath = entry.path().string();
         ReadImageInfo(info, false);
-        EXPECT_EQ(shell.infoTip(entry.path()), buildInfoTip(info)) << entry.path();
+        EXPECT_EQ(shell.infoTip(entry.path()), toUtf8(buildInfoTip(info))) << entry.path();
         ++files;
     }
     EXPECT_GT(files, 100);
@@ -202,7 +223,7 @@ TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
     EXPECT_EQ(value(ppm, 1), " ");
 
     const auto bare = write("bare.jpg", jpeg(40, 30));
-    EXPECT_EQ(value(bare, 0), "");
+    EXPECT_EQ(value(bare, 0), "40 x 30");  // the frame's size, with or without EXIF
     EXPECT_EQ(value(bare, 1), " ");
 
     const Fields f;
@@ -212,9 +233,41 @@ TEST_F(Columns, readOnlySizeAndModelOfPpmAndJpegFiles) {
         jpegWithExif(tiff({Ifd{{f.longs(256, {1600}), f.longs(257, {1200}), f.text(271, "Maker"),
                                 f.text(272, "Cam 1"), f.directories(34665, {exif})}}}),
                      jpeg(40, 30)));
-    EXPECT_EQ(value(jpg, 0), "1600 x 1200");
+    EXPECT_EQ(value(jpg, 0), "40 x 30");  // its own frame, not what the notes say
     EXPECT_EQ(value(jpg, 1), "Maker Cam 1");
     EXPECT_EQ(value(jpg, 3), "");  // the fast path reads nothing else
+}
+
+TEST_F(Columns, showWindows1252TextsAsTheirCharacters) {
+    const auto jpg = write("latin.jpg", jpegWithWindows1252Texts());
+    EXPECT_EQ(value(jpg, 1), "M\xC3\xBCller \xC3\xA2\xE2\x80\x9A Mod\xC3\xA9");  // Müller â‚ Modé
+}
+
+TEST_F(Columns, aJpegShowsTheSizeOfItsOwnFrameTurnedAsItSays) {
+    const Fields f;
+    const auto turned = write(
+        "turned.jpg",
+        jpegWithExif(tiff({Ifd{{f.longs(256, {5920}), f.longs(257, {3950}), f.shorts(274, {6})}}}),
+                     jpeg(40, 30)));
+    EXPECT_EQ(value(turned, 0), "30 x 40");
+
+    const std::pair<const char*, const char*> samples[] = {
+        {"digicam_corpus/Kodak/DC210/DCP15614.JPG", "1152 x 864"},
+        {"digicam_corpus/Canon/EOS5D-MIII/_K6A7946.JPG", "480 x 720"}};  // 720 x 480, turned
+    for (const auto& [name, size] : samples) {
+        const auto file = test::sample(name);
+        TAVRIN_REQUIRE_SAMPLE(file);
+        EXPECT_EQ(value(file, 0), size) << name;
+        ImageInfo info;
+        info.filePath = file.string();
+        ReadImageInfo(info, false);
+        EXPECT_EQ(
+            std::to_string(info.shooting.width) + " x " + std::to_string(info.shooting.height),
+            size)
+            << name;
+        EXPECT_TRUE(buildInfoTip(info).starts_with(std::string("Größe: ") + size + "\n"))
+            << buildInfoTip(info);
+    }
 }
 
 TEST_F(Columns, showTheRecordOfARawFile) {
