@@ -3,7 +3,9 @@
 //   step   - from the next-picture command to the end of the paint that shows the preloaded
 //            picture, for every folder of sample files and for 24-megapixel pictures;
 //   start  - from starting a viewer process to the end of its first paint of a picture;
-//   memory - the resident size while stepping through a folder of 2000 files.
+//   memory - the resident size while stepping through a folder of 2000 files;
+//   panes  - repainting the information bar with all sections open after a step;
+//   slides - a slideshow with "Delay" 1 over a folder of sample files: slides shown late.
 // Usage: tavrin_viewer_bench [--start-child FILE]
 
 #include <dlfcn.h>
@@ -26,9 +28,11 @@
 
 #include "bench/bench_samples.hpp"
 #include "common/file_types.hpp"
+#include "common/settings.hpp"
 #include "platform/registry/registry.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "viewer/main_frame.hpp"
+#include "viewer/picture_info_pane.hpp"
 #include "viewer/picture_view.hpp"
 #include "viewer/profile.hpp"
 
@@ -158,6 +162,51 @@ void benchMemory(const fs::path& work) {
                 resident[0], resident[1]);
 }
 
+void benchPanes() {
+    const std::vector<fs::path> files =
+        bench::sampleFiles([](const fs::path& p) { return p.extension() == ".CRW"; });
+    if (files.empty()) return;
+    SetUserSetting("Viewer", "EXIFOnOff", 1);
+    CMainFrame frame(false);
+    frame.start(parseCommandLine({}), files.front().parent_path());
+    PictureBrowser& browser = frame.view().browser();
+    StepTimes times;
+    for (int i = 0; i < 2 * browser.list().count(); ++i) {
+        waitFor([&] { return browser.nextSlot() && !browser.currentLoadRunning(); });
+        frame.action(ID_NEXT_IMAGE)->trigger();
+        const auto start = std::chrono::steady_clock::now();
+        frame.infoPane().repaint();
+        times.ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    times.print("information bar repaint after a step");
+    SetUserSetting("Viewer", "EXIFOnOff", 0);
+}
+
+void benchSlides() {
+    const std::vector<fs::path> files =
+        bench::sampleFiles([](const fs::path& p) { return p.extension() == ".CRW"; });
+    if (files.empty()) return;
+    SetUserSetting("Slideshow", "Delay", 1);
+    CMainFrame frame(true);
+    frame.start(parseCommandLine({"-s", files.front().parent_path().string()}), "/");
+    std::vector<std::chrono::steady_clock::time_point> shown;
+    QObject::connect(&frame.view().browser(), &PictureBrowser::pictureShown,
+                     [&] { shown.push_back(std::chrono::steady_clock::now()); });
+    constexpr int kSlides = 12;
+    waitFor([&] { return shown.size() > kSlides; }, 30000);
+    int late = 0;
+    double longest = 0;
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        const double seconds = std::chrono::duration<double>(shown[i] - shown[i - 1]).count();
+        longest = std::max(longest, seconds);
+        if (seconds > 1.02) ++late;
+    }
+    std::printf("slideshow, Delay 1: %zu slides, %d late (over 1.02 s), longest %.3f s\n",
+                shown.size() - 1, late, longest);
+}
+
 // The child of the start measurement: a viewer that ends after its first painted picture.
 int startChild(const char* file) {
     int argc = 1;
@@ -215,6 +264,8 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         benchSteps(work);
         benchMemory(work);
+        benchPanes();
+        benchSlides();
     }
     benchStart(argv[0]);
     fs::remove_all(work);

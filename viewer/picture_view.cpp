@@ -12,6 +12,7 @@
 #include "common/strings.hpp"
 #include "platform/system/process.hpp"
 #include "viewer/decode_mode.hpp"
+#include "viewer/filmstrip.hpp"
 #include "viewer/viewer_settings_dlg.hpp"
 
 namespace tavrin::viewer {
@@ -56,7 +57,18 @@ CPictureView::CPictureView(bool slideshowMode, QWidget* parent)
     connect(&browser_, &PictureBrowser::pictureShown, this, &CPictureView::startSlideTimer);
     connect(&progressTimer_, &QTimer::timeout, this, &CPictureView::tickProgress);
     slideTimer_.setSingleShot(true);
+    slideTimer_.setTimerType(Qt::PreciseTimer);
     connect(&slideTimer_, &QTimer::timeout, this, &CPictureView::slideTimerFired);
+    // Hidden: no command shows it.
+    filmstrip_ = new CFilmstrip(this);
+    connect(filmstrip_, &CFilmstrip::fileChosen, this,
+            [this](const QString& name) { browser_.selectAndLoad(name.toStdString()); });
+}
+
+QRect CPictureView::pictureArea() const {
+    QRect area = rect();
+    if (filmstrip_->isVisible()) area.setBottom(area.bottom() - CFilmstrip::kHeight);
+    return area;
 }
 
 CPictureView::~CPictureView() {
@@ -92,6 +104,7 @@ bool CPictureView::open(const ViewerCommandLine& commandLine,
     } else {
         readable = browser_.list().listFolder(folder);
     }
+    filmstrip_->setFiles(browser_.list());
     progressTimer_.start(kProgressInterval);
     if (commandLine.slideshowMode && !commandLine.slideshowFiles.empty())
         first = commandLine.slideshowFiles.front();
@@ -111,6 +124,8 @@ Size CPictureView::pictureSize() const {
 }
 
 void CPictureView::fit() {
+    browser_.areaWidth = pictureArea().width();
+    browser_.areaHeight = pictureArea().height();
     if (hasPicture() && !pictureArea().isEmpty()) geometry_.fit(areaSize(), pictureSize());
     update();
     refreshInfoBar();
@@ -243,7 +258,7 @@ bool CPictureView::command(int id) {
             showSettings();
             break;
         case ID_PUT_ASIDE:
-            browser_.putAside();
+            if (browser_.putAside()) filmstrip_->setFiles(browser_.list());
             update();
             break;
         case ID_PAUSE:
@@ -342,8 +357,7 @@ void CPictureView::paintEvent(QPaintEvent*) {
 }
 
 void CPictureView::resizeEvent(QResizeEvent*) {
-    browser_.areaWidth = pictureArea().width();
-    browser_.areaHeight = pictureArea().height();
+    filmstrip_->setGeometry(0, height() - CFilmstrip::kHeight, width(), CFilmstrip::kHeight);
     fit();
 }
 

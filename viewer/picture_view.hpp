@@ -14,6 +14,8 @@
 
 namespace tavrin::viewer {
 
+class CFilmstrip;
+
 class CPictureView : public QWidget {
     Q_OBJECT
   public:
@@ -33,8 +35,9 @@ class CPictureView : public QWidget {
     const ViewGeometry& viewGeometry() const { return geometry_; }
     bool infoVisible() const { return infoVisible_; }
     bool slideshowPaused() const { return slideshowPaused_; }
-    // The part of the window the picture is drawn into.
-    QRect pictureArea() const { return rect(); }
+    // The part of the window the picture is drawn into: all of it but the filmstrip's strip.
+    QRect pictureArea() const;
+    CFilmstrip& filmstrip() { return *filmstrip_; }
 
     void fit();
     // The navigation pane moved the visible part's centre to a picture point.
@@ -86,6 +89,7 @@ class CPictureView : public QWidget {
     QPoint dragPoint_;
     QTimer progressTimer_;
     QTimer slideTimer_;
+    CFilmstrip* filmstrip_;
 };
 
 }  // namespace tavrin::viewer

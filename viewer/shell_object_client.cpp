@@ -30,18 +30,33 @@ ComPtr<IUnknown> loadedObject(const std::filesystem::path& file) {
     return object;
 }
 
-}  // namespace
-
-std::unique_ptr<imaging::Bitmap> embeddedPreview(const std::filesystem::path& file) {
+// Extract of an object with the file loaded, after GetLocation when box is not 0.
+std::unique_ptr<imaging::Bitmap> extract(const std::filesystem::path& file, int box) {
     ComPtr<IUnknown> object = loadedObject(file);
     ComPtr<IExtractImage> extract;
     if (!object || FAILED(object->QueryInterface(IID_IExtractImage, extract.out()))) return {};
+    if (box > 0) {
+        const SIZE size{box, box};
+        DWORD priority = 0, flags = IEIFLAG_ORIGSIZE;
+        WCHAR path[260];
+        if (FAILED(extract->GetLocation(path, 260, &priority, &size, 24, &flags))) return {};
+    }
     HBITMAP handle = nullptr;
     if (FAILED(extract->Extract(&handle))) {
         imaging::DeleteObject(handle);
         return {};
     }
     return imaging::takeBitmap(handle);
+}
+
+}  // namespace
+
+std::unique_ptr<imaging::Bitmap> embeddedPreview(const std::filesystem::path& file) {
+    return extract(file, 0);
+}
+
+std::unique_ptr<imaging::Bitmap> thumbnail(const std::filesystem::path& file, int box) {
+    return extract(file, box);
 }
 
 std::string infoText(const std::filesystem::path& file) {

@@ -13,6 +13,9 @@ namespace tavrin::viewer {
 // Nothing when the object cannot be made or the file has no preview it can extract.
 std::unique_ptr<imaging::Bitmap> embeddedPreview(const std::filesystem::path& file);
 
+// The file's thumbnail fitted into a box of that side, as a file manager asks for it.
+std::unique_ptr<imaging::Bitmap> thumbnail(const std::filesystem::path& file, int box);
+
 // The info tip's lines without trailing line feeds; empty when the object cannot be made.
 std::string infoText(const std::filesystem::path& file);
 

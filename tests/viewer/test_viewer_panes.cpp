@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "tests/viewer/viewer_window_fixture.hpp"
+#include "viewer/filmstrip.hpp"
 #include "viewer/flex_bar.hpp"
 #include "viewer/histogram_plot.hpp"
 #include "viewer/navigation_pane.hpp"
@@ -180,6 +181,29 @@ TEST_F(InfoBar, navigationDragStopsAtThePicturesEdges) {
     drag({5000, 5000});
     EXPECT_FLOAT_EQ(source.x + source.width, 2272);
     EXPECT_FLOAT_EQ(source.y + source.height, 1704);
+}
+
+TEST_F(InfoBar, filmstripShowsThumbnailsAndChoosesFiles) {
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        fixtures::writeFile(folder_ / name, fixtures::jpeg(300, 200));
+    CMainFrame& frame = open({"a.jpg"});
+    ASSERT_TRUE(waitForCurrent());
+    CPictureView& view = frame.view();
+    CFilmstrip& strip = view.filmstrip();
+    EXPECT_FALSE(strip.isVisible());
+    EXPECT_EQ(strip.count(), 3);
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(strip.thumbnailsMade(), 0);  // none made for a hidden strip
+
+    strip.show();
+    view.fit();
+    EXPECT_EQ(view.pictureArea().height(), 700 - CFilmstrip::kHeight);
+    EXPECT_DOUBLE_EQ(view.viewGeometry().zoom(), 1.0);
+    ASSERT_TRUE(waitFor([&] { return strip.thumbnailsMade() == 3; }));
+    EXPECT_FALSE(strip.item(1)->icon().isNull());
+    emit strip.itemClicked(strip.item(2));
+    ASSERT_TRUE(waitForCurrent());
+    EXPECT_EQ(browser().current()->name, "c.jpg");
 }
 
 TEST(HistogramPlot, aFlatColourStaysInsideThePlot) {
