@@ -93,13 +93,51 @@ std::string moduleToRegister() {
     return TAVRIN_MODULE_BUILD_PATH;
 }
 
+// The classes the supported types are tied to, which the settings applet and the context menu
+// use, with the name a file manager shows for their files.
+struct FileClass {
+    std::string_view name;
+    std::string_view description;
+};
+constexpr FileClass kFileClasses[] = {{"TavrinImage", "Kamera-Rohbild (Tavrin)"},
+                                      {"TavrinImageT", "Aussortiertes Kamera-Rohbild (Tavrin)"}};
+
+// The viewer the classes open: $TAVRIN_VIEWER, else the one installed beside this program;
+// nothing when there is none.
+std::string viewerToRegister() {
+    if (const char* env = std::getenv("TAVRIN_VIEWER"); env && *env) return env;
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const auto installed = self.parent_path() / "TavrinViewer";
+    return !ec && std::filesystem::is_regular_file(installed, ec) ? installed.string() : "";
+}
+
+// Made with the object's registration, as installation makes them: the classes, and the
+// viewer under TavrinImage\App when there is one (a viewer registered before stays otherwise).
+bool registerFileClasses() {
+    for (const FileClass& c : kFileClasses) {
+        if (!registry::setValue(registry::Root::ClassesRoot, c.name, "",
+                                std::string(c.description)))
+            return false;
+    }
+    const std::string viewer = viewerToRegister();
+    return viewer.empty() ||
+           registry::setValue(registry::Root::ClassesRoot, "TavrinImage\\App", "", viewer);
+}
+
+void unregisterFileClasses() {
+    for (const FileClass& c : kFileClasses)
+        registry::deleteKey(registry::Root::ClassesRoot, c.name);
+}
+
 int selfRegistration(std::span<const std::string_view> args, Io io, const char* entry) {
+    const bool registering = std::string_view(entry) == "DllRegisterServer";
     bool machine = false;
     for (const auto a : args) {
         if (a == "--system") {
             machine = true;
         } else {
-            io.err << "Usage: tavrin " << (entry[3] == 'R' ? "register" : "unregister")
+            io.err << "Usage: tavrin " << (registering ? "register" : "unregister")
                    << " [--system]\n";
             return 2;
         }
@@ -112,7 +150,9 @@ int selfRegistration(std::span<const std::string_view> args, Io io, const char* 
     }
     auto function = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, entry));
     registry::useMachineScopeForClasses(machine);
-    const HRESULT hr = function ? function() : E_FAIL;
+    HRESULT hr = function ? function() : E_FAIL;
+    if (SUCCEEDED(hr) && registering && !registerFileClasses()) hr = E_ACCESSDENIED;
+    if (SUCCEEDED(hr) && !registering) unregisterFileClasses();
     registry::useMachineScopeForClasses(false);
     if (FAILED(hr)) {
         io.err << "tavrin: " << entry << " failed (" << hex(hr) << ")\n";

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "hosts/tavrin/commands.hpp"
+#include "platform/registry/registry.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -100,6 +101,26 @@ TEST_F(ShellCommands, aRenameThatFailsIsReportedWithItsReasonAndFails) {
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("x.CRW: permission denied\n"), std::string::npos) << r.err;
     }
+}
+
+TEST_F(ShellCommands, registrationMakesTheClassesTheApplicationsUse) {
+    // SetUp registered in a fresh registry, with no viewer to be found.
+    EXPECT_EQ(registry::queryString(registry::Root::ClassesRoot, "TavrinImage", ""),
+              "Kamera-Rohbild (Tavrin)");
+    EXPECT_EQ(registry::queryString(registry::Root::ClassesRoot, "TavrinImageT", ""),
+              "Aussortiertes Kamera-Rohbild (Tavrin)");
+    EXPECT_FALSE(registry::keyExists(registry::Root::ClassesRoot, "TavrinImage\\App"));
+
+    ::setenv("TAVRIN_VIEWER", "/opt/tavrin/bin/TavrinViewer", 1);
+    const Result r = run({"register"});
+    ::unsetenv("TAVRIN_VIEWER");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(registry::queryString(registry::Root::ClassesRoot, "TavrinImage\\App", ""),
+              "/opt/tavrin/bin/TavrinViewer");
+
+    EXPECT_EQ(run({"unregister"}).status, 0);
+    EXPECT_FALSE(registry::keyExists(registry::Root::ClassesRoot, "TavrinImage"));
+    EXPECT_FALSE(registry::keyExists(registry::Root::ClassesRoot, "TavrinImageT"));
 }
 
 TEST_F(ShellCommands, columnsOfAMissingFileSayItOnceAndFail) {
