@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <vector>
@@ -14,40 +13,15 @@
 #include "common/strings.hpp"
 #include "shellext/info/info_context.hpp"
 #include "shellext/metadata/canon_tables.hpp"
+#include "shellext/metadata/ciff_layout.hpp"
 
 namespace tavrin::shell {
 namespace {
 
+using namespace ciff;
+
 constexpr unsigned kMaxCiffRecords = 1000;
-// A record's type tells where its data lie: in the heap, or (up to eight bytes) in the record
-// itself, in place of its size and offset.
-constexpr unsigned kStorageBits = 0xC000, kInRecord = 0x4000;
-constexpr std::uint32_t kInRecordSize = 8;
 constexpr std::uint32_t kMaxShotRecord = 4096;
-
-// The records that hold the shooting data, and where their fields stand (16-bit words; the
-// exposure information holds 32-bit floats).
-enum CiffRecordType : unsigned {
-    kFocalLengthRecord = 0x1029,
-    kShotInfoRecord = 0x102A,
-    kCameraSettingsRecord = 0x102D,
-    kExposureInfoRecord = 0x1818,
-};
-
-namespace shot {
-constexpr std::size_t kIso = 2, kExposureCompensation = 6, kWhiteBalance = 7,
-                      kFlashCompensation = 15, kFarFocus = 19, kNearFocus = 20, kAperture = 21,
-                      kShutter = 22, kBulbDuration = 24;
-}
-namespace settings {
-constexpr std::size_t kReleaseDelay = 2, kFlashMode = 4, kDriveMode = 5, kFocusMode = 7,
-                      kContrast = 13, kSaturation = 14, kSharpness = 15, kLongestFocal = 23,
-                      kShortestFocal = 24, kFocalUnits = 25, kColourTone = 42;
-}
-constexpr std::size_t kFocalLength = 1;
-namespace exposure {
-constexpr std::size_t kCompensation = 0, kShutter = 1, kAperture = 2;
-}
 
 bool isSubHeap(unsigned type) {
     return (type >> 8) == 0x28 || (type >> 8) == 0x30;
@@ -195,7 +169,7 @@ std::string evText(std::int16_t code, unsigned unknownId) {
 
 void readIso(ShootingData& sd, std::int16_t code) {
     if (const auto row = canonIso(code)) {
-        sd.setIso(std::atoi(std::string(row->text).c_str()));
+        sd.isoText = std::string(row->text);
         return;
     }
     const double iso = 100 * std::exp2(canonEvValue(code) - 5);

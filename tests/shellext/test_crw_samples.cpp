@@ -175,5 +175,26 @@ TEST(CrwSamples, shootingDataAgreeWithExiftoolFieldByField) {
     ::unsetenv("TAVRIN_REGISTRY_DIR");
 }
 
+TEST(CrwSamples, theCaptureTimeIsTheSameInEveryTimeZone) {
+    const auto crw = test::sample("digicam_corpus/Canon/PowerShot G2/CRW_0304.CRW");
+    TAVRIN_REQUIRE_SAMPLE(crw);
+    test::TempDir registry;
+    ::setenv("TAVRIN_REGISTRY_DIR", registry.path().c_str(), 1);
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    // Berlin and New York, written out so that no zone database is needed.
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        ImageInfo info;
+        info.filePath = crw.string();
+        ReadImageInfo(info, false);
+        EXPECT_EQ(info.shooting.dateTaken, "Thu Jan 20 08:13:24 2022") << zone;
+    }
+    old ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+    ::unsetenv("TAVRIN_REGISTRY_DIR");
+}
+
 }  // namespace
 }  // namespace tavrin::shell
