@@ -33,11 +33,16 @@ void dissociate(std::string_view extension, std::string_view className) {
 }
 
 bool hasAssociationRights() {
-    if (!registry::keyExists(Root::ClassesRoot, kImageClass)) return false;
+    // A test value in the class's key; a key the test had to make goes again.
+    const bool existed = registry::keyExists(Root::ClassesRoot, kImageClass);
     if (!registry::setValue(Root::ClassesRoot, kImageClass, "test", std::string("test"))) {
         return false;
     }
-    registry::deleteValue(Root::ClassesRoot, kImageClass, "test");
+    if (existed) {
+        registry::deleteValue(Root::ClassesRoot, kImageClass, "test");
+    } else {
+        registry::deleteKey(Root::ClassesRoot, kImageClass);
+    }
     return true;
 }
 

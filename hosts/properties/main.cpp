@@ -1,21 +1,18 @@
 // tavrin-properties: the shell object's property pages for files, as tabs of a properties window.
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QMessageBox>
-#include <QTabWidget>
-#include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "hosts/properties/page_widgets.hpp"
+#include "hosts/properties/properties_window.hpp"
 #include "platform/com/activation.hpp"
 #include "platform/com/data_object.hpp"
 #include "platform/com/shell_interfaces.hpp"
 #include "platform/com/wide_text.hpp"
+#include "platform/system/files.hpp"
 #include "platform/system/paths.hpp"
 
 using namespace tavrin;
@@ -50,18 +47,37 @@ ComPtr<IShellPropSheetExt> sheetFor(const std::vector<std::string>& files) {
     return sheet;
 }
 
+constexpr const char* kUsage =
+    "Usage: tavrin-properties FILE...\n"
+    "Shows the property pages of camera files (image information and histogram) in a window.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    // The arguments Qt leaves, as their bytes: a name need not be in the locale's encoding.
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i)
-        files.push_back(paths::fullPath(argv[i]));
-    if (files.empty()) {
-        std::fprintf(stderr, "Usage: tavrin-properties FILE...\n");
+    // Arguments first: usage and unreadable files need no window system.
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    if (arguments.empty()) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    std::vector<std::string> files;
+    bool unreadable = false;
+    for (const std::string& file : arguments) {
+        if (const std::string why = files::whyUnreadable(file); !why.empty()) {
+            std::fprintf(stderr, "tavrin-properties: cannot read %s: %s\n", file.c_str(),
+                         why.c_str());
+            unreadable = true;
+        }
+        files.push_back(paths::fullPath(file));
+    }
+    if (unreadable) return 1;
+    QApplication app(argc, argv);
     ComPtr<IShellPropSheetExt> sheet = sheetFor(files);
     if (!sheet) {
         std::fprintf(
@@ -72,35 +88,13 @@ int main(int argc, char** argv) {
     std::vector<ui::HPROPSHEETPAGE> pages;
     sheet->AddPages(collectPage, reinterpret_cast<LPARAM>(&pages));
 
-    QDialog window;
-    window.setWindowTitle(
-        QStringLiteral("Eigenschaften von %1")
-            .arg(QString::fromStdString(std::filesystem::path(files[0]).filename().string())));
-    auto* layout = new QVBoxLayout(&window);
-    auto* tabs = new QTabWidget;
-    layout->addWidget(tabs);
-    std::vector<std::unique_ptr<QWidget>> widgets;
-    for (ui::HPROPSHEETPAGE page : pages) {
-        if (auto widget = host::createPageWidget(page)) {
-            tabs->addTab(widget.get(), QString::fromStdString(ui::pageTitle(page)));
-            widgets.push_back(std::move(widget));
-        }
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (widgets.empty()) {
+    const std::string title = std::filesystem::path(files[0]).filename().string();
+    host::PropertiesWindow window(title, std::move(pages));
+    if (window.pageCount() == 0) {
         std::fprintf(stderr, "tavrin-properties: no pages for %s\n",
                      files.size() > 1 ? "several files" : files[0].c_str());
         return 1;
     }
     window.exec();
-    // Pages close before they are destroyed, as in the file manager's dialog.
-    for (auto& widget : widgets) {
-        tabs->removeTab(tabs->indexOf(widget.get()));
-        widget.reset();
-    }
-    for (ui::HPROPSHEETPAGE page : pages)
-        ui::DestroyPropertySheetPage(page);
     return 0;
 }

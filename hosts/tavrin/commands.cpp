@@ -1,12 +1,11 @@
 #include "hosts/tavrin/commands.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ostream>
+
+#include "platform/system/files.hpp"
 
 namespace tavrin::host {
 namespace {
@@ -69,20 +68,31 @@ int runHost(std::span<const std::string_view> argv, Io io) {
 }
 
 bool readable(const std::string& path, Io io) {
-    const char* problem = nullptr;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        problem = std::strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        problem = "not a file";
-    } else if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
-        problem = std::strerror(errno);
-    } else {
-        ::close(fd);
-        return true;
-    }
+    const std::string problem = files::whyUnreadable(path);
+    if (problem.empty()) return true;
     io.err << "tavrin: cannot read " << path << ": " << problem << "\n";
     return false;
+}
+
+std::string cannotWrite(const std::string& path, int error) {
+    std::string line = "cannot write " + path;
+    switch (error) {
+        case 0:
+            return line;
+        case ENOENT:
+        case ENOTDIR:
+            return line + ": no such folder";
+        case EACCES:
+        case EPERM:
+            return line + ": permission denied";
+        case EISDIR:
+            return line + ": it is a folder";
+        default: {
+            std::string reason = std::strerror(error);
+            if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(reason[0]));
+            return line + ": " + reason;
+        }
+    }
 }
 
 }  // namespace tavrin::host

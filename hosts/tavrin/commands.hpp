@@ -32,6 +32,10 @@ int runHost(std::span<const std::string_view> argv, Io io);
 // object or the engine sees a file, which would report it on lines of their own.
 bool readable(const std::string& path, Io io);
 
+// "cannot write PATH: why", the reason taken from errno as a failed write left it (errno 0: no
+// reason is known).
+std::string cannotWrite(const std::string& path, int error);
+
 int runReg(std::span<const std::string_view> args, Io io);
 int runDecode(std::span<const std::string_view> args, Io io);
 int runIdentify(std::span<const std::string_view> args, Io io);

@@ -1,5 +1,6 @@
 // tavrin decode: the engine's converter from a RAW file to a finished picture.
 
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <ostream>
@@ -146,8 +147,9 @@ int runDecode(std::span<const std::string_view> args, Io io) {
         io.err << "tavrin decode: " << input.string() << ": the picture is too large\n";
         return 1;
     }
+    errno = 0;
     if (!write(*bitmap, output)) {
-        io.err << "tavrin decode: cannot write " << output.string() << "\n";
+        io.err << "tavrin decode: " << cannotWrite(output.string(), errno) << "\n";
         return 1;
     }
     return 0;

@@ -1,13 +1,14 @@
 // tavrin imageinfo: the image info record of each file, as the shell object reads it.
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "hosts/tavrin/commands.hpp"
+#include "platform/system/files.hpp"
 #include "platform/system/paths.hpp"
 #include "shellext/info/image_info_reader.hpp"
 
@@ -94,11 +95,13 @@ int runImageInfo(std::span<const std::string_view> args, Io io) {
                 return 1;
             }
             const auto* bytes = static_cast<const char*>(com::GlobalLock(info.previewData));
-            std::ofstream out(previewOut, std::ios::binary);
-            out.write(bytes, static_cast<std::streamsize>(com::GlobalSize(info.previewData)));
+            errno = 0;
+            const bool written = files::writeAtomically(
+                previewOut, std::string_view(bytes, com::GlobalSize(info.previewData)));
+            const int error = errno;
             com::GlobalUnlock(info.previewData);
-            if (!out) {
-                io.err << "tavrin: cannot write " << previewOut << "\n";
+            if (!written) {
+                io.err << "tavrin: " << cannotWrite(previewOut, error) << "\n";
                 return 1;
             }
         }

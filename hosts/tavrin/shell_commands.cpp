@@ -2,15 +2,19 @@
 // and its COM interfaces, in Explorer's order.
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <climits>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/file_types.hpp"
 #include "hosts/tavrin/commands.hpp"
 #include "platform/com/activation.hpp"
 #include "platform/com/shell_interfaces.hpp"
@@ -19,6 +23,7 @@
 #include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/registry/registry.hpp"
+#include "platform/system/ascii.hpp"
 #include "platform/system/paths.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
@@ -90,13 +95,51 @@ std::string moduleToRegister() {
     return TAVRIN_MODULE_BUILD_PATH;
 }
 
+// The classes the supported types are tied to, which the settings applet and the context menu
+// use, with the name a file manager shows for their files.
+struct FileClass {
+    std::string_view name;
+    std::string_view description;
+};
+constexpr FileClass kFileClasses[] = {{"TavrinImage", "Kamera-Rohbild (Tavrin)"},
+                                      {"TavrinImageT", "Aussortiertes Kamera-Rohbild (Tavrin)"}};
+
+// The viewer the classes open: $TAVRIN_VIEWER, else the one installed beside this program;
+// nothing when there is none.
+std::string viewerToRegister() {
+    if (const char* env = std::getenv("TAVRIN_VIEWER"); env && *env) return env;
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const auto installed = self.parent_path() / "TavrinViewer";
+    return !ec && std::filesystem::is_regular_file(installed, ec) ? installed.string() : "";
+}
+
+// Made with the object's registration, as installation makes them: the classes, and the
+// viewer under TavrinImage\App when there is one (a viewer registered before stays otherwise).
+bool registerFileClasses() {
+    for (const FileClass& c : kFileClasses) {
+        if (!registry::setValue(registry::Root::ClassesRoot, c.name, "",
+                                std::string(c.description)))
+            return false;
+    }
+    const std::string viewer = viewerToRegister();
+    return viewer.empty() ||
+           registry::setValue(registry::Root::ClassesRoot, "TavrinImage\\App", "", viewer);
+}
+
+void unregisterFileClasses() {
+    for (const FileClass& c : kFileClasses)
+        registry::deleteKey(registry::Root::ClassesRoot, c.name);
+}
+
 int selfRegistration(std::span<const std::string_view> args, Io io, const char* entry) {
+    const bool registering = std::string_view(entry) == "DllRegisterServer";
     bool machine = false;
     for (const auto a : args) {
         if (a == "--system") {
             machine = true;
         } else {
-            io.err << "Usage: tavrin " << (entry[3] == 'R' ? "register" : "unregister")
+            io.err << "Usage: tavrin " << (registering ? "register" : "unregister")
                    << " [--system]\n";
             return 2;
         }
@@ -109,7 +152,9 @@ int selfRegistration(std::span<const std::string_view> args, Io io, const char* 
     }
     auto function = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, entry));
     registry::useMachineScopeForClasses(machine);
-    const HRESULT hr = function ? function() : E_FAIL;
+    HRESULT hr = function ? function() : E_FAIL;
+    if (SUCCEEDED(hr) && registering && !registerFileClasses()) hr = E_ACCESSDENIED;
+    if (SUCCEEDED(hr) && !registering) unregisterFileClasses();
     registry::useMachineScopeForClasses(false);
     if (FAILED(hr)) {
         io.err << "tavrin: " << entry << " failed (" << hex(hr) << ")\n";
@@ -170,8 +215,9 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
         return 1;
     }
     // The file manager that asked decodes the picture and keeps its own copy.
+    errno = 0;
     if (!imaging::writePng(*imaging::bitmapOf(owned.get()), files[1], imaging::PngUse::Handoff)) {
-        io.err << "tavrin: cannot write " << files[1] << "\n";
+        io.err << "tavrin: " << cannotWrite(files[1], errno) << "\n";
         return 1;
     }
     return 0;
@@ -192,9 +238,10 @@ int runIcon(std::span<const std::string_view> args, Io io) {
     io.out << module << "," << index << "\n";
     if (!toPng) return 0;
     const auto image = resources::LoadIconImage(resources::kFirstTypeIcon + index, 64);
+    errno = 0;
     if (!image || !imaging::writePngRgba(image->size, image->size, image->argb.data(),
                                          std::filesystem::path(args[2]))) {
-        io.err << "tavrin: cannot write " << args[2] << "\n";
+        io.err << "tavrin: " << cannotWrite(std::string(args[2]), errno) << "\n";
         return 1;
     }
     return 0;
@@ -253,6 +300,9 @@ int runColumns(std::span<const std::string_view> args, Io io) {
         SHCOLUMNDATA item{};
         if (std::filesystem::is_directory(std::filesystem::path(file), ec)) {
             item.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        } else if (!readable(std::string(file), io)) {
+            status = 1;
+            continue;
         }
         const std::u16string wide = toWide(paths::fullPath(file));
         if (wide.size() >= MAX_PATH) {
@@ -302,6 +352,44 @@ HRESULT createForSelection(std::span<const std::string_view> files, ComPtr<ICont
     return init->QueryInterface(IID_IContextMenu, menu.out());
 }
 
+// A rename that putting aside or taking back is to make, with the state of the folder before it.
+struct Rename {
+    std::string from, to;
+    bool fromExisted = false, toExisted = false;
+
+    static bool exists(const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+    // Why the rename did not happen; empty when it did.
+    std::string failure() const {
+        if (!fromExisted) return "no such file";
+        if (!exists(from) && exists(to)) return {};
+        if (toExisted) return std::filesystem::path(to).filename().string() + " exists";
+        const std::string folder = std::filesystem::path(from).parent_path().string();
+        if (::access(folder.c_str(), W_OK | X_OK) != 0) return "permission denied";
+        if (std::filesystem::path(to).filename().string().size() > NAME_MAX)
+            return "the new name is too long";
+        return "the folder refuses the new name";
+    }
+};
+
+// The renames the object makes: ".trashed" added to each other file, or taken from each
+// ".trashed" file.
+std::vector<Rename> renamesOf(std::span<const std::string_view> files, bool aside) {
+    constexpr std::string_view kTrashed = kTrashedExtension;
+    std::vector<Rename> renames;
+    for (const auto f : files) {
+        const std::string from = std::filesystem::absolute(f).lexically_normal().string();
+        const bool trashed = ascii::endsWithIgnoreCase(from, kTrashed);
+        if (trashed == aside) continue;
+        const std::string to =
+            aside ? from + std::string(kTrashed) : from.substr(0, from.size() - kTrashed.size());
+        renames.push_back({from, to, Rename::exists(from), Rename::exists(to)});
+    }
+    return renames;
+}
+
 }  // namespace
 
 int runMenu(std::span<const std::string_view> args, Io io) {
@@ -336,6 +424,9 @@ int runInvoke(std::span<const std::string_view> args, Io io) {
     }
     ComPtr<IContextMenu> menu;
     if (FAILED(createForSelection(args.subspan(1), menu, io))) return 1;
+    const std::vector<Rename> renames = *verb == "aside" || *verb == "back"
+                                            ? renamesOf(args.subspan(1), *verb == "aside")
+                                            : std::vector<Rename>{};
     CMINVOKECOMMANDINFO info{};
     info.cbSize = sizeof info;
     info.lpVerb =
@@ -348,7 +439,15 @@ int runInvoke(std::span<const std::string_view> args, Io io) {
                << ")\n";
         return 1;
     }
-    return 0;
+    // The object reports a failed rename in its message and still succeeds; the folder tells.
+    int status = 0;
+    for (const Rename& r : renames) {
+        if (const std::string why = r.failure(); !why.empty()) {
+            io.err << "tavrin: cannot rename " << r.from << ": " << why << "\n";
+            status = 1;
+        }
+    }
+    return status;
 }
 
 namespace {
@@ -437,8 +536,9 @@ int runHistogram(std::span<const std::string_view> args, Io io) {
             }
         });
     if (!shown) return 1;
+    errno = 0;
     if (!imaging::writePng(*picture, std::string(args[1]))) {
-        io.err << "tavrin: cannot write " << args[1] << "\n";
+        io.err << "tavrin: " << cannotWrite(std::string(args[1]), errno) << "\n";
         return 1;
     }
     return 0;

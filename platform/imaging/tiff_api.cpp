@@ -19,9 +19,8 @@ const TiffApi* tiffApi() {
             library.bind(a.OpenOptionsSetWarningHandlerExtR,
                          "TIFFOpenOptionsSetWarningHandlerExtR") &&
             library.bind(a.ClientOpenExt, "TIFFClientOpenExt") &&
-            library.bind(a.Open, "TIFFOpen") && library.bind(a.Close, "TIFFClose") &&
-            library.bind(a.Flush, "TIFFFlush") && library.bind(a.GetField, "TIFFGetField") &&
-            library.bind(a.SetField, "TIFFSetField") &&
+            library.bind(a.Close, "TIFFClose") && library.bind(a.Flush, "TIFFFlush") &&
+            library.bind(a.GetField, "TIFFGetField") && library.bind(a.SetField, "TIFFSetField") &&
             library.bind(a.DefaultStripSize, "TIFFDefaultStripSize") &&
             library.bind(a.WriteScanline, "TIFFWriteScanline") &&
             library.bind(a.RGBAImageOK, "TIFFRGBAImageOK") &&

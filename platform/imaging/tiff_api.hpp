@@ -13,7 +13,6 @@ struct TiffApi {
     decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) OpenOptionsSetErrorHandlerExtR;
     decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) OpenOptionsSetWarningHandlerExtR;
     decltype(&::TIFFClientOpenExt) ClientOpenExt;
-    decltype(&::TIFFOpen) Open;
     decltype(&::TIFFClose) Close;
     decltype(&::TIFFFlush) Flush;
     decltype(&::TIFFGetField) GetField;

@@ -7,8 +7,8 @@
 
 namespace tavrin::imaging {
 
-// Written through a temporary file beside the target and renamed over it: a failed write
-// leaves no partial file.
+// Encoded in memory and written atomically: a failed write leaves no partial file, and errno
+// says why it failed.
 bool writeTiff(const Bitmap& bitmap, const std::filesystem::path& path);
 
 }  // namespace tavrin::imaging

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace tavrin::files {
 namespace {
@@ -119,6 +120,16 @@ ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile) {
 
 ExclusiveLock::~ExclusiveLock() {
     if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+std::string whyUnreadable(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "not a file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return {};
 }
 
 bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -57,6 +57,9 @@ class ExclusiveLock {
     int fd_ = -1;
 };
 
+// Why a file cannot be read ("No such file or directory", "not a file"); empty when it can.
+std::string whyUnreadable(const std::filesystem::path& path);
+
 // Renames from to to; fails (false, errno set) when to exists.
 bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 

@@ -2,6 +2,7 @@
 // What the container parsers share while one file is identified.
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -11,6 +12,16 @@
 
 namespace tavrin::raw {
 
+// The picture one TIFF directory describes, as far as its own tags say.
+struct TiffImage {
+    int rawWidth = 0, rawHeight = 0;
+    std::optional<int> whiteLevel;
+    std::optional<int> compression, photometric, samplesPerPixel;
+    std::optional<std::uint64_t> dataOffset;
+
+    void applyTo(DecodeState& s) const;
+};
+
 struct ParseContext {
     DecodeState& s;
     FileReader& file;
@@ -19,6 +30,9 @@ struct ParseContext {
     // Records and packets the nested parsers may still read: nesting alone would let a hostile
     // file make them read the same bytes over and over.
     int budget = 100000;
+    // The first directory of the full-size picture (NewSubfileType 0): in a DNG that is the raw
+    // image, whatever previews its other directories describe.
+    std::optional<TiffImage> fullSizeImage{};
 
     bool spend() { return budget-- > 0; }
 

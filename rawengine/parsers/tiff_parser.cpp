@@ -62,6 +62,16 @@ void applyDngColour(DecodeState& s, DngColour& d) {
 
 }  // namespace
 
+void TiffImage::applyTo(DecodeState& s) const {
+    s.geometry.rawWidth = rawWidth;
+    s.geometry.rawHeight = rawHeight;
+    if (whiteLevel) s.sensor.whiteLevel = *whiteLevel;
+    if (compression) s.container.compression = *compression;
+    if (photometric) s.container.photometric = *photometric;
+    if (samplesPerPixel) s.container.samplesPerPixel = *samplesPerPixel;
+    if (dataOffset) s.container.dataOffset = *dataOffset;
+}
+
 void parseTiff(ParseContext& ctx, std::uint64_t base) {
     FileReader& f = ctx.file;
     f.seek(base);
@@ -75,6 +85,7 @@ void parseTiff(ParseContext& ctx, std::uint64_t base) {
         f.seek(base + offset);
         if (parseTiffIfd(ctx, base, 0)) break;
     }
+    if (ctx.s.sensor.dngVersion && ctx.fullSizeImage) ctx.fullSizeImage->applyTo(ctx.s);
     if (!ctx.s.sensor.dngVersion && ctx.s.id.make.compare(0, 5, "Kodak") == 0) {
         f.seek(base + 12);
         parseTiffIfd(ctx, base, 2);
@@ -92,6 +103,8 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
     std::uint8_t cfa[16] = {};
     int cfaCount = 0;
     bool tiledAtTop = false;  // tiles in a top-level directory: a Leaf back's file
+    std::uint32_t subfileType = 0;
+    TiffImage image;
 
     for (unsigned e = 0; e < entries; ++e) {
         const unsigned tag = f.ReadU16();
@@ -110,23 +123,29 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 s.colour.cameraMultipliers[tag == 17 ? 0 : 2] =
                     static_cast<float>(f.ReadU32()) / 256;
                 break;
+            case 254:
+                subfileType = readTiffValue(f, type);
+                break;
             case 256:
             case 257:
                 if (level == 0 && s.id.make == "Canon") break;
-                (tag == 256 ? s.geometry.rawWidth : s.geometry.rawHeight) =
-                    static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 0x7FFFFFFF));
+                (tag == 256 ? image.rawWidth : image.rawHeight) =
+                    (tag == 256 ? s.geometry.rawWidth : s.geometry.rawHeight) = static_cast<int>(
+                        std::min<std::uint32_t>(readTiffValue(f, type), 0x7FFFFFFF));
                 break;
             case 258: {
                 const unsigned bits = readTiffValue(f, type);
                 if (count == 2) s.container.fujiSecondFrame = true;
-                if (level != 0 && bits >= 1 && bits <= 16) s.sensor.whiteLevel = (1 << bits) - 1;
+                if (bits < 1 || bits > 16) break;
+                image.whiteLevel = (1 << bits) - 1;
+                if (level != 0) s.sensor.whiteLevel = *image.whiteLevel;
                 break;
             }
             case 259:
-                s.container.compression = f.ReadU16();
+                image.compression = s.container.compression = f.ReadU16();
                 break;
             case 262:
-                s.container.photometric = f.ReadU16();
+                image.photometric = s.container.photometric = f.ReadU16();
                 break;
             case 271:
                 s.id.make = readText(f, count);
@@ -135,7 +154,7 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 s.id.model = readText(f, count);
                 break;
             case 273:
-                s.container.dataOffset = f.ReadU32();
+                image.dataOffset = s.container.dataOffset = f.ReadU32();
                 break;
             case 274: {
                 const unsigned o = f.ReadU16();
@@ -146,7 +165,7 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 break;
             }
             case 277:
-                s.container.samplesPerPixel = f.ReadU16();
+                image.samplesPerPixel = s.container.samplesPerPixel = f.ReadU16();
                 break;
             case 291:
             case 2317:
@@ -171,9 +190,9 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
             case 324:
                 if (level == 0) {
                     tiledAtTop = true;
-                    s.container.dataOffset = f.ReadU32();
+                    image.dataOffset = s.container.dataOffset = f.ReadU32();
                 } else {
-                    s.container.dataOffset = f.tell();
+                    image.dataOffset = s.container.dataOffset = f.tell();
                 }
                 break;
             case 330: {
@@ -256,7 +275,7 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 break;
             }
             case 50717:
-                s.sensor.whiteLevel =
+                image.whiteLevel = s.sensor.whiteLevel =
                     static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 65535));
                 break;
             case 50721:
@@ -292,6 +311,8 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
         f.seek(next);
     }
     if (dngDirectory) applyDngColour(s, dng);
+    if (subfileType == 0 && image.rawWidth > 0 && image.rawHeight > 0 && !ctx.fullSizeImage)
+        ctx.fullSizeImage = image;
     // Decided after the entries, so that a DNG with tiles keeps the make its tags name.
     if (tiledAtTop && !s.sensor.dngVersion) s.id.make = "Leaf";
     if (level == 0 && !s.sensor.dngVersion) {

@@ -144,10 +144,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 readDescriptionText(ctx_, readText(f, count, kMaxTextRead));
                 break;
             case 271:
-                info_.make = readText(f, count, kMaxMakeLength);
+                info_.make = readExifText(f, count, kMaxMakeLength);
                 break;
             case 272:
-                info_.model = readText(f, count, kMaxMakeLength);
+                info_.model = readExifText(f, count, kMaxMakeLength);
                 break;
             case 273:
                 if (!info_.tiffStripOffset) {
@@ -161,7 +161,7 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                     info_.tiffStripOffset -= value;
                 break;
             case 305:
-                info_.software = readText(f, count, kMaxSoftwareLength);
+                info_.software = readExifText(f, count, kMaxSoftwareLength);
                 if (startsWith(info_.software, "Adobe")) info_.make.clear();
                 break;
             case 306:
@@ -187,7 +187,7 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                     readKodakText(ctx_, readText(f, count, kMaxTextRead));
                 break;
             case 33405:
-                info_.model2 = readText(f, count, kMaxMakeLength);
+                info_.model2 = readExifText(f, count, kMaxMakeLength);
                 break;
             case 34665: {
                 const std::uint64_t exif = base + f.ReadU32();

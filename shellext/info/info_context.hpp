@@ -30,6 +30,8 @@ struct InfoContext {
 
 // Up to count bytes of text at the position, cut at the first NUL and at limit characters.
 std::string readText(FileReader& file, std::uint64_t count, std::size_t limit);
+// The same for an EXIF or TIFF text, without the blanks that pad it to its field.
+std::string readExifText(FileReader& file, std::uint64_t count, std::size_t limit);
 
 // The EXIF entry handler: with the file at the entry's value, takes the shooting data the tag
 // holds. A maker note's reader may return a failure code, which is passed back.

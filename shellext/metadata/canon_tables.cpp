@@ -76,4 +76,13 @@ std::optional<CanonCode> canonEv(std::int16_t code) {
     return find(kEv, code);
 }
 
+double canonEvValue(std::int16_t code) {
+    const int magnitude = code < 0 ? -code : code;
+    const int fraction = magnitude & 0x1F;
+    const double steps = (magnitude - fraction) + (fraction == 12   ? 32.0 / 3
+                                                   : fraction == 20 ? 64.0 / 3
+                                                                    : fraction);
+    return (code < 0 ? -steps : steps) / 32;
+}
+
 }  // namespace tavrin::shell

@@ -18,4 +18,7 @@ std::optional<CanonCode> canonAperture(std::int16_t code);
 std::optional<CanonCode> canonIso(std::int16_t code);
 std::optional<CanonCode> canonEv(std::int16_t code);
 
+// A code as EV; the fractions 12 and 20 stand for one and two thirds.
+double canonEvValue(std::int16_t code);
+
 }  // namespace tavrin::shell

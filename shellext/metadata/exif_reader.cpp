@@ -338,6 +338,7 @@ void ExifReader::render(const Entry& e) {
                 if (c == '\0') break;
                 t += c;
             }
+            t.erase(t.find_last_not_of(' ') + 1);  // the padding of a fixed-size field
             break;
         }
         case Kind::Rationals:

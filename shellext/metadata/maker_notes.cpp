@@ -94,7 +94,7 @@ HRESULT readMakerNote(InfoContext& ctx, std::uint64_t base) {
         }
         if (tag == 0x0005 && count > 0) {
             f.seek(values);
-            info.shooting.whiteBalance = readText(f, count - 1, count - 1);
+            info.shooting.whiteBalance = readExifText(f, count - 1, count - 1);
         }
         f.seek(entry + 12);
     }

@@ -76,6 +76,12 @@ void readJpegColumns(const std::string& path, ImageInfo& info) {
     }
 }
 
+// Make and model; a model that already names its make (most do) is shown alone.
+std::string cameraName(const ImageInfo& info) {
+    const bool named = !info.make.empty() && ascii::startsWithIgnoreCase(info.model, info.make);
+    return named ? info.model : info.make + " " + info.model;
+}
+
 std::string textOf(const ImageInfo& info, DWORD pid) {
     const ShootingData& sd = info.shooting;
     switch (pid) {
@@ -86,7 +92,7 @@ std::string textOf(const ImageInfo& info, DWORD pid) {
             return text;
         }
         case 1:
-            return info.make + " " + info.model;
+            return cameraName(info);
         case 2:
             return sd.dateTaken;
         case 3:

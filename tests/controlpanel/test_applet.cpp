@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -176,9 +177,27 @@ TEST_F(Applet, tiesAndUntiesTypesAndLeavesOtherProgramsAlone) {
 }
 
 TEST_F(Applet, warnsWhenTheClassesCannotBeWritten) {
-    registry::deleteKey(Root::ClassesRoot, "TavrinImage");
+    // A folder the user cannot write to; the superuser writes anywhere, but not where the
+    // classes file's lock is a folder.
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(
+            userDir(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    } else {
+        const auto lock = userDir() / "HKEY_CLASSES_ROOT.reg.lock";
+        std::filesystem::remove(lock);
+        std::filesystem::create_directory(lock);
+    }
     COptionsSheet sheet;
     EXPECT_FALSE(sheet.fileTypesPage().findChild<QTreeWidget*>("1022")->isEnabled());
+    std::filesystem::permissions(userDir(), std::filesystem::perms::owner_all);
+}
+
+TEST_F(Applet, aFreshRegistryLetsTheTypesBeChosen) {
+    // Before any registration: no class yet, and nothing stands in the way of writing one.
+    registry::deleteKey(Root::ClassesRoot, "TavrinImage");
+    COptionsSheet sheet;
+    EXPECT_TRUE(sheet.fileTypesPage().findChild<QTreeWidget*>("1022")->isEnabled());
+    EXPECT_FALSE(registry::keyExists(Root::ClassesRoot, "TavrinImage"));  // the test left none
 }
 
 TEST_F(Applet, theRawDialogShowsAndWritesItsOverrides) {

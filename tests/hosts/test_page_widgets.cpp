@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <cstdlib>
+#include <utility>
 
 #include "hosts/properties/page_widgets.hpp"
+#include "hosts/properties/properties_window.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/temp_registry.hpp"
@@ -93,6 +98,19 @@ TEST_F(PageWidgets, drawThePreviewOnceTheWorkerIsDone) {
     while (clock.elapsed() < 30000 && previewPixel() == (background & 0xFFFFFF))
         QApplication::processEvents();
     EXPECT_NE(previewPixel(), background & 0xFFFFFF);
+}
+
+TEST_F(PageWidgets, theWindowShowsThePagesAsTabsWithAGermanCloseButton) {
+    open(fixtures::jpeg(60, 30), "c.jpg");
+    PropertiesWindow window("c.jpg", std::exchange(pages_, {}));
+    EXPECT_EQ(window.pageCount(), 2);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Eigenschaften von c.jpg"));
+    const auto* tabs = window.findChild<QTabWidget*>();
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(tabs->count(), 2);
+    const auto* buttons = window.findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(buttons);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Close)->text(), QStringLiteral("Schließen"));
 }
 
 }  // namespace

@@ -112,6 +112,40 @@ TEST(IdentifyTiff, directoriesThatPointAtThemselvesAreWalkedOnce) {
     EXPECT_EQ(identify(engine, file).id.model, "Loop");
 }
 
+TEST(IdentifyDng, takesTheRawImageNotThePreviewsAroundIt) {
+    const Fields f;
+    const auto preview = [&](std::uint32_t width, std::uint32_t height) {
+        return std::vector<Entry>{f.longs(254, {1}),      f.longs(256, {width}),
+                                  f.longs(257, {height}), f.shorts(258, {8, 8, 8}),
+                                  f.shorts(259, {1}),     f.shorts(262, {2}),
+                                  f.longs(273, {8}),      f.shorts(277, {3})};
+    };
+    const std::vector<Entry> raw{f.longs(254, {0}),   f.longs(256, {64}), f.longs(257, {48}),
+                                 f.shorts(258, {12}), f.shorts(259, {7}), f.shorts(262, {32803}),
+                                 f.longs(273, {16}),  f.shorts(277, {1}), cfa2x2(f)};
+    // The thumbnail in IFD0 with the raw image and a larger preview below it; and the raw image
+    // in IFD0 with a thumbnail below it.
+    std::vector<Entry> top = preview(160, 120);
+    top.insert(top.end(), {f.text(271, "Maker"), f.text(272, "Cam"),
+                           f.directories(330, {Ifd{raw}, Ifd{preview(1024, 768)}}),
+                           f.bytes(50706, {1, 4, 0, 0})});
+    std::vector<Entry> rawTop = raw;
+    rawTop.insert(rawTop.end(),
+                  {f.text(271, "Maker"), f.text(272, "Cam"),
+                   f.directories(330, {Ifd{preview(160, 120)}}), f.bytes(50706, {1, 4, 0, 0})});
+    for (const auto& ifd0 : {top, rawTop}) {
+        RawEngine engine;
+        const DecodeState& s = identify(engine, tiff({Ifd{ifd0}}));
+        EXPECT_EQ(s.geometry.rawWidth, 64);
+        EXPECT_EQ(s.geometry.rawHeight, 48);
+        EXPECT_EQ(s.container.compression, 7);
+        EXPECT_EQ(s.container.dataOffset, 16u);
+        EXPECT_EQ(s.container.samplesPerPixel, 1);
+        EXPECT_EQ(s.sensor.whiteLevel, 4095);
+        EXPECT_EQ(s.loader, Loader::LoadDngLosslessRaw);
+    }
+}
+
 TEST(IdentifyDng, derivesTheCameraMatrixAndBalanceFromTheColourTags) {
     const Fields f;
     Ifd raw{{f.longs(256, {64}), f.longs(257, {48}), f.shorts(259, {7}), f.shorts(277, {1}),

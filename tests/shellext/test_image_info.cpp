@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
+#include "common/strings.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
@@ -314,6 +316,102 @@ TEST_F(ImageInfoTest, descriptionTextKeysFillTheShootingData) {
     read(info, write("d.dcr", file), false);
     EXPECT_EQ(info.shooting.isoText, "200");
     EXPECT_EQ(info.shooting.aperture, "f 2.8");
+}
+
+// Little-endian 16-bit words.
+Bytes words(std::initializer_list<int> values) {
+    Bytes out;
+    for (const int v : values) {
+        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    }
+    return out;
+}
+
+Bytes floats(std::initializer_list<float> values) {
+    Bytes out;
+    for (const float v : values) {
+        const auto bits = std::bit_cast<std::uint32_t>(v);
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+    }
+    return out;
+}
+
+TEST_F(ImageInfoTest, crwShootingDataComeFromTheRecordsThatHoldThem) {
+    // Shot info: ISO code 128 (50), exposure compensation -20 (-2/3 EV), white balance 1,
+    // flash compensation 12, focus 688 and 119 cm, aperture 126 (f/3.9), shutter 182 (1/52 s),
+    // bulb 3. Camera settings: delay 100, flash 2, drive 1, focus 3, contrast 1, saturation -1,
+    // sharpness 2, lens 672 to 224 in units of 32; no colour tone. The focal length record
+    // holds its 224 in the record itself.
+    const Bytes shotInfo = words(
+        {0, 0, 128, 0, 0, 0, -20, 1, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0, 688, 119, 126, 182, 0, 3});
+    const Bytes settings = words(
+        {0, 0, 100, 0, 2, 1, 0, 3, 0, 0, 0, 0, 0, 1, -1, 2, 0, 0, 0, 0, 0, 0, 0, 672, 224, 32});
+    const Bytes file =
+        ciff({{0x300A,
+               {},
+               {{0x300B,
+                 {},
+                 {{0x5029, words({2, 224, 286, 215})}, {0x102A, shotInfo}, {0x102D, settings}}}}}});
+    ImageInfo info;
+    read(info, write("IMG.CRW", file), false);
+    const ShootingData& sd = info.shooting;
+    EXPECT_EQ(sd.isoText, "50");
+    EXPECT_EQ(sd.aperture, "f 3.9");
+    EXPECT_EQ(sd.exposureTime, "1/52");
+    EXPECT_EQ(sd.focalLength, "7");
+    EXPECT_EQ(sd.flash, "An");
+    EXPECT_EQ(sd.whiteBalance, strings::get(582));
+    EXPECT_EQ(info.extraInfo,
+              "Verschlussgeschwindigkeit: 1/52\n"
+              "Bulb-Dauer: 3 (Sek.)\n"
+              "Belichtungsabgeich: -0.66 EV\n"
+              "untere fokussierte Distanz:    1.190 (m)\n"
+              "obere fokussierte Distanz:    6.880 (m)\n"
+              "Unterer Zoombereich: 7 (mm)\n"
+              "Oberer Zoombereich: 21 (mm)\n"
+              "Blitzausgleich: +0.33 EV\n"
+              "Kontrast: 1\n"
+              "Sättigung: -1\n"
+              "Schärfe: 2\n"
+              "Auslöseverzögerung: 100.00\n"
+              "Autofokusmodus: " +
+                  std::string(strings::get(657)) +
+                  "\nTreiber-Modus: " + std::string(strings::get(662)) + "\n");
+}
+
+TEST_F(ImageInfoTest, crwWithoutShotInfoTakesTheExposureInformationAndLeavesTheRestOut) {
+    // Exposure compensation +1 EV, Tv 6 (Canon's 1/60 s), Av 4 (f/4); short camera settings.
+    const Bytes file = ciff(
+        {{0x300A, {}, {{0x1818, floats({1.0f, 6.0f, 4.0f})}, {0x102D, words({0, 0, 0, 0, 6})}}}});
+    ImageInfo info;
+    read(info, write("IMG.CRW", file), false);
+    EXPECT_EQ(info.shooting.aperture, "f 4.0");
+    EXPECT_EQ(info.shooting.exposureTime, "1/60");
+    EXPECT_EQ(info.shooting.flash, strings::get(562));
+    EXPECT_EQ(info.shooting.isoText, "");
+    EXPECT_EQ(info.shooting.focalLength, "");
+    EXPECT_EQ(info.extraInfo,
+              "Verschlussgeschwindigkeit: 1/60\nBelichtungsabgeich: +1.0 EV\n"
+              "Auslöseverzögerung: 0.00\n");
+}
+
+TEST_F(ImageInfoTest, crwCaptureTimeIsTheCameraClockInEveryZone) {
+    Bytes stamp = words({0x19A4, 0x61E9, 0, 0, 0, 0});  // 1642666404
+    const auto path = write("IMG.CRW", ciff({{0x300A, {}, {{0x180E, stamp}}}}));
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    // Berlin, New York and Kolkata, written out so that no zone database is needed.
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "IST-5:30"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        ImageInfo info;
+        read(info, path, false);
+        EXPECT_EQ(info.shooting.dateTaken, "Thu Jan 20 08:13:24 2022") << zone;
+    }
+    old ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST(WrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {

@@ -270,6 +270,21 @@ TEST_F(Columns, aJpegShowsTheSizeOfItsOwnFrameTurnedAsItSays) {
     }
 }
 
+TEST_F(Columns, showTheMakeOnceAndNoPaddingOfExifTexts) {
+    // EXIF make "Canon", model "Canon PowerShot S40"; model "EX-S12" padded with blanks.
+    const auto thm = test::sample("digicam_corpus/Canon/PowerShot S40/CRW_0101.THM");
+    const auto casio = test::sample("libexif/pentax_makernote_variant_4.jpg");
+    TAVRIN_REQUIRE_SAMPLE(thm);
+    TAVRIN_REQUIRE_SAMPLE(casio);
+    EXPECT_EQ(value(thm, 1), "Canon PowerShot S40");
+    const std::string model = value(casio, 1).value_or("");
+    EXPECT_TRUE(model.ends_with(" EX-S12")) << "[" << model << "]";
+    ImageInfo info;
+    info.filePath = casio.string();
+    ReadImageInfo(info, false);
+    EXPECT_EQ(info.model, "EX-S12");
+}
+
 TEST_F(Columns, showTheRecordOfARawFile) {
     const auto nef = test::sample("exiftool/Nikon.nef");
     TAVRIN_REQUIRE_SAMPLE(nef);
@@ -288,6 +303,7 @@ TEST_F(Columns, showTheRecordOfARawFile) {
         sd.flash,
         sd.whiteBalance};
     EXPECT_EQ(info.model, "D70");
+    EXPECT_EQ(sd.whiteBalance, "AUTO");  // the maker note pads it with blanks
     for (DWORD pid = 0; pid < kColumnCount; ++pid)
         EXPECT_EQ(value(nef, pid), expected[pid]) << pid;
     EXPECT_EQ(value(root() / "unreadable.nef", 2), "");
