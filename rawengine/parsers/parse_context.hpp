@@ -19,6 +19,7 @@ struct ParseContext {
     // Records and packets the nested parsers may still read: nesting alone would let a hostile
     // file make them read the same bytes over and over.
     int budget = 100000;
+    bool orientationSeen = false;  // a directory gave the picture's orientation
 
     bool spend() { return budget-- > 0; }
 
