@@ -257,6 +257,16 @@ TEST(IdentifyJpeg, issue17_theMainPicturesOrientationWinsOverTheThumbnails) {
     }
 }
 
+// IFD0 says normal, IFD1 says turned by 270 degrees.
+TEST(IdentifyJpeg, issue17_aPanasonicJpegIsNotTurnedByItsThumbnailsOrientation) {
+    const auto file = test::sample("exif-samples/Panasonic_DMC-FZ30.jpg");
+    TAVRIN_REQUIRE_SAMPLE(file);
+    RawEngine engine;
+    int width = -1, height = -1, turn = -1;
+    engine.OpenAndIdentify(file, &width, &height, &turn, nullptr, nullptr, true);
+    EXPECT_EQ(turn, 0);
+}
+
 TEST(CompanionName, swapsTheHalvesOrCountsOn) {
     EXPECT_EQ(companionName("/d/ABCD1234.RAW"), "/d/1234ABCD.JPG");
     EXPECT_EQ(companionName("/d/abcd1234.raw"), "/d/1234abcd.jpg");
