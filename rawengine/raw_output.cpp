@@ -21,6 +21,7 @@ struct Stretch {
 constexpr Stretch kStretches[] = {
     {"NIKON", "D1X", 3008, 1960},
     {"Kodak", "DC2", 322, 242},
+    {"Kodak", "DC120", 1301, 976},  // 848 x 976 sensor pixels, a 4:3 picture
 };
 
 imaging::RotateFlip turnFor(int degrees) {

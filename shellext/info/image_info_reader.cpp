@@ -53,12 +53,20 @@ class ContainerReader {
     bool readPpmHeader();
     HRESULT load();
     HRESULT loadRawPixels();
+    bool isPictureTiff() const;
+    bool loadWholeTiff();
+    void takeIntactPicture();
 
     ImageInfo& info_;
     FileReader file_;
     InfoContext ctx_;
     bool wholeFile_ = false;
     bool sixteenBit_ = false;
+    // What tells a TIFF file that is a picture from a camera's raw file.
+    int tiffDirectories_ = 0;         // directories walked at the top level of a TIFF file
+    bool reducedFirstImage_ = false;  // IFD0 is a thumbnail of an image elsewhere
+    bool rawMarks_ = false;           // sensor data, DNG, or the camera JPEG of a raw file in IFD0
+    bool leafPreview_ = false;
 };
 
 HRESULT ContainerReader::parseTiff(std::uint64_t base) {
@@ -103,6 +111,9 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
     const unsigned entries = f.ReadU16();
     int compression = 0;
     bool firstStripHere = false;
+    // IFD0 of the TIFF file itself (not of a TIFF block inside another container).
+    const bool fileIfd0 = base == 0 && depth == 0 && tiffDirectories_++ == 0;
+    std::int64_t jpegOffset = 0, jpegLength = 0, stripOffset = 0, stripBytes = 0;
     for (unsigned e = 0; e < entries && e < kMaxEntries && !f.atEnd(); ++e) {
         const std::uint64_t entry = f.tell();
         const unsigned tag = f.ReadU16();
@@ -137,8 +148,15 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                     if (count == 1) info_.previewPlanar = true;
                 }
                 break;
+            case 254:
+                if (fileIfd0 && (value & 1)) reducedFirstImage_ = true;
+                break;
             case 259:
                 if (!compression) compression = static_cast<int>(value);
+                if (fileIfd0 && value == 6) rawMarks_ = true;
+                break;
+            case 262:
+                if (value == 32803 || value == 34892) rawMarks_ = true;  // CFA, linear raw
                 break;
             case 270:
                 readDescriptionText(ctx_, readText(f, count, kMaxTextRead));
@@ -150,12 +168,14 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 info_.model = readExifText(f, count, kMaxMakeLength);
                 break;
             case 273:
+                if (!stripOffset) stripOffset = value;
                 if (!info_.tiffStripOffset) {
                     info_.tiffStripOffset = value;
                     firstStripHere = true;
                 }
                 break;
             case 279:
+                if (!stripBytes) stripBytes = value;
                 if (!info_.tiffStripBytes) info_.tiffStripBytes = value;
                 if (info_.tiffStripOffset > value && startsWith(info_.make, "KODAK"))
                     info_.tiffStripOffset -= value;
@@ -177,10 +197,10 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 }
                 break;
             case 513:
-                info_.previewOffset = value;
+                info_.previewOffset = jpegOffset = value;
                 break;
             case 514:
-                info_.previewLength = value;
+                info_.previewLength = jpegLength = value;
                 break;
             case 1009:
                 if (ascii::equalsIgnoreCase(info_.make, "Kodak"))
@@ -188,6 +208,9 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                 break;
             case 33405:
                 info_.model2 = readExifText(f, count, kMaxMakeLength);
+                break;
+            case 50706:
+                rawMarks_ = true;  // DNG
                 break;
             case 34665: {
                 const std::uint64_t exif = base + f.ReadU32();
@@ -210,6 +233,9 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
         }
         f.seek(entry + 12);
     }
+    ctx_.notePicture(static_cast<std::int64_t>(base) + jpegOffset, jpegLength);
+    if (compression == 6 || compression == 7)
+        ctx_.notePicture(static_cast<std::int64_t>(base) + stripOffset, stripBytes);
     // The first strip holds a whole JPEG picture when its directory says so: read as raw pixels
     // it would only give noise.
     const bool jpegStrip = compression == 7 && firstStripHere && info_.previewLength == 0;
@@ -232,6 +258,7 @@ void ContainerReader::findLeafPackets(int depth) {
         const std::uint32_t size = f.ReadU32();
         const std::uint64_t content = f.tell();
         if (std::strcmp(name, "JPEG_preview_data") == 0) {
+            leafPreview_ = true;
             info_.previewPrefix.clear();
             info_.previewOffset = static_cast<std::int64_t>(content);
             info_.previewLength = size;
@@ -322,8 +349,51 @@ HRESULT ContainerReader::loadRawPixels() {
     return S_OK;
 }
 
+// The chosen preview does not lie wholly inside the file (a file cut short): the largest
+// embedded picture that does takes its place. Only the walk's notes are consulted, nothing is read.
+void ContainerReader::takeIntactPicture() {
+    auto inside = [&](std::int64_t offset, std::int64_t length) {
+        return offset >= 0 && length > 0 && length <= info_.fileSize - offset;
+    };
+    if (wholeFile_ || inside(info_.previewOffset, info_.previewLength)) return;
+    const EmbeddedPicture* best = nullptr;
+    for (const EmbeddedPicture& p : ctx_.pictures) {
+        if (inside(p.offset, p.length) && (!best || p.length > best->length)) best = &p;
+    }
+    if (!best) return;
+    info_.previewPrefix.clear();
+    info_.previewOffset = best->offset;
+    info_.previewLength = best->length;
+}
+
+// IFD0 is a full picture and nothing in the file is a camera's raw data.
+bool ContainerReader::isPictureTiff() const {
+    return tiffDirectories_ > 0 && !reducedFirstImage_ && !rawMarks_ && !leafPreview_;
+}
+
+// The whole file as the preview when the imaging layer reads it as a TIFF picture; otherwise
+// everything stays as the walk found it.
+bool ContainerReader::loadWholeTiff() {
+    const std::string prefix = info_.previewPrefix;
+    const std::int64_t offset = info_.previewOffset, length = info_.previewLength;
+    const std::int32_t width = info_.previewWidth, height = info_.previewHeight;
+    wholeFile_ = true;
+    info_.previewPrefix.clear();
+    info_.previewOffset = 0;
+    info_.previewLength = info_.fileSize;
+    if (load() == S_OK) return true;
+    wholeFile_ = false;
+    info_.previewPrefix = prefix;
+    info_.previewOffset = offset;
+    info_.previewLength = length;
+    info_.previewWidth = width;
+    info_.previewHeight = height;
+    return false;
+}
+
 HRESULT ContainerReader::load() {
     FileReader& f = file_;
+    takeIntactPicture();
     const std::size_t prefix = info_.previewPrefix.size();
     // A preview cannot be longer than the file that holds it.
     if (info_.previewOffset < 0 || info_.previewLength <= 0 || info_.previewLength > info_.fileSize)
@@ -466,6 +536,15 @@ HRESULT ContainerReader::read(bool loadPreview) {
         plain = true;
     } else if (ascii::equalsIgnoreCase(extension, ".dng")) {
         plain = true;
+    }
+
+    // A TIFF file that is a picture rather than a camera's raw file is shown as the picture it
+    // is, whatever its compression, colours or strips.
+    const bool tiffMagic = (head[0] == 'I' && head[2] == 42 && head[3] == 0) ||
+                           (head[0] == 'M' && head[2] == 0 && head[3] == 42);
+    if (!plain && loadPreview && tiffMagic && isPictureTiff() && loadWholeTiff()) {
+        info_.byteOrder = f.order();
+        return S_OK;
     }
 
     if (!plain) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <set>
+#include <vector>
 
 #include "platform/com/types.hpp"
 #include "rawengine/io/file_reader.hpp"
@@ -17,15 +18,27 @@ using raw::FileReader;
 inline constexpr int kMaxDepth = 8;
 inline constexpr unsigned kMaxEntries = 512;
 
+// A complete picture the file embeds (a JPEG): where it lies.
+struct EmbeddedPicture {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+};
+
 struct InfoContext {
     ImageInfo& info;
     FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int depth = 0;
     int budget = 100000;  // records the nested readers may still read
+    // Every embedded picture the walk passed, for when the chosen preview is cut off.
+    std::vector<EmbeddedPicture> pictures{};
 
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
     bool spend() { return budget-- > 0; }
+    void notePicture(std::int64_t offset, std::int64_t length) {
+        if (offset > 0 && length > 0 && pictures.size() < kMaxEntries)
+            pictures.push_back({offset, length});
+    }
 };
 
 // Up to count bytes of text at the position, cut at the first NUL and at limit characters.

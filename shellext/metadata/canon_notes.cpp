@@ -221,6 +221,10 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
             case 0x2007:
                 info.previewOffset = static_cast<std::int64_t>(data);
                 info.previewLength = size;
+                ctx.notePicture(info.previewOffset, size);
+                break;
+            case 0x2008:  // the small thumbnail, for when the large picture is cut off
+                ctx.notePicture(static_cast<std::int64_t>(data), size);
                 break;
             case 0x1031:
                 f.seek(data + 2);

@@ -332,8 +332,8 @@ void ExifReader::render(const Entry& e) {
             add(t, "%d", static_cast<int>(value));
             break;
         case Kind::Text: {
-            const std::size_t n = e.count ? e.count - 1 : 0;
-            for (std::size_t i = 0; i < n && t.size() < kMaxExifText; ++i) {
+            // Up to the count and the first NUL: many cameras count the terminator, some do not.
+            for (std::size_t i = 0; i < e.count && t.size() < kMaxExifText; ++i) {
                 const char c = static_cast<char>(segment_[e.values + i]);
                 if (c == '\0') break;
                 t += c;

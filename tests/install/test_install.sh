@@ -65,6 +65,7 @@ bwrap --ro-bind /usr /usr --ro-bind-try /etc/ld.so.cache /etc/ld.so.cache \
       --ro-bind "$prefix/files/IMG_0002.CR2" /tmp/gnome-desktop-file-to-thumbnail.CR2 \
       --bind "$sandbox_out" /tmp/gnome-desktop-thumbnailer \
       --setenv HOME /home/nobody --unsetenv XDG_CONFIG_HOME --unsetenv TAVRIN_REGISTRY_DIR \
+      --unsetenv TAVRIN_SYSTEM_REGISTRY_DIR \
       "$prefix/bin/tavrin" thumbnail -s 256 /tmp/gnome-desktop-file-to-thumbnail.CR2 \
       /tmp/gnome-desktop-thumbnailer/thumbnail.png
 [ "$(ls -A "$sandbox_out")" = thumbnail.png ] || { echo "sandbox wrote: $(ls -A "$sandbox_out")"; exit 1; }
@@ -103,4 +104,34 @@ for input in "$prefix/files/missing.nef" "$prefix/files"; do
             grep -q "^tavrin: cannot read $input: " "$prefix/err" || { cat "$prefix/err"; exit 1; }
     done
 done
+# GNOME's own thumbnail factory over every file with an embedded preview, the build configured
+# for one prefix and installed with --prefix into another: under /usr, the only place GNOME's
+# sandbox shows, in a private mount namespace that also hides the system's other thumbnailers,
+# so that every picture comes from ours and the programs find their registration where they
+# were installed.
+if ! /usr/bin/python3 -c 'import gi; gi.require_version("GnomeDesktop", "3.0")' 2>/dev/null; then
+    echo "GNOME's thumbnail factory (python3-gi, gir1.2-gnomedesktop-3.0) missing: skipped"
+    echo "install ok"
+    exit 0
+fi
+configured=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
+moved=/usr/local/tavrin-moved
+[ "$configured" != "$moved" ]
+previews=()
+samples=${TAVRIN_SAMPLES:-${3:-}}
+while IFS= read -r -d '' f; do
+    if "$prefix/bin/tavrin" imageinfo "$f" 2>/dev/null | grep -q '^previewData: [1-9]'; then
+        previews+=("$f")
+    fi
+done < <(find "$prefix/files" ${samples:+"$samples"} -type f ! -name '*.md' ! -name '*.trashed' \
+         -print0 2>/dev/null | sort -z)
+[ ${#previews[@]} -gt 0 ]
+[ -d "${samples:-/nonexistent}" ] || echo "sample folder missing: GNOME's factory on the fixtures only"
+bwrap --dev-bind / / --tmpfs /usr/local --tmpfs /usr/share/thumbnailers --die-with-parent \
+      --setenv XDG_DATA_DIRS "$moved/share:/usr/share" --setenv PATH "$moved/bin:/usr/bin:/bin" \
+      --setenv HOME "$prefix/home" --unsetenv TAVRIN_REGISTRY_DIR \
+      --unsetenv TAVRIN_SYSTEM_REGISTRY_DIR --unsetenv XDG_CONFIG_HOME \
+      bash -c 'cmake --install "$1" --prefix "$2" >/dev/null && shift 2 && mkdir -p "$HOME" &&
+               /usr/bin/python3 "$@"' \
+      gnome "$build" "$moved" "$(dirname "$0")/gnome_thumbnails.py" "${previews[@]}"
 echo "install ok"

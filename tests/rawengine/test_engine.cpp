@@ -8,6 +8,7 @@
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/fixtures/raw_encoders.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::raw {
@@ -245,6 +246,46 @@ TEST_F(Engine, namesTheLoaderWhoseBufferCouldNotBeAllocated) {
         EXPECT_EQ(e.text(), std::string("Nicht genügend Speicher in ") +
                                 std::string(loaderName(engine.state().loader)) + "()\n");
     }
+}
+
+// A DC120 file as the camera writes it (rows turned, 848 x 976 sensor pixels in a SubIFD) of a
+// left-to-right ramp: every decoded row is the same ramp, at the camera's 4:3 proportions.
+TEST_F(Engine, issue17_aDc120DecodesItsTurnedRowsIntoA43Picture) {
+    constexpr int kWidth = 848, kHeight = 976;
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::uint8_t>(40 + (i % kWidth) * 160 / kWidth);
+    const Fields f(false);
+    auto build = [&](std::uint32_t dataAt) {
+        Ifd raw{{f.shorts(256, {1280}), f.shorts(257, {960}), f.shorts(258, {8}),
+                 f.shorts(259, {1}), f.shorts(262, {32803}), f.longs(273, {dataAt}),
+                 f.longs(279, {static_cast<std::uint32_t>(samples.size())})}};
+        return tiff(
+            {Ifd{{f.longs(254, {1}), f.text(271, "Eastman Kodak Company"),
+                  f.text(272, "Kodak DC120 ZOOM Digital Camera"), f.directories(330, {raw})}}},
+            false);
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    const Bytes rows = dc120Rows(samples);
+    file.insert(file.end(), rows.begin(), rows.end());
+    const auto path = root() / "P0001.KDC";
+    writeFile(path, file);
+
+    RawEngine engine;
+    int w = -1, h = -1;
+    ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false), S_OK);
+    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, 0), S_OK);
+    const auto picture = engine.CreateGdiplusBitmap();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width(), 1301);
+    EXPECT_EQ(picture->height(), 976);
+    // Columns keep their brightness from top to bottom: no row is turned.
+    for (int x : {100, 650, 1200}) {
+        const int top = picture->row(10)[3 * x + 1];
+        for (int y = 10; y < 966; y += 37)
+            EXPECT_NEAR(picture->row(y)[3 * x + 1], top, 6) << x << ", " << y;
+    }
+    EXPECT_LT(picture->row(500)[3 * 100 + 1] + 40, picture->row(500)[3 * 1200 + 1]);
 }
 
 TEST(EngineMessages, outOfMemoryNamesTheStep) {

@@ -282,6 +282,41 @@ TEST(IdentifyJpeg, aCanonJpegIsIdentifiedButUnsupported) {
     EXPECT_FALSE(engine.state().supported);
 }
 
+// IFD1 describes the embedded thumbnail: its orientation counts only when IFD0 has none.
+TEST(IdentifyJpeg, issue17_theMainPicturesOrientationWinsOverTheThumbnails) {
+    const Fields f;
+    const auto orientation = [&](std::uint16_t o) { return f.shorts(274, {o}); };
+    const Entry make = f.text(271, "Canon");
+    struct Case {
+        std::vector<Ifd> chain;
+        int degrees;
+    };
+    const Case cases[] = {
+        {{Ifd{{make, orientation(1)}}, Ifd{{orientation(6)}}}, 0},
+        {{Ifd{{make, orientation(8)}}, Ifd{{orientation(1)}}}, 270},
+        {{Ifd{{make}}, Ifd{{orientation(6)}}}, 90},
+        {{Ifd{{make, orientation(0)}}, Ifd{{orientation(3)}}}, 180},  // 0 is no orientation
+    };
+    for (const Case& c : cases) {
+        RawEngine engine;
+        EXPECT_EQ(
+            identify(engine, jpegWithExif(tiff(c.chain), jpeg(8, 8))).container.rotationDegrees,
+            c.degrees);
+        RawEngine tiffEngine;
+        EXPECT_EQ(identify(tiffEngine, tiff(c.chain)).container.rotationDegrees, c.degrees);
+    }
+}
+
+// IFD0 says normal, IFD1 says turned by 270 degrees.
+TEST(IdentifyJpeg, issue17_aPanasonicJpegIsNotTurnedByItsThumbnailsOrientation) {
+    const auto file = test::sample("exif-samples/Panasonic_DMC-FZ30.jpg");
+    TAVRIN_REQUIRE_SAMPLE(file);
+    RawEngine engine;
+    int width = -1, height = -1, turn = -1;
+    engine.OpenAndIdentify(file, &width, &height, &turn, nullptr, nullptr, true);
+    EXPECT_EQ(turn, 0);
+}
+
 TEST(CompanionName, swapsTheHalvesOrCountsOn) {
     EXPECT_EQ(companionName("/d/ABCD1234.RAW"), "/d/1234ABCD.JPG");
     EXPECT_EQ(companionName("/d/abcd1234.raw"), "/d/1234abcd.jpg");

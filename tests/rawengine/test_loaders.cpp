@@ -339,6 +339,20 @@ TEST(Kodak65000, readsPlainBlocksWhenALengthIsOutOfRange) {
     EXPECT_EQ(rig.at(0, 4), 0x789);
 }
 
+// The DC120 turns each stored row by an amount of its own; the loader turns it back.
+TEST(KodakDc120, issue17_turnsEveryRowBack) {
+    constexpr int kRows = 9, kWidth = 848;
+    const std::vector<std::uint16_t> wide = randomSamples(kRows * kWidth, 255);
+    const std::vector<std::uint8_t> samples(wide.begin(), wide.end());
+    Rig rig(kRows, kWidth, 0, 0, kRows, kWidth);
+    rig.load(LoadKodakDc120Raw, fixtures::dc120Rows(samples));
+    for (int row = 0; row < kRows; ++row) {
+        for (int col = 0; col < kWidth; ++col)
+            ASSERT_EQ(rig.at(row, col), samples[row * kWidth + col]) << row << ", " << col;
+    }
+    EXPECT_EQ(rig.s.sensor.whiteLevel, 255);
+}
+
 TEST(Loaders, surviveShortAndEmptyFiles) {
     for (Loader id = Loader::LoadCanon600Raw; id != Loader::LoadNothing;
          id = static_cast<Loader>(static_cast<int>(id) + 1)) {

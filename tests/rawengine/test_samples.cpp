@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <numeric>
 
+#include "platform/imaging/decode.hpp"
 #include "platform/system/ascii.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "tests/support/samples.hpp"
+#include "tests/support/temp_registry.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -101,6 +106,64 @@ TEST(SampleFiles, identificationAgreesWithExiftool) {
         ++compared;
     }
     EXPECT_GE(compared, 25);
+}
+
+// Luminance of a picture averaged over w x h boxes.
+std::vector<double> boxLuminance(const imaging::Bitmap& b, int w, int h) {
+    std::vector<double> out(static_cast<std::size_t>(w) * h, 0);
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            const int x0 = i * b.width() / w, x1 = std::max(x0 + 1, (i + 1) * b.width() / w);
+            const int y0 = j * b.height() / h, y1 = std::max(y0 + 1, (j + 1) * b.height() / h);
+            double sum = 0;
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    const std::uint8_t* p = b.row(y) + 3 * x;
+                    sum += 0.114 * p[0] + 0.587 * p[1] + 0.299 * p[2];
+                }
+            }
+            out[static_cast<std::size_t>(j) * w + i] = sum / ((x1 - x0) * (y1 - y0));
+        }
+    }
+    return out;
+}
+
+double correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const double ma = std::accumulate(a.begin(), a.end(), 0.0) / a.size();
+    const double mb = std::accumulate(b.begin(), b.end(), 0.0) / b.size();
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+// The uncompressed DC120 files decode into the picture the camera embedded beside the raw data
+// (IFD0, 80 x 60), at its 4:3 proportions.
+TEST(SampleFiles, issue17_dc120DecodesLikeTheCamerasOwnPicture) {
+    test::TempDir registry;
+    ::setenv("TAVRIN_REGISTRY_DIR", registry.path().c_str(), 1);
+    for (const char* name : {"P003908.KDC", "P003909.KDC", "P003910.KDC"}) {
+        const auto path = test::sample(std::filesystem::path("digicam_corpus/Kodak/DC120") / name);
+        TAVRIN_REQUIRE_SAMPLE(path);
+        const auto own = imaging::decodeImageFile(path);
+        ASSERT_EQ(own.status, imaging::Status::Ok) << name;
+        ASSERT_EQ(own.bitmap->width(), 80) << name;
+        RawEngine engine;
+        int w = -1, h = -1;
+        ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false),
+                  com::S_OK);
+        ASSERT_EQ(engine.OpenImageFile(path, nullptr, false, true, 0), com::S_OK) << name;
+        const auto decoded = engine.CreateGdiplusBitmap();
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_NEAR(static_cast<double>(decoded->width()) / decoded->height(), 4.0 / 3, 0.01);
+        const double r =
+            correlation(boxLuminance(*decoded, 64, 48), boxLuminance(*own.bitmap, 64, 48));
+        EXPECT_GE(r, 0.9) << name;
+    }
+    ::unsetenv("TAVRIN_REGISTRY_DIR");
 }
 
 }  // namespace

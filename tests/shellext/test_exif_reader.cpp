@@ -96,6 +96,30 @@ TEST(ExifReader, cutsLongTextsAndSkipsWhatLiesOutside) {
     EXPECT_EQ(r.text("Make"), "<none>");  // its offset lies outside the segment
 }
 
+// Texts end at the count or at the first NUL, whichever comes first: some cameras leave the
+// terminator out of the count (a Kodak CX7530's dates), others pad the text with NULs.
+TEST(ExifReader, readsTextsUpToTheCountOrTheFirstNul) {
+    for (const bool le : {true, false}) {
+        const Fields f(le);
+        const auto ascii = [&](std::uint16_t tag, std::string_view text) {
+            return f.bytes(tag, Bytes(text.begin(), text.end()), kAscii);
+        };
+        Ifd exif{{ascii(36867, "2005:08:13 09:47:23"),
+                  f.bytes(36868, {'2', '0', '0', '5', 0, 0, 0, 0, 0, 0, 0, 0}, kAscii)}};
+        const Read r(withExif({Ifd{{ascii(271, "EASTMAN KODAK COMPANY"), ascii(305, "Abcd"),
+                                    f.text(306, "2008:07:31 10:39:26"), ascii(315, "ab"),
+                                    f.directories(34665, {exif})}}},
+                              le));
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.text("Make"), "EASTMAN KODAK COMPANY");
+        EXPECT_EQ(r.text("Software"), "Abcd");  // four characters inside the entry itself
+        EXPECT_EQ(r.text("DateTime"), "2008:07:31 10:39:26");
+        EXPECT_EQ(r.text("Artist"), "ab");
+        EXPECT_EQ(r.text("DateTimeOriginal"), "2005:08:13 09:47:23");
+        EXPECT_EQ(r.text("DateTimeDigitized"), "2005");
+    }
+}
+
 TEST(ExifReader, failsWithoutAReadableSegment) {
     EXPECT_FALSE(Read(jpeg(8, 8)).ok);
     EXPECT_FALSE(Read(Bytes{}).ok);

@@ -141,6 +141,29 @@ TEST_F(Extractor, fitsALandscapePictureIntoASquareBoxOnWhite) {
     EXPECT_EQ(bare.bitmap().height(), 64);
 }
 
+// Without the canvas the picture as shown fills the box along its longer side: no side lost to
+// truncation, and a picture stored upright but shown turned is fitted turned.
+TEST_F(Extractor, issue17_originalSizeFillsTheBoxAlongTheLongerSide) {
+    struct Case {
+        int width, height;
+        std::uint16_t orientation;
+        int box, expectedWidth, expectedHeight;
+    };
+    for (const Case c : {Case{150, 100, 1, 256, 256, 171}, Case{311, 450, 6, 256, 256, 177},
+                         Case{450, 311, 8, 256, 177, 256}, Case{100, 150, 1, 96, 64, 96},
+                         Case{3000, 2, 1, 256, 256, 1}}) {
+        auto e = loaded(write("o.nef", rawWithPreview("NIKON", c.width, c.height, c.orientation)));
+        const SIZE box{c.box, c.box};
+        DWORD flags = IEIFLAG_ORIGSIZE, priority = 0;
+        WCHAR path[260];
+        ASSERT_EQ(e->GetLocation(path, 260, &priority, &box, 24, &flags), S_OK);
+        const Picture p = extract(e.get());
+        EXPECT_EQ(p.bitmap().width(), c.expectedWidth) << c.width << " x " << c.height;
+        EXPECT_EQ(p.bitmap().height(), c.expectedHeight) << c.width << " x " << c.height;
+        EXPECT_NEAR(p.g(p.bitmap().width() / 2, p.bitmap().height() / 2), 128, 16);
+    }
+}
+
 TEST_F(Extractor, aSecondExtractReusesThePreviewInMemory) {
     const auto file = write("b.nef", rawWithPreview("NIKON", 60, 40));
     auto e = loaded(file);

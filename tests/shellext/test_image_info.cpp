@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "common/strings.hpp"
 #include "platform/imaging/decode.hpp"
@@ -163,19 +165,20 @@ Bytes stripFile(const Fields& f, Entry bitsPerSample) {
     Bytes pixels;
     for (int i = 0; i < 4 * 2; ++i)
         pixels.insert(pixels.end(), {static_cast<std::uint8_t>(10 * i), 100, 200});
+    // IFD0 marked as the reduced picture of a raw file: a camera's file, not a TIFF picture.
     Bytes file = tiff(
-        {Ifd{{f.longs(256, {4}), f.longs(257, {2}), std::move(bitsPerSample), f.text(271, "Maker"),
-              f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}},
+        {Ifd{{f.longs(254, {1}), f.longs(256, {4}), f.longs(257, {2}), std::move(bitsPerSample),
+              f.text(271, "Maker"), f.text(272, "Model"), f.longs(273, {0}), f.longs(279, {24})}}},
         f.littleEndian());
     const auto stripAt = static_cast<std::uint32_t>(file.size());
     file.insert(file.end(), pixels.begin(), pixels.end());
-    // Point StripOffsets (the sixth entry) at the pixels.
+    // Point StripOffsets (the seventh entry) at the pixels.
     Bytes offset;
     f.put32(offset, 4);
     const std::size_t ifd = offset[0] == 4 ? (file[4] | file[5] << 8) : (file[6] << 8 | file[7]);
     offset.clear();
     f.put32(offset, stripAt);
-    std::copy(offset.begin(), offset.end(), file.begin() + ifd + 2 + 5 * 12 + 8);
+    std::copy(offset.begin(), offset.end(), file.begin() + ifd + 2 + 6 * 12 + 8);
     return file;
 }
 
@@ -212,6 +215,162 @@ TEST_F(ImageInfoTest, bitsPerSampleIsReadByItsTypeInEitherOrder) {
             EXPECT_EQ(bmp[56], 40);
         }
     }
+}
+
+// A TIFF picture in strips of one row each, laid out in the file bottom row first: the strips
+// are not contiguous in the picture's order. rowBytes per row, made by row(y).
+Bytes scatteredStrips(const std::vector<Entry>& entries, int height, std::size_t rowBytes,
+                      const std::function<Bytes(int)>& row) {
+    const Fields f;
+    auto build = [&](std::uint32_t firstRowAt) {
+        std::vector<std::uint32_t> offsets, counts;
+        for (int y = 0; y < height; ++y) {
+            offsets.push_back(firstRowAt + static_cast<std::uint32_t>((height - 1 - y) * rowBytes));
+            counts.push_back(static_cast<std::uint32_t>(rowBytes));
+        }
+        Ifd ifd{entries};
+        ifd.entries.push_back(f.longs(273, offsets));
+        ifd.entries.push_back(f.shorts(278, {1}));
+        ifd.entries.push_back(f.longs(279, counts));
+        return tiff({ifd});
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    for (int y = height - 1; y >= 0; --y) {
+        const Bytes r = row(y);
+        file.insert(file.end(), r.begin(), r.end());
+    }
+    return file;
+}
+
+// A TIFF file that is a picture, not a camera's raw file, is the picture the imaging layer reads
+// from it: strips anywhere in the file, palette colours, 16-bit grey, and a camera's maker tag
+// does not make it a raw file.
+TEST_F(ImageInfoTest, issue17_aTiffPictureIsThePictureItHolds) {
+    const Fields f;
+    constexpr int kWidth = 6, kHeight = 5;
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::function<std::array<int, 3>(int, int)> expected;  // R, G, B at x, y
+    };
+    std::vector<std::uint16_t> map(3 * 256);
+    for (int i = 0; i < 256; ++i) {
+        map[i] = static_cast<std::uint16_t>(257 * (255 - i));
+        map[256 + i] = static_cast<std::uint16_t>(257 * i);
+        map[512 + i] = 257 * 60;
+    }
+    const Case cases[] = {
+        {"rgb.TIF",
+         scatteredStrips({f.longs(256, {kWidth}), f.longs(257, {kHeight}), f.shorts(258, {8, 8, 8}),
+                          f.shorts(259, {1}), f.shorts(262, {2}), f.text(271, "OLYMPUS OPTICAL"),
+                          f.text(272, "C920Z,D450Z"), f.shorts(277, {3})},
+                         kHeight, 3 * kWidth,
+                         [](int y) {
+                             Bytes r;
+                             for (int x = 0; x < kWidth; ++x)
+                                 r.insert(r.end(), {static_cast<std::uint8_t>(40 * x),
+                                                    static_cast<std::uint8_t>(50 * y), 7});
+                             return r;
+                         }),
+         [](int x, int y) {
+             return std::array{40 * x, 50 * y, 7};
+         }},
+        {"palette.tif",
+         scatteredStrips(
+             {f.longs(256, {kWidth}), f.longs(257, {kHeight}), f.shorts(258, {8}),
+              f.shorts(259, {1}), f.shorts(262, {3}), f.shorts(277, {1}), f.shorts(320, map)},
+             kHeight, kWidth,
+             [](int y) {
+                 Bytes r;
+                 for (int x = 0; x < kWidth; ++x)
+                     r.push_back(static_cast<std::uint8_t>(10 * x + 40 * y));
+                 return r;
+             }),
+         [](int x, int y) {
+             return std::array{255 - (10 * x + 40 * y), 10 * x + 40 * y, 60};
+         }},
+        {"grey16.tif",
+         scatteredStrips({f.longs(256, {kWidth}), f.longs(257, {kHeight}), f.shorts(258, {16}),
+                          f.shorts(259, {1}), f.shorts(262, {1}), f.shorts(277, {1})},
+                         kHeight, 2 * kWidth,
+                         [](int y) {
+                             Bytes r;
+                             for (int x = 0; x < kWidth; ++x) {
+                                 const int v = 257 * (30 * x + 20 * y);
+                                 r.insert(r.end(), {static_cast<std::uint8_t>(v & 0xFF),
+                                                    static_cast<std::uint8_t>(v >> 8)});
+                             }
+                             return r;
+                         }),
+         [](int x, int y) {
+             const int v = 30 * x + 20 * y;
+             return std::array{v, v, v};
+         }},
+    };
+    for (const Case& c : cases) {
+        ImageInfo info;
+        ASSERT_EQ(read(info, write(c.name, c.file)), com::S_OK) << c.name;
+        const auto decoded = imaging::decodeImage(previewBytes(info));
+        ASSERT_EQ(decoded.status, imaging::Status::Ok) << c.name;
+        const imaging::Bitmap& b = *decoded.bitmap;
+        ASSERT_EQ(b.width(), kWidth) << c.name;
+        ASSERT_EQ(b.height(), kHeight) << c.name;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const auto [r, g, bl] = c.expected(x, y);
+                const std::uint8_t* px = b.row(y) + 3 * x;
+                EXPECT_NEAR(px[2], r, 1) << c.name << " at " << x << ", " << y;
+                EXPECT_NEAR(px[1], g, 1) << c.name << " at " << x << ", " << y;
+                EXPECT_NEAR(px[0], bl, 1) << c.name << " at " << x << ", " << y;
+            }
+        }
+    }
+}
+
+// Files cut short keep their small pictures: the largest one that lies wholly inside the file
+// stands in for a preview that points past its end.
+TEST_F(ImageInfoTest, issue17_aCutOffPreviewGivesWayToAnIntactSmallerPicture) {
+    const Fields f;
+    const Bytes thumb = jpeg(32, 24), middle = jpeg(64, 48);
+    // The last preview the walk meets (IFD1's) is the chosen one; it points past the end.
+    auto build = [&](std::uint32_t thumbAt, std::uint32_t middleAt) {
+        const Ifd small{{f.longs(254, {1}), f.longs(513, {thumbAt}),
+                         f.longs(514, {static_cast<std::uint32_t>(thumb.size())})}};
+        const Ifd larger{{f.longs(254, {1}), f.longs(513, {middleAt}),
+                          f.longs(514, {static_cast<std::uint32_t>(middle.size())})}};
+        return tiff({Ifd{{f.longs(254, {1}), f.text(271, "NIKON CORPORATION"),
+                          f.text(272, "NIKON D70"), f.directories(330, {small, larger})}},
+                     Ifd{{f.longs(513, {5000000}), f.longs(514, {900000})}}});
+    };
+    const auto header = static_cast<std::uint32_t>(build(0, 0).size());
+    Bytes file = build(header, header + static_cast<std::uint32_t>(thumb.size()));
+    file.insert(file.end(), thumb.begin(), thumb.end());
+    file.insert(file.end(), middle.begin(), middle.end());
+    {
+        ImageInfo info;
+        ASSERT_EQ(read(info, write("cut.nef", file)), com::S_OK);
+        EXPECT_EQ(info.previewWidth, 64);  // the larger of the two intact pictures
+        EXPECT_EQ(info.previewHeight, 48);
+    }
+    // Without its middle picture the thumbnail remains.
+    file.resize(file.size() - middle.size() / 2);
+    ImageInfo info;
+    ASSERT_EQ(read(info, write("cut2.nef", file)), com::S_OK);
+    EXPECT_EQ(info.previewWidth, 32);
+    EXPECT_EQ(info.previewHeight, 24);
+    EXPECT_EQ(imaging::decodeImage(previewBytes(info)).status, imaging::Status::Ok);
+
+    // A CRW whose large picture record reaches past the end keeps its thumbnail record.
+    Bytes crw = ciff({{0x2007, jpeg(80, 60)}, {0x2008, thumb}});
+    const std::uint32_t table = crw[crw.size() - 4] | crw[crw.size() - 3] << 8 |
+                                crw[crw.size() - 2] << 16 |
+                                static_cast<std::uint32_t>(crw[crw.size() - 1]) << 24;
+    const std::size_t firstRecord = 26 + table + 2;  // type, then its length
+    ASSERT_EQ(crw[firstRecord] | crw[firstRecord + 1] << 8, 0x2007);
+    crw[firstRecord + 4] = 0x10;  // length 0x10xxxxxx: far beyond the file
+    ImageInfo crwInfo;
+    ASSERT_EQ(read(crwInfo, write("cut.crw", crw)), com::S_OK);
+    EXPECT_EQ(crwInfo.previewWidth, 32);
 }
 
 TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {

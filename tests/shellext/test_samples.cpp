@@ -12,8 +12,11 @@
 #include <sstream>
 
 #include "common/settings.hpp"
+#include "platform/imaging/decode.hpp"
 #include "platform/system/ascii.hpp"
+#include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -72,8 +75,6 @@ std::optional<double> number(const std::string& text) {
 
 // Where the shooting data differ from exiftool's EXIF values by the rules of our readers.
 const std::map<std::string, std::string> kOtherValues = {
-    // The date tag claims 19 characters and the text keeps count - 1 of them.
-    {"exif-samples/Kodak_CX7530.jpg", "date"},
     // A cut-down file whose directories exiftool stops reading before the date; the date text is
     // in the file.
     {"file-type/fixture-Leica-M10.dng", "date"},
@@ -168,6 +169,72 @@ TEST(SampleFiles, theInfoReaderAgreesWithExiftool) {
     ::unsetenv("TAVRIN_REGISTRY_DIR");
     EXPECT_GE(files, 200);
     EXPECT_GE(previews, 150);
+}
+
+// Its dates count 19 characters without the terminator: every one of them is read.
+TEST(SampleFiles, issue17_kodakDateKeepsItsLastCharacter) {
+    const auto path = test::sample("exif-samples/Kodak_CX7530.jpg");
+    TAVRIN_REQUIRE_SAMPLE(path);
+    test::TempDir registry;
+    ::setenv("TAVRIN_REGISTRY_DIR", registry.path().c_str(), 1);
+    ImageInfo info;
+    info.filePath = path.string();
+    ReadImageInfo(info, false);
+    ::unsetenv("TAVRIN_REGISTRY_DIR");
+    EXPECT_EQ(info.shooting.dateTaken, "2005:08:13 09:47:23");
+}
+
+// The camera and other TIFF pictures of the samples (one in 60 strips, LZW, palette) are the
+// pictures the imaging layer's TIFF reader makes of the whole file.
+TEST(SampleFiles, issue17_tiffPicturesAreWhatTheTiffReaderReads) {
+    struct Case {
+        const char* name;
+        int width, height;
+    };
+    for (const Case c : {Case{"digicam_corpus/Olympus/D-450/P3110005.TIF", 1280, 960},
+                         Case{"exiftool/ExifTool.tif", 160, 120},
+                         Case{"exiftool/GeoTiff.tif", 25, 24}, Case{"exiv2/test.tiff", 282, 212}}) {
+        const auto path = test::sample(c.name);
+        TAVRIN_REQUIRE_SAMPLE(path);
+        test::TempDir registry;
+        ::setenv("TAVRIN_REGISTRY_DIR", registry.path().c_str(), 1);
+        ImageInfo info;
+        info.filePath = path.string();
+        ASSERT_EQ(ReadImageInfo(info, true), com::S_OK) << c.name;
+        ::unsetenv("TAVRIN_REGISTRY_DIR");
+        const auto* bytes = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
+        const auto ours = imaging::decodeImage({bytes, com::GlobalSize(info.previewData)});
+        com::GlobalUnlock(info.previewData);
+        const auto reference = imaging::decodeImageFile(path);
+        ASSERT_EQ(ours.status, imaging::Status::Ok) << c.name;
+        ASSERT_EQ(reference.status, imaging::Status::Ok) << c.name;
+        EXPECT_EQ(ours.bitmap->width(), c.width) << c.name;
+        EXPECT_EQ(ours.bitmap->height(), c.height) << c.name;
+        ASSERT_EQ(ours.bitmap->width(), reference.bitmap->width());
+        for (int y = 0; y < c.height; ++y) {
+            ASSERT_EQ(std::memcmp(ours.bitmap->row(y), reference.bitmap->row(y), 3 * c.width), 0)
+                << c.name << " row " << y;
+        }
+    }
+}
+
+// A DNG cut short inside its large preview keeps the small JPEG of IFD0.
+TEST(SampleFiles, issue17_aCutDngFallsBackToItsIntactThumbnail) {
+    const auto path = test::sample("photoprism/canon_eos_6d.dng");
+    TAVRIN_REQUIRE_SAMPLE(path);
+    test::TempDir dir;
+    auto bytes = files::readBytes(path);
+    ASSERT_TRUE(bytes && bytes->size() > 170000);
+    bytes->resize(170000);  // the 57901-byte preview at 145584 is cut, IFD0's JPEG is whole
+    const auto cut = dir.path() / "cut.dng";
+    fixtures::writeFile(cut, *bytes);
+    ::setenv("TAVRIN_REGISTRY_DIR", dir.path().c_str(), 1);
+    ImageInfo info;
+    info.filePath = cut.string();
+    EXPECT_EQ(ReadImageInfo(info, true), com::S_OK);
+    ::unsetenv("TAVRIN_REGISTRY_DIR");
+    EXPECT_EQ(info.previewWidth, 256);
+    EXPECT_EQ(info.previewHeight, 171);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/imaging/decode.hpp"
@@ -69,6 +70,15 @@ TEST_F(ThumbnailSamples, everyPreviewBecomesACentredThumbnail) {
             const std::uint8_t* top = thumb.row(0) + 3 * 128;
             EXPECT_TRUE(top[0] == 255 && top[1] == 255 && top[2] == 255) << name;
         }
+        // Without the canvas (what `tavrin thumbnail` asks for) the longer side is the box's and
+        // the other keeps the proportions.
+        const auto bare = shell.thumbnail(name, 256, IEIFLAG_ORIGSIZE);
+        ASSERT_EQ(bare.result, S_OK) << name;
+        const imaging::Bitmap& b = *imaging::bitmapOf(bare.bitmap.get());
+        const bool wide = shownW >= shownH;
+        const long other = std::lround(256.0 * (wide ? shownH : shownW) / (wide ? shownW : shownH));
+        EXPECT_EQ(b.width(), wide ? 256 : std::max(1L, other)) << name;
+        EXPECT_EQ(b.height(), wide ? std::max(1L, other) : 256) << name;
     }
     EXPECT_GE(thumbnails, 150);
 }
