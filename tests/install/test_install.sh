@@ -45,6 +45,10 @@ done
 grep -q '^Exec=tavrin thumbnail -s %s %i %o$' "$prefix/share/thumbnailers/tavrin.thumbnailer"
 grep -q "InprocServer32" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
 grep -q "$prefix" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
+# The context menu and the applet start the installed viewer.
+grep -A1 -F '[HKEY_CLASSES_ROOT\TavrinImage\App]' "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg" |
+    grep -qF "@=\"$prefix/bin/TavrinViewer\""
+grep -q '^Exec=TavrinViewer %f$' "$prefix/share/applications/TavrinViewer.desktop"
 
 "$fixtures" "$prefix/files" >/dev/null
 export TAVRIN_REGISTRY_DIR=/nonexistent/tavrin
