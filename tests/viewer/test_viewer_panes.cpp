@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 #include "tests/viewer/viewer_window_fixture.hpp"
 #include "viewer/filmstrip.hpp"
@@ -50,6 +51,26 @@ TEST_F(Slideshow, slidesChangeAfterTheDelayReadEachTime) {
     EXPECT_FALSE(waitFor([&] { return currentName() != "a.jpg"; }, 2500));
     run(ID_PAUSE);
     EXPECT_TRUE(waitFor([&] { return currentName() == "b.jpg"; }, 3000));  // the show loops
+}
+
+TEST_F(Slideshow, aSlowDecodeLengthensTheSlideByWholePeriods) {
+    if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
+    for (const char* type : {".JPG", ".THM"})
+        SetUserSetting(type, "SupportSlideshow", 0);
+    SetUserSetting("Viewer", "ViewMode", 2);  // full-size decodes: slower than the delay
+    SetUserSetting("Slideshow", "Delay", 1);
+    open({"-s", folder_.string()}, true);
+    std::vector<QElapsedTimer> shown;
+    QObject::connect(&browser(), &PictureBrowser::pictureShown, [&] {
+        shown.emplace_back();
+        shown.back().start();
+    });
+    ASSERT_TRUE(waitFor([&] { return shown.size() >= 3; }, 120000));
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        const double seconds = (shown[i - 1].nsecsElapsed() - shown[i].nsecsElapsed()) / 1e9;
+        EXPECT_GE(seconds, 0.95);
+        EXPECT_NEAR(seconds, std::round(seconds), 0.25) << "a slide of " << seconds << " s";
+    }
 }
 
 TEST_F(Slideshow, skipsTypesWithoutSlideshowSupport) {
