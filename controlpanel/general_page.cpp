@@ -25,7 +25,6 @@ namespace {
 using registry::Root;
 namespace names = settings;
 
-constexpr unsigned kViewModeTexts = 550;
 constexpr unsigned kOpenVerbText = 501;
 constexpr std::string_view kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
 constexpr std::string_view kThumbnailSize = "ThumbnailSize";
@@ -41,32 +40,12 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(associateBox_);
 
     auto* qualityGroup = new QGroupBox(text("Bildqualität"));
-    auto* qualityLayout = new QGridLayout(qualityGroup);
-    quality_ = new QSlider(Qt::Horizontal);
-    quality_->setObjectName("1046");
-    quality_->setRange(0, 3);
-    quality_->setTickPosition(QSlider::TicksBelow);
-    quality_->setPageStep(1);
-    qualityLayout->addWidget(new QLabel(text("Geschwindigkeit")), 0, 0);
-    qualityLayout->addWidget(quality_, 0, 1);
-    qualityLayout->addWidget(new QLabel(text("Qualität")), 0, 2);
-    qualityText_ = new QLabel;
-    qualityText_->setObjectName("1047");
-    qualityLayout->addWidget(qualityText_, 1, 0, 1, 3);
+    quality_ = QualityControls::add(*new QGridLayout(qualityGroup), 0);
     layout->addWidget(qualityGroup);
 
     auto* balanceGroup = new QGroupBox(text("Weißabgleich"));
-    auto* balanceLayout = new QVBoxLayout(balanceGroup);
-    whiteBalanceGroup_ = new QButtonGroup(this);
-    const char* balanceTexts[3] = {"Weißabgleich &nicht benutzen",
-                                   "Einstellungen der &Kamera übernehmen",
-                                   "Automatischen &Weißabgleich durchführen"};
-    for (int i = 0; i < 3; ++i) {
-        whiteBalanceButtons_[i] = new QRadioButton(text(balanceTexts[i]));
-        whiteBalanceButtons_[i]->setObjectName(QString::number(1003 + i));
-        whiteBalanceGroup_->addButton(whiteBalanceButtons_[i], i);
-        balanceLayout->addWidget(whiteBalanceButtons_[i]);
-    }
+    whiteBalance_ = WhiteBalanceButtons::add(*new QVBoxLayout(balanceGroup), this,
+                                             text("Automatischen &Weißabgleich durchführen"));
     layout->addWidget(balanceGroup);
 
     auto* brightnessGroup = new QGroupBox(text("Helligkeit"));
@@ -111,7 +90,7 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
         associate_ = on;
         setModified();
     });
-    connect(quality_, &QSlider::valueChanged, this, [this](int position) {
+    connect(quality_.slider, &QSlider::valueChanged, this, [this](int position) {
         const bool moved = position != viewMode_;
         viewMode_ = position;
         showViewMode();
@@ -123,7 +102,7 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
         showBrightness();
         if (moved) setModified();
     });
-    connect(whiteBalanceGroup_, &QButtonGroup::idClicked, this, [this] { setModified(); });
+    connect(whiteBalance_.group, &QButtonGroup::idClicked, this, [this] { setModified(); });
     connect(delay_, &QSpinBox::valueChanged, this, [this] { setModified(); });
     connect(thumbnailList_, &QComboBox::activated, this, [this](int index) {
         thumbnailSize_ = index * 10 + kFirstThumbnailSize;
@@ -146,12 +125,9 @@ void CGeneralPage::load() {
         registry::queryDword(Root::CurrentUser, kExplorerKey, kThumbnailSize).value_or(100));
 
     associateBox_->setChecked(associate_);
-    quality_->setValue(std::clamp(viewMode_, 0, 3));
+    quality_.setMode(viewMode_);
     brightnessBar_->setValue(std::clamp(brightness_, -10, 10));
-    whiteBalanceGroup_->setExclusive(false);
-    for (int i = 0; i < 3; ++i)
-        whiteBalanceButtons_[i]->setChecked(static_cast<std::uint32_t>(i) == balance);
-    whiteBalanceGroup_->setExclusive(true);
+    whiteBalance_.select(balance);
     delay_->setValue(static_cast<int>(std::min<std::uint32_t>(delay, 120)));
     thumbnailList_->setCurrentIndex(
         std::clamp(thumbnailSize_ / 10 - 4, 0, thumbnailList_->count() - 1));
@@ -161,7 +137,7 @@ void CGeneralPage::load() {
 }
 
 int CGeneralPage::whiteBalance() const {
-    return whiteBalanceGroup_->checkedId();
+    return whiteBalance_.selected();
 }
 
 void CGeneralPage::setModified() {
@@ -170,10 +146,9 @@ void CGeneralPage::setModified() {
 }
 
 void CGeneralPage::showViewMode() {
-    qualityText_->setText(text(strings::get(kViewModeTexts + static_cast<unsigned>(viewMode_))));
+    quality_.showModeText();
     // White balance matters only when the viewer decodes the raw data.
-    for (QRadioButton* button : whiteBalanceButtons_)
-        button->setEnabled(viewMode_ >= 2);
+    whiteBalance_.setEnabled(viewMode_ >= 2);
 }
 
 void CGeneralPage::showBrightness() {

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "controlpanel/quality_controls.hpp"
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -42,12 +44,10 @@ class CGeneralPage : public QWidget {
     bool modified_ = false;
 
     QCheckBox* associateBox_;
-    QSlider* quality_;
-    QLabel* qualityText_;
+    QualityControls quality_;
     QSlider* brightnessBar_;
     QLabel* brightnessText_;
-    QButtonGroup* whiteBalanceGroup_;
-    QRadioButton* whiteBalanceButtons_[3];
+    WhiteBalanceButtons whiteBalance_;
     QSpinBox* delay_;
     QComboBox* thumbnailList_;
 };

@@ -25,7 +25,6 @@ namespace tavrin::cpl {
 namespace {
 
 namespace names = settings;
-constexpr unsigned kViewModeTexts = 550;
 
 QString caption(const QString& typeText) {
     return QString("%1 Dateiverarbeitung anpassen").arg(typeText);
@@ -84,22 +83,8 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     auto* qualityLayout = new QGridLayout(qualityGroup);
     useImageQuality_ = new QCheckBox(text("B&ildqualität"));
     useImageQuality_->setObjectName("1038");
-    quality_ = new QSlider(Qt::Horizontal);
-    quality_->setObjectName("1046");
-    quality_->setRange(0, 3);
-    quality_->setPageStep(1);
-    quality_->setTickPosition(QSlider::TicksBelow);
-    qualityLabels_[0] = new QLabel(text("Geschwindigkeit"));
-    qualityLabels_[0]->setObjectName("1053");
-    qualityLabels_[1] = new QLabel(text("Qualität"));
-    qualityLabels_[1]->setObjectName("1054");
-    qualityText_ = new QLabel;
-    qualityText_->setObjectName("1047");
     qualityLayout->addWidget(useImageQuality_, 0, 0, 1, 3);
-    qualityLayout->addWidget(qualityLabels_[0], 1, 0);
-    qualityLayout->addWidget(quality_, 1, 1);
-    qualityLayout->addWidget(qualityLabels_[1], 1, 2);
-    qualityLayout->addWidget(qualityText_, 2, 0, 1, 3);
+    quality_ = QualityControls::add(*qualityLayout, 1);
     content->addWidget(qualityGroup);
 
     auto* balanceGroup = new QGroupBox;
@@ -107,16 +92,8 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     useWhiteBalance_ = new QCheckBox(text("&Weißabgleich"));
     useWhiteBalance_->setObjectName("1037");
     balanceLayout->addWidget(useWhiteBalance_);
-    balance_ = new QButtonGroup(this);
-    const char* balanceTexts[3] = {"Weißabgleich &nicht benutzen",
-                                   "Einstellungen der &Kamera übernehmen",
-                                   "Automatischen &Weißabgleich durchführen"};
-    for (int i = 0; i < 3; ++i) {
-        balanceButtons_[i] = new QRadioButton(text(balanceTexts[i]));
-        balanceButtons_[i]->setObjectName(QString::number(1003 + i));
-        balance_->addButton(balanceButtons_[i], i);
-        balanceLayout->addWidget(balanceButtons_[i]);
-    }
+    balance_ = WhiteBalanceButtons::add(*balanceLayout, this,
+                                        text("Automatischen &Weißabgleich durchführen"));
     content->addWidget(balanceGroup);
     finish(content);
 
@@ -127,18 +104,13 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     supportSlideshow_->setChecked(setting(names::kSupportSlideshow) != 0);
     useImageQuality_->setChecked(setting(names::kUseImageQuality) != 0);
     useWhiteBalance_->setChecked(setting(names::kUseWhiteBalance) != 0);
-    quality_->setValue(
-        static_cast<int>(std::min<std::uint32_t>(setting(names::kViewModeApplet), 3)));
-    const std::uint32_t mode = setting(names::kWhiteBalanceMode);
-    balance_->setExclusive(false);
-    for (int i = 0; i < 3; ++i)
-        balanceButtons_[i]->setChecked(static_cast<std::uint32_t>(i) == mode);
-    balance_->setExclusive(true);
+    quality_.setMode(static_cast<int>(std::min<std::uint32_t>(setting(names::kViewModeApplet), 3)));
+    balance_.select(setting(names::kWhiteBalanceMode));
     qualityRule();
     enableRule();
     fallBackRule();
 
-    connect(quality_, &QSlider::valueChanged, this, [this] {
+    connect(quality_.slider, &QSlider::valueChanged, this, [this] {
         qualityRule();
         enableRule();
     });
@@ -147,36 +119,25 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
 }
 
 void CRawTypeDlg::qualityRule() {
-    qualityText_->setText(
-        text(strings::get(kViewModeTexts + static_cast<unsigned>(quality_->value()))));
+    quality_.showModeText();
     // Without a decode of the raw data there is nothing to balance.
-    const bool decodes = quality_->value() >= 2;
+    const bool decodes = quality_.mode() >= 2;
     if (!decodes) useWhiteBalance_->setChecked(false);
     useWhiteBalance_->setEnabled(decodes);
 }
 
 void CRawTypeDlg::enableRule() {
-    for (QRadioButton* button : balanceButtons_)
-        button->setEnabled(useWhiteBalance_->isChecked());
-    const bool quality = useImageQuality_->isChecked();
-    quality_->setEnabled(quality);
-    qualityText_->setEnabled(quality);
-    for (QLabel* label : qualityLabels_)
-        label->setEnabled(quality);
+    balance_.setEnabled(useWhiteBalance_->isChecked());
+    quality_.setEnabled(useImageQuality_->isChecked());
 }
 
 void CRawTypeDlg::fallBackRule() {
     if (!useWhiteBalance_->isChecked()) {
-        balance_->setExclusive(false);
-        for (int i = 0; i < 3; ++i)
-            balanceButtons_[i]->setChecked(i == general_.whiteBalance());
-        balance_->setExclusive(true);
+        balance_.select(static_cast<std::uint32_t>(general_.whiteBalance()));
     }
     if (!useImageQuality_->isChecked()) {
-        const QSignalBlocker block(quality_);
-        quality_->setValue(general_.viewMode());
-        qualityText_->setText(
-            text(strings::get(kViewModeTexts + static_cast<unsigned>(general_.viewMode()))));
+        const QSignalBlocker block(quality_.slider);
+        quality_.setMode(general_.viewMode());
     }
     enableRule();
 }
@@ -186,8 +147,8 @@ void CRawTypeDlg::restoreDefaults() {
     useEmbedded_->setChecked(true);
     useWhiteBalance_->setChecked(false);
     useImageQuality_->setChecked(false);
-    balanceButtons_[0]->setChecked(true);
-    quality_->setValue(0);
+    balance_.select(0);
+    quality_.slider->setValue(0);
     qualityRule();
     enableRule();
 }
@@ -199,14 +160,12 @@ void CRawTypeDlg::save() {
     SetUserSetting(key_, names::kUseImageQuality.name, flag(useImageQuality_));
     SetUserSetting(key_, names::kUseWhiteBalance.name, flag(useWhiteBalance_));
     if (useWhiteBalance_->isChecked()) {
-        const std::uint32_t mode = balanceButtons_[2]->isChecked()   ? 2
-                                   : balanceButtons_[1]->isChecked() ? 1
-                                                                     : 0;
-        SetUserSetting(key_, names::kWhiteBalanceMode.name, mode);
+        SetUserSetting(key_, names::kWhiteBalanceMode.name,
+                       static_cast<std::uint32_t>(std::max(balance_.selected(), 0)));
     }
     if (useImageQuality_->isChecked()) {
         SetUserSetting(key_, names::kViewModeApplet.name,
-                       static_cast<std::uint32_t>(quality_->value()));
+                       static_cast<std::uint32_t>(quality_.mode()));
     }
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "controlpanel/quality_controls.hpp"
+
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
@@ -52,11 +54,8 @@ class CRawTypeDlg : public TypeDialogBase {
     QCheckBox* supportSlideshow_;
     QCheckBox* useImageQuality_;
     QCheckBox* useWhiteBalance_;
-    QSlider* quality_;
-    QLabel* qualityText_;
-    QLabel* qualityLabels_[2];
-    QButtonGroup* balance_;
-    QRadioButton* balanceButtons_[3];
+    QualityControls quality_;
+    WhiteBalanceButtons balance_;
 };
 
 // One box, one value: "SupportSlideshow" of a picture type, or "CrossImage" of put-aside files.

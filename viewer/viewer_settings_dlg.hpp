@@ -3,13 +3,10 @@
 // viewer, saved as the defaults when asked to.
 
 #include <QDialog>
-#include <array>
 
-class QButtonGroup;
+#include "controlpanel/quality_controls.hpp"
+
 class QCheckBox;
-class QLabel;
-class QRadioButton;
-class QSlider;
 
 namespace tavrin::viewer {
 
@@ -27,10 +24,8 @@ class CViewerSettingsDlg : public QDialog {
   private:
     void updateControls();
 
-    QSlider* quality_;
-    QLabel* qualityText_;
-    QButtonGroup* balance_;
-    std::array<QRadioButton*, 3> balanceButtons_{};
+    cpl::QualityControls quality_;
+    cpl::WhiteBalanceButtons balance_;
     QCheckBox* saveChanges_;
 };
 
