@@ -26,6 +26,7 @@
 #include "controlpanel/type_dialogs.hpp"
 #include "platform/registry/registry.hpp"
 #include "platform/ui/control_panel.hpp"
+#include "tests/support/offscreen_application.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::cpl {
@@ -38,13 +39,8 @@ constexpr std::string_view kExplorer = "Software\\Microsoft\\Windows\\CurrentVer
 class Applet : public test::TempRegistry {
   protected:
     static void SetUpTestSuite() {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("TAVRIN_APPLET_TEST", "1", 1);
-        static int argc = 1;
-        static char name[] = "tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
+        test::useOffscreenApplication();
     }
     void SetUp() override {
         TempRegistry::SetUp();

@@ -16,6 +16,7 @@
 #include "hosts/properties/properties_window.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/offscreen_application.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::host {
@@ -23,15 +24,7 @@ namespace {
 
 class PageWidgets : public test::TempRegistry {
   protected:
-    static void SetUpTestSuite() {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "tests";
-        static char* argv[] = {name, nullptr};
-        // Kept to the end of the process: destroyed among the other statics it would crash.
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
+    static void SetUpTestSuite() { test::useOffscreenApplication(); }
     void TearDown() override {
         for (ui::HPROPSHEETPAGE page : pages_)
             ui::DestroyPropertySheetPage(page);

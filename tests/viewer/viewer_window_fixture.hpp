@@ -18,6 +18,7 @@
 #include "platform/registry/registry.hpp"
 #include "platform/ui/message_box.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/offscreen_application.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/shell_object.hpp"
 #include "tests/support/temp_registry.hpp"
@@ -56,14 +57,7 @@ inline std::uint64_t digest(const imaging::Bitmap& bitmap) {
 
 class ViewerWindow : public test::TempRegistry {
   protected:
-    static void SetUpTestSuite() {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
+    static void SetUpTestSuite() { test::useOffscreenApplication(); }
     void SetUp() override {
         TempRegistry::SetUp();
         shell_ = std::make_unique<test::RegisteredShellObject>();
