@@ -13,7 +13,7 @@ namespace tavrin::viewer {
 
 namespace {
 
-constexpr unsigned kBlankStatus = 10006, kRenameFailed = 9030, kErrorCaption = 9040;
+constexpr unsigned kRenameFailed = 9030, kErrorCaption = 9040;
 
 }  // namespace
 
@@ -41,31 +41,12 @@ bool PictureBrowser::loading() const {
     return (currentLoader_ && currentLoader_->running()) || (preloader_ && preloader_->running());
 }
 
-QString PictureBrowser::statusText() const {
-    std::lock_guard lock(statusMutex_);
-    return QString::fromStdString(statusText_);
-}
-
-int PictureBrowser::progressPercent() const {
-    std::lock_guard lock(statusMutex_);
-    return progressPercent_;
-}
-
-void PictureBrowser::setProgressPercent(int percent) {
-    std::lock_guard lock(statusMutex_);
-    progressPercent_ = percent;
-}
-
-std::unique_ptr<PictureLoader> PictureBrowser::startLoader(const std::string& name) {
+void PictureBrowser::startLoader(std::unique_ptr<PictureLoader>& loader, const std::string& name) {
     LoadRequest request{list_.folder() / name, name,      overrideViewMode,
                         overrideWhiteBalance,  areaWidth, areaHeight};
     const std::uint64_t id = nextLoadId_++;
-    auto onStatus = [this](const std::string& text, int percent) {
-        {
-            std::lock_guard lock(statusMutex_);
-            statusText_ = text;
-            progressPercent_ = percent;
-        }
+    auto onStatus = [this](int percent) {
+        progressPercent_ = percent;
         QMetaObject::invokeMethod(this, &PictureBrowser::statusChanged, Qt::QueuedConnection);
     };
     auto onFinished = [this](std::uint64_t loadId, LoadResult result) {
@@ -74,10 +55,9 @@ std::unique_ptr<PictureLoader> PictureBrowser::startLoader(const std::string& na
             this, [this, loadId, held] { finished(loadId, std::move(*held)); },
             Qt::QueuedConnection);
     };
-    auto loader = std::make_unique<PictureLoader>(id, std::move(request), keepGoing_,
-                                                  std::move(onStatus), std::move(onFinished));
+    loader = std::make_unique<PictureLoader>(id, std::move(request), keepGoing_,
+                                             std::move(onStatus), std::move(onFinished));
     emit loadsChanged();
-    return loader;
 }
 
 void PictureBrowser::cancelAndWait() {
@@ -128,11 +108,7 @@ void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
         startPreload();
     }
     if (!failed) {
-        {
-            std::lock_guard lock(statusMutex_);
-            statusText_ = strings::get(kBlankStatus);
-            progressPercent_ = 0;
-        }
+        progressPercent_ = 0;
         emit statusChanged();
     }
     emit loadsChanged();
@@ -155,14 +131,14 @@ void PictureBrowser::selectAndLoad(const std::string& name) {
     }
     selectIndex(index);
     emit currentChanged();
-    currentLoader_ = startLoader(list_.name(currentIndex_));
+    startLoader(currentLoader_, list_.name(currentIndex_));
 }
 
 void PictureBrowser::startPreload() {
     if (list_.count() < 2) return;
     if (!preloader_) {
         const int next = showableFrom(currentIndex_ + 1);
-        if (next >= 0) preloader_ = startLoader(list_.name(next));
+        if (next >= 0) startLoader(preloader_, list_.name(next));
         return;
     }
     // The file being preloaded is the current one now.
@@ -192,7 +168,7 @@ void PictureBrowser::next() {
         // Nothing was preloaded (a single file, or the preload was cancelled): load it now.
         store(kPrevious, take(kCurrent));
         emit currentChanged();
-        currentLoader_ = startLoader(list_.name(currentIndex_));
+        startLoader(currentLoader_, list_.name(currentIndex_));
         return;
     }
     startPreload();

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -61,9 +60,9 @@ class PictureBrowser : public QObject {
         return slots_[kPrevious] ? &*slots_[kPrevious] : nullptr;
     }
 
-    QString statusText() const;
-    int progressPercent() const;
-    void setProgressPercent(int percent);
+    // The last percentage a load reported, which the progress bar's timer moves on.
+    int progressPercent() const { return progressPercent_; }
+    void setProgressPercent(int percent) { progressPercent_ = percent; }
 
     int overrideViewMode = -1;
     int overrideWhiteBalance = -1;
@@ -88,7 +87,8 @@ class PictureBrowser : public QObject {
     void selectIndex(int index);
     // The first index from index on (wrapping) that may be shown; -1 when none may.
     int showableFrom(int index) const;
-    std::unique_ptr<PictureLoader> startLoader(const std::string& name);
+    // Starts a load of the named file as loader.
+    void startLoader(std::unique_ptr<PictureLoader>& loader, const std::string& name);
     void startPreload();
     void finished(std::uint64_t id, LoadResult result);
     void setImage(PictureSlot slot, bool fromPreloader);
@@ -108,9 +108,7 @@ class PictureBrowser : public QObject {
     std::atomic<bool> keepGoing_{true};
     std::uint64_t nextLoadId_ = 1;
 
-    mutable std::mutex statusMutex_;
-    std::string statusText_;
-    int progressPercent_ = 0;
+    std::atomic<int> progressPercent_{0};
 };
 
 }  // namespace tavrin::viewer

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "common/log.hpp"
-#include "common/strings.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "viewer/decode_mode.hpp"
 #include "viewer/shell_object_client.hpp"
@@ -110,12 +109,13 @@ void PictureLoader::run() {
     if (keepGoing_) onFinished_(id_, std::move(result));
 }
 
-void PictureLoader::SetStatusId(unsigned stringId, int percent) {
-    SetStatus(std::string(strings::get(stringId)), percent);
+// The view shows no status line; only the percentage moves the progress bar.
+void PictureLoader::SetStatusId(unsigned, int percent) {
+    onStatus_(percent);
 }
 
-void PictureLoader::SetStatus(const std::string& text, int percent) {
-    onStatus_(text, percent);
+void PictureLoader::SetStatus(const std::string&, int percent) {
+    onStatus_(percent);
 }
 
 }  // namespace tavrin::viewer

@@ -37,11 +37,11 @@ struct LoadResult {
 // status "Kann Bild nicht laden".
 LoadResult loadPicture(const LoadRequest& request, raw::IDecodeProgress& progress);
 
-// A load running on its own thread. Its status goes to onStatus, and its result to onFinished,
+// A load running on its own thread. Its progress goes to onStatus, and its result to onFinished,
 // both called on the worker thread; onFinished is not called when the load was cancelled.
 class PictureLoader final : public raw::IDecodeProgress {
   public:
-    using StatusFn = std::function<void(const std::string& text, int percent)>;
+    using StatusFn = std::function<void(int percent)>;
     using FinishedFn = std::function<void(std::uint64_t id, LoadResult result)>;
 
     PictureLoader(std::uint64_t id, LoadRequest request, const std::atomic<bool>& keepGoing,

@@ -71,6 +71,8 @@ TEST_F(ViewerWindow, cancelledLoadsNeverHandOverAPicture) {
     });
     browser().selectAndLoad("CRW_0112.CRW");
     browser().selectAndLoad("CRW_0117.CRW");
+    // While the current file loads, stepping waits for it.
+    EXPECT_FALSE(frame_->action(ID_NEXT_IMAGE)->isEnabled());
     ASSERT_TRUE(waitForCurrent());
     // Let every queued hand-over of the cancelled loads arrive.
     waitFor([] { return false; }, 300);
@@ -87,7 +89,7 @@ TEST_F(ViewerWindow, loaderWithoutKeepGoingReportsNothing) {
     bool reported = false;
     {
         PictureLoader loader(
-            1, {folder_ / "missing.CRW", "missing.CRW"}, keepGoing, [](const std::string&, int) {},
+            1, {folder_ / "missing.CRW", "missing.CRW"}, keepGoing, [](int) {},
             [&](std::uint64_t, LoadResult) { reported = true; });
     }
     EXPECT_FALSE(reported);
