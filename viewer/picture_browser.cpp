@@ -45,10 +45,7 @@ void PictureBrowser::startLoader(std::unique_ptr<PictureLoader>& loader, const s
     LoadRequest request{list_.folder() / name, name,      overrideViewMode,
                         overrideWhiteBalance,  areaWidth, areaHeight};
     const std::uint64_t id = nextLoadId_++;
-    auto onStatus = [this](int percent) {
-        progressPercent_ = percent;
-        QMetaObject::invokeMethod(this, &PictureBrowser::statusChanged, Qt::QueuedConnection);
-    };
+    auto onStatus = [this](int percent) { progressPercent_ = percent; };
     auto onFinished = [this](std::uint64_t loadId, LoadResult result) {
         auto held = std::make_shared<LoadResult>(std::move(result));
         QMetaObject::invokeMethod(
@@ -107,10 +104,7 @@ void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
         emit pictureShown();
         startPreload();
     }
-    if (!failed) {
-        progressPercent_ = 0;
-        emit statusChanged();
-    }
+    if (!failed) progressPercent_ = 0;
     emit loadsChanged();
 }
 

@@ -77,7 +77,6 @@ class PictureBrowser : public QObject {
     void pictureShown();
     // The selection moved: the file named is the current one now.
     void selected(const QString& name);
-    void statusChanged();
     // A load finished or started, which changes what the commands may do.
     void loadsChanged();
 

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <cmath>
 
-#include "common/help.hpp"
 #include "common/log.hpp"
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
@@ -53,7 +52,6 @@ CPictureView::CPictureView(bool slideshowMode, QWidget* parent)
         update();
         emit commandStatesChanged();
     });
-    connect(&browser_, &PictureBrowser::statusChanged, this, qOverload<>(&QWidget::update));
     connect(&browser_, &PictureBrowser::pictureShown, this, &CPictureView::startSlideTimer);
     connect(&progressTimer_, &QTimer::timeout, this, &CPictureView::tickProgress);
     slideTimer_.setSingleShot(true);
