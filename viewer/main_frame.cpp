@@ -111,7 +111,7 @@ CMainFrame::CMainFrame(bool slideshowMode) : slideshowMode_(slideshowMode) {
                                         settings::kExifFrameY.defaultValue)));
     infoBar_->hide();
     infoPane_ = new CPictureInfoPane(*view_, slideshowMode_, *infoBar_);
-    connect(view_, &CPictureView::infoChanged, infoPane_, qOverload<>(&QWidget::update));
+    connect(view_, &CPictureView::infoChanged, infoPane_, &CPictureInfoPane::refresh);
 
     connect(view_, &CPictureView::captionChanged, this, [this](const QString& caption) {
         setWindowTitle(caption.isEmpty() ? text(strings::get(57344)) : caption);

@@ -81,6 +81,11 @@ void CPictureInfoPane::toggleSection(int section) {
     layoutSections();
 }
 
+void CPictureInfoPane::refresh() {
+    update();
+    navigation_->update();
+}
+
 void CPictureInfoPane::resizeEvent(QResizeEvent*) {
     navigation_->setGeometry(bodyRect(kNavigation));
 }

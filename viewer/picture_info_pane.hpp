@@ -25,6 +25,8 @@ class CPictureInfoPane : public QWidget {
 
     bool sectionOpen(int section) const { return open_[static_cast<std::size_t>(section)]; }
     void toggleSection(int section);
+    // Repaints the sections and the navigation pane with the view's current data.
+    void refresh();
     // The bar's height for the open sections.
     int barHeight() const;
     QRect headerRect(int section) const;
