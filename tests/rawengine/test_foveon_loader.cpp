@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "rawengine/foveon/camf_chain.hpp"
 #include "rawengine/foveon/camf_keystream.hpp"
 #include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/foveon/foveon_tree.hpp"
@@ -104,6 +105,28 @@ TEST_F(FoveonLoad, aCutSectionKeepsItsRowsAndGivesACompletePicture) {
     coded.resize(tables + (coded.size() - tables) / 2);
     const DecodeState& s = load(x3fWith(32, 20, coded));
     expectSamples(s, samples, 9);
+}
+
+TEST_F(FoveonLoad, keepsTheFirst131072BytesOfALongerMetadataBlock) {
+    using fixtures::camfMatrix;
+    const Bytes first = fixtures::camfParameters("IncludeBlocks", {{"ColorDQ", "ColorDQCamRGB"}});
+    // The filler ends 100 bytes before the cut, the next block runs across it.
+    const Bytes filler = fixtures::camfOther('X', "Filler", 131072 - 100 - first.size() - 27);
+    Bytes camf = first;
+    for (const Bytes& block : {filler, camfMatrix("Across", 5, {200}, Bytes(200, 7)),
+                               camfMatrix("Behind", 5, {9000}, Bytes(9000, 8))})
+        camf.insert(camf.end(), block.begin(), block.end());
+    ASSERT_GT(camf.size(), 131072u + 9000);
+
+    const auto samples = scene(8, 4, 100, false);
+    const DecodeState& s = load(x3fWith(8, 4, fixtures::foveonCoded(8, 4, samples), &camf));
+    expectSamples(s, samples, 4);
+    ASSERT_EQ(s.container.metaLength, 131072u);
+    EXPECT_TRUE(std::equal(camf.begin(), camf.begin() + 131072, s.metaData));
+    const CamfChain chain(std::span(s.metaData, s.container.metaLength));
+    EXPECT_EQ(chain.parameter("IncludeBlocks", "ColorDQ"), "ColorDQCamRGB");
+    EXPECT_FALSE(chain.foveon_camf_matrix("Across"));
+    EXPECT_FALSE(chain.foveon_camf_matrix("Behind"));
 }
 
 // A loader run on image data alone, without a container: reads past the end give end-of-file
