@@ -144,6 +144,7 @@ struct BareLoad {
         file.openMemory(std::move(data));
     }
     void run() {
+        file.setOrder(kBigEndian);  // whatever identification left: the loader reads its own
         DecodeContext ctx{s, file, bits, pool, nullptr};
         LoadFoveonRaw(ctx);
     }
