@@ -1,5 +1,6 @@
 // RAW decoding speed: the loaders on the sample files and on synthetic sensors, the colour steps
-// on a synthetic 6-megapixel mosaic, and whole decodes as the thumbnails and the viewer run them.
+// on a synthetic 6-megapixel mosaic, and whole decodes as the thumbnails and the viewer run them
+// (a Foveon X3F file among them).
 // Rates are wall-clock: the colour steps use both cores on large pictures.
 
 #include <benchmark/benchmark.h>
@@ -11,9 +12,12 @@
 
 #include "bench/bench_samples.hpp"
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/raw_engine.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
+#include "tests/fixtures/foveon_encoder.hpp"
 #include "tests/fixtures/raw_encoders.hpp"
 
 namespace {
@@ -142,6 +146,63 @@ void BM_UnpackedLoad(benchmark::State& state) {
     runLoader(state, unpacked_load_raw, file);
 }
 BENCHMARK(BM_UnpackedLoad)->Unit(benchmark::kMillisecond);
+
+// A Foveon sensor of 2268 x 1512 pixels (3.4 megapixels) of three channels: ramps of varying
+// slope with noise, coded as the camera codes its rows.
+constexpr int kFoveonWidth = 2268, kFoveonHeight = 1512;
+const std::vector<std::uint8_t>& foveonData() {
+    static const auto coded = [] {
+        std::vector<std::uint16_t> samples;
+        samples.reserve(std::size_t{kFoveonWidth} * kFoveonHeight * 3);
+        std::mt19937 random(5);
+        std::normal_distribution<double> noise(0, 12);
+        for (int row = 0; row < kFoveonHeight; ++row) {
+            for (int col = 0; col < kFoveonWidth; ++col) {
+                for (int c = 0; c < 3; ++c) {
+                    const double value = 300 + c * 500 + col * (1 + row % 4) + noise(random);
+                    samples.push_back(static_cast<std::uint16_t>(std::clamp(value, 0.0, 65535.0)));
+                }
+            }
+        }
+        return tavrin::fixtures::foveonCoded(kFoveonWidth, kFoveonHeight, samples);
+    }();
+    return coded;
+}
+
+// The loader alone; bytes are those of the coded data.
+void BM_FoveonLoad(benchmark::State& state) {
+    const auto& file = foveonData();
+    DecodeState s;
+    s.geometry.height = s.geometry.workHeight = kFoveonHeight;
+    s.geometry.width = s.geometry.workWidth = kFoveonWidth;
+    s.image = allocateImage(std::size_t{kFoveonWidth} * kFoveonHeight * 4);
+    FileReader reader;
+    reader.openMemory(file);
+    BitReader bits(reader);
+    HuffmanPool pool;
+    for (auto _ : state) {
+        DecodeContext ctx{s, reader, bits, pool, nullptr};
+        LoadFoveonRaw(ctx);
+    }
+    countPixels(state, std::int64_t{kFoveonWidth} * kFoveonHeight);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
+}
+BENCHMARK(BM_FoveonLoad)->Unit(benchmark::kMillisecond);
+
+// The whole decode of an X3F file to a bitmap (asked for at half size, as thumbnails are).
+void BM_DecodeX3f(benchmark::State& state) {
+    static const auto file = tavrin::fixtures::x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}},
+                                                   kFoveonWidth, kFoveonHeight, foveonData());
+    for (auto _ : state) {
+        RawEngine engine;
+        engine.setBrightnessIndex(0);
+        engine.identifyMemory(file, "IMG.X3F");
+        engine.OpenImageFile("IMG.X3F", nullptr, true, true, 0);
+        benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
+    }
+    countPixels(state, std::int64_t{kFoveonWidth} * kFoveonHeight);
+}
+BENCHMARK(BM_DecodeX3f)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Whole decodes to a bitmap: 1 = half size, 2 = full size bilinear, 3 = full size VNG.
 void BM_DecodeCrw(benchmark::State& state) {

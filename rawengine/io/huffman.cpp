@@ -72,6 +72,7 @@ HuffmanTable::HuffmanTable(const HuffmanNode* root, ExtraBitsRule extraBits) {
             continue;
         }
         entries_[code] = Entry{node->leaf, 0, static_cast<std::uint32_t>(length)};
+        if (static_cast<std::uint32_t>(node->leaf) >= extraBits_.size()) continue;
         const int extra = extraBits_[static_cast<std::size_t>(node->leaf)];
         const int used = length + extra;
         if (used > kBits) continue;

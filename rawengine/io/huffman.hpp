@@ -39,9 +39,12 @@ class HuffmanPool {
     HuffmanNode* BuildHuffmanTree(const std::uint8_t* source, std::size_t sourceSize,
                                   std::size_t* consumed = nullptr);
 
+    // The next free node, for trees built from other descriptions. Throws "decoder table
+    // overflow" when the pool runs out.
+    HuffmanNode* take();
+
   private:
     void build(HuffmanNode* node, const std::uint8_t* source, std::size_t sourceSize, int depth);
-    HuffmanNode* take();
 
     std::unique_ptr<std::array<HuffmanNode, kNodes>> nodes_;
     std::size_t next_ = 0;
@@ -78,7 +81,8 @@ inline int jpegExtraBits(std::int32_t symbol) {
 
 // A lookup table over the first kBits bits of a tree's codes: codes no longer than that are
 // decoded by one peek; longer ones continue the walk from where the table ends. Where a code and
-// the extra bits after it fit in kBits together, one lookup also gives their signed value.
+// the extra bits after it fit in kBits together, one lookup also gives their signed value (for
+// byte symbols; larger symbols, as in Foveon trees, are only decoded).
 class HuffmanTable {
   public:
     static constexpr int kBits = 11;

@@ -1,6 +1,7 @@
 #include <array>
 #include <utility>
 
+#include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/loaders/canon_compressed.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
@@ -9,9 +10,9 @@ namespace tavrin::raw {
 namespace {
 
 // Not decodable here: the Kodak radial code's bit format and the Sony cipher are not known
-// well enough to reproduce, and a guess would paint noise; the Foveon loader is a step of its
-// own. Such files are refused as not implemented.
-constexpr std::array<std::pair<Loader, StageFn>, 29> kLoaders{{
+// well enough to reproduce, and a guess would paint noise. Such files are refused as not
+// implemented.
+constexpr std::array<std::pair<Loader, StageFn>, 30> kLoaders{{
     {Loader::LoadCanon600Raw, LoadCanon600Raw},
     {Loader::LoadCanonA5Raw, LoadCanonA5Raw},
     {Loader::canon_compressed_load_raw, canon_compressed_load_raw},
@@ -40,6 +41,7 @@ constexpr std::array<std::pair<Loader, StageFn>, 29> kLoaders{{
     {Loader::eight_bit_load_raw, eight_bit_load_raw},
     {Loader::nucore_load_raw, nucore_load_raw},
     {Loader::kodak_easy_load_raw, kodak_easy_load_raw},
+    {Loader::LoadFoveonRaw, LoadFoveonRaw},
     {Loader::LoadNothing, LoadNothing},
 }};
 

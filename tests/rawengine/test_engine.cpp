@@ -64,14 +64,17 @@ class Engine : public test::TempRegistry {
         TempRegistry::SetUp();
         ran.clear();
     }
-    // A NEF written to disk, by default a small supported one with a 64 x 48 sensor.
-    std::filesystem::path nef(std::uint32_t width = 64, std::uint32_t height = 48) {
+    // A NEF written to disk, by default a small supported one with a 64 x 48 sensor; or a file
+    // of another camera in the same shape.
+    std::filesystem::path nef(std::uint32_t width = 64, std::uint32_t height = 48,
+                              const char* make = "NIKON", const char* model = "D70",
+                              const char* name = "DSC_0001.NEF") {
         const Fields f;
         Ifd raw{{f.longs(256, {width}), f.longs(257, {height}), f.shorts(259, {1}),
                  f.longs(273, {512}), f.bytes(33422, {0, 1, 1, 2})}};
-        const auto path = root() / "DSC_0001.NEF";
+        const auto path = root() / name;
         writeFile(path,
-                  tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "D70"), f.directories(330, {raw})}}},
+                  tiff({Ifd{{f.text(271, make), f.text(272, model), f.directories(330, {raw})}}},
                        true, 8192));
         return path;
     }
@@ -107,8 +110,8 @@ TEST_F(Engine, reportsTheIdentifiedFacts) {
 }
 
 TEST_F(Engine, refusesFilesItCannotLoadAsNotImplemented) {
-    const auto path = x3fFile();
-    RawEngine built;  // this build has no Foveon interpolation
+    const auto path = nef(64, 48, "SONY", "DSC-V3", "DSC00001.SRF");
+    RawEngine built;  // this build cannot read Sony's enciphered data
     ASSERT_EQ(built.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
     EXPECT_EQ(built.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);

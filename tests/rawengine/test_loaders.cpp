@@ -3,6 +3,7 @@
 #include <numeric>
 #include <random>
 
+#include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/canon_compressed.hpp"
 #include "rawengine/loaders/canon_tables.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
@@ -363,7 +364,12 @@ TEST(Loaders, surviveShortAndEmptyFiles) {
             rig.s.id.model = "E950";
             rig.s.geometry.fujiWidth =
                 id >= Loader::LoadFujiS2Raw && id <= Loader::LoadFujiF700Raw ? 20 : 0;
-            rig.load(loader, data);
+            if (id == Loader::LoadFoveonRaw) {
+                // Too short for its code words: no code is complete, the tree outgrows its pool.
+                EXPECT_THROW(rig.load(loader, data), CImageLoaderException);
+            } else {
+                rig.load(loader, data);
+            }
         }
     }
 }

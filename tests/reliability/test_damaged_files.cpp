@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 
@@ -11,6 +12,7 @@
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "tests/fixtures/sample_files.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/shell_object.hpp"
 #include "tests/support/temp_registry.hpp"
@@ -44,7 +46,37 @@ std::vector<std::vector<std::uint8_t>> damagedCopies(const std::vector<std::uint
     return copies;
 }
 
-class DamagedFiles : public test::TempRegistry {};
+class DamagedFiles : public test::TempRegistry {
+  protected:
+    // Writes the bytes under the name's extension and checks that the info reader, the engine
+    // and the shell object's thumbnail each end with a picture or a clean failure.
+    void expectCleanEnd(const test::RegisteredShellObject& shell,
+                        const std::vector<std::uint8_t>& bytes, const std::filesystem::path& name) {
+        const auto path = root() / ("damaged" + name.extension().string());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+
+        shell::ImageInfo info;
+        info.filePath = path.string();
+        const HRESULT r = shell::ReadImageInfo(info, true);
+        EXPECT_EQ(SUCCEEDED(r), info.previewData != nullptr) << name;
+
+        raw::RawEngine engine;
+        int w = -1, h = -1;
+        ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false), S_OK);
+        try {
+            const HRESULT decoded =
+                engine.OpenImageFile(path, nullptr, true, true, raw::kWhiteBalanceFromSettings);
+            EXPECT_TRUE(FAILED(decoded) || engine.state().image) << name;
+        } catch (const raw::CImageLoaderException&) {
+            // out of memory for a claimed size, or a code table beyond its pool: a clean failure
+        }
+
+        const auto thumb = shell.thumbnail(path, 128, IEIFLAG_ORIGSIZE);
+        EXPECT_EQ(SUCCEEDED(thumb.result), static_cast<bool>(thumb.bitmap)) << name;
+    }
+};
 
 TEST_F(DamagedFiles, everyReaderEndsCleanly) {
     const auto dir = test::samplesDir();
@@ -61,33 +93,28 @@ TEST_F(DamagedFiles, everyReaderEndsCleanly) {
         const auto whole = files::readBytes(entry.path());
         ASSERT_TRUE(whole);
         for (const auto& bytes : damagedCopies(*whole, random)) {
-            const auto path = root() / ("damaged" + entry.path().extension().string());
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()));
+            expectCleanEnd(shell, bytes, entry.path());
             ++inputs;
-
-            shell::ImageInfo info;
-            info.filePath = path.string();
-            const HRESULT r = shell::ReadImageInfo(info, true);
-            EXPECT_EQ(SUCCEEDED(r), info.previewData != nullptr) << entry.path();
-
-            raw::RawEngine engine;
-            int w = -1, h = -1;
-            ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false), S_OK);
-            try {
-                const HRESULT decoded =
-                    engine.OpenImageFile(path, nullptr, true, true, raw::kWhiteBalanceFromSettings);
-                EXPECT_TRUE(FAILED(decoded) || engine.state().image) << entry.path();
-            } catch (const raw::CImageLoaderException&) {
-                // out of memory for a claimed size: a clean failure
-            }
-
-            const auto thumb = shell.thumbnail(path, 128, IEIFLAG_ORIGSIZE);
-            EXPECT_EQ(SUCCEEDED(thumb.result), static_cast<bool>(thumb.bitmap)) << entry.path();
         }
     }
     EXPECT_GE(inputs, 1000);
+}
+
+// No sample holds Foveon image data: the fixture writer's coded X3F file stands in.
+TEST_F(DamagedFiles, aCodedFoveonFileEndsCleanly) {
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
+    const auto written = fixtures::writeSampleFiles(root() / "fixtures");
+    const auto x3f = std::find_if(written.begin(), written.end(),
+                                  [](const auto& p) { return p.extension() == ".X3F"; });
+    ASSERT_NE(x3f, written.end());
+    const auto whole = files::readBytes(*x3f);
+    ASSERT_TRUE(whole);
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 4; ++round) {
+        for (const auto& bytes : damagedCopies(*whole, random))
+            expectCleanEnd(shell, bytes, *x3f);
+    }
 }
 
 }  // namespace
