@@ -17,11 +17,14 @@
 #include <thread>
 #include <vector>
 
+#include "common/file_types.hpp"
 #include "hosts/tavrin/cache_files.hpp"
 #include "hosts/tavrin/commands.hpp"
 #include "hosts/tavrin/thumbnail_cache.hpp"
 #include "hosts/tavrin/thumbnail_maker.hpp"
+#include "platform/system/ascii.hpp"
 #include "platform/system/files.hpp"
+#include "shellext/info/jpeg_frame.hpp"
 
 namespace tavrin::host {
 namespace {
@@ -147,6 +150,21 @@ class Report {
     bool progressShown_ = false;
 };
 
+// The longer side of a file that is its own picture (a JPEG), which a thumbnail never exceeds;
+// 0 when it is not known. A camera file's picture is its sensor's, larger than any thumbnail.
+int pictureSide(const std::string& path) {
+    const std::string_view extension = innerExtension(path);
+    if (!ascii::equalsIgnoreCase(extension, ".jpg") &&
+        !ascii::equalsIgnoreCase(extension, ".jpeg") &&
+        !ascii::equalsIgnoreCase(extension, ".thm")) {
+        return 0;
+    }
+    raw::FileReader file;
+    if (file.open(path)) return 0;
+    const auto frame = shell::readJpegFrameSize(file);
+    return frame ? std::max(frame->width, frame->height) : 0;
+}
+
 class CacheWorker {
   public:
     CacheWorker(const ThumbnailCache& cache, const Options& options, Report& report)
@@ -187,8 +205,10 @@ class CacheWorker {
             return;
         }
         maker_.load(path);
+        const int side = pictureSide(path);
         for (const CacheSize* size : missing) {
-            const Thumbnail thumbnail = maker_.extract(size->pixels);
+            const Thumbnail thumbnail =
+                maker_.extract(side > 0 ? std::min(side, size->pixels) : size->pixels);
             if (!thumbnail.bitmap) {
                 report_.problem("no thumbnail for " + path + ": " + thumbnail.why());
                 if (const int error = cache_.storeFailure(*stamp))

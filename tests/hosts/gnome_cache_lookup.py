@@ -1,6 +1,6 @@
 """Looks up every file's thumbnail with GNOME's own thumbnail factory, which runs no thumbnailer
 for a lookup: a file that tavrin cache made a thumbnail for must be found, valid for the file's
-URI and modification time, and readable as a picture of the size asked for."""
+URI and modification time, and readable as a picture no larger than the size asked for."""
 import os
 import sys
 
@@ -29,7 +29,7 @@ for size, (flag, pixels) in SIZES.items():
             missing += 1
             continue
         picture = GdkPixbuf.Pixbuf.new_from_file(thumbnail)
-        if max(picture.get_width(), picture.get_height()) != pixels:
+        if not 0 < max(picture.get_width(), picture.get_height()) <= pixels:
             print(f"{size}: {path}: {picture.get_width()} x {picture.get_height()}")
             missing += 1
             continue

@@ -136,10 +136,16 @@ TEST_F(CacheCommand, storesThumbnailsNamedAndLabelledAsFileManagersLookThemUp) {
                       fs::perms::owner_read | fs::perms::owner_write);
         }
     }
+    // A picture smaller than the size is not enlarged.
+    const fs::path small = photos() / "klein.jpg";
+    writeFile(small, jpeg(100, 60));
+    ASSERT_EQ(cache({"--size", "normal", small.string()}), 0) << err_;
+    EXPECT_EQ(checkPng(cached(small)).width, 100);
+    EXPECT_EQ(checkPng(cached(small)).height, 60);
     // The URIs as the desktop writes them, escapes and all.
     EXPECT_EQ(fileUri(names[2].string()), "file://" + photos().string() + "/100%25%20scharf.jpeg");
     // Nothing but the thumbnails: no temporary file is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails() / "normal"), {}), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails() / "normal"), {}), 4);
     EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails() / "large"), {}), 3);
 }
 
