@@ -236,17 +236,18 @@ class CacheWorker {
 
 // Makes the cache's folders; false, with one line, when one cannot be made or written.
 bool prepareCache(const ThumbnailCache& cache, const Options& options, Io io) {
+    std::error_code ec;
+    const bool made = !std::filesystem::exists(cache.root(), ec);
     for (const CacheSize& size : options.sizes) {
         const auto folder = cache.root() / size.name;
-        std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         if (ec || ::access(folder.c_str(), W_OK | X_OK) != 0) {
             io.err << "tavrin: " << cannotWrite(folder.string(), ec ? ec.value() : errno) << "\n";
             return false;
         }
-        // The cache holds what the user's files show: only the user may read it.
-        std::filesystem::permissions(cache.root(), std::filesystem::perms::owner_all, ec);
     }
+    // The cache shows what the user's files hold: a new one is the user's alone.
+    if (made) std::filesystem::permissions(cache.root(), std::filesystem::perms::owner_all, ec);
     return true;
 }
 

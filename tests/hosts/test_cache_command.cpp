@@ -136,6 +136,7 @@ TEST_F(CacheCommand, storesThumbnailsNamedAndLabelledAsFileManagersLookThemUp) {
                       fs::perms::owner_read | fs::perms::owner_write);
         }
     }
+    EXPECT_EQ(fs::status(thumbnails()).permissions() & fs::perms::all, fs::perms::owner_all);
     // A picture smaller than the size is not enlarged.
     const fs::path small = photos() / "klein.jpg";
     writeFile(small, jpeg(100, 60));
