@@ -13,6 +13,11 @@ namespace {
 constexpr Command kCommands[] = {
     {"thumbnail", runThumbnail, "thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png",
      "write the thumbnail of a file as PNG (the freedesktop thumbnailer protocol)"},
+    {"cache", runCache,
+     "cache [--size normal|large|x-large|xx-large]... [--jobs N] [--force] [--quiet] "
+     "FOLDER|FILE...",
+     "fill the desktop's thumbnail cache for files and folders (default sizes normal and "
+     "large, one job per core)"},
     {"icon", runIcon, "icon FILE [--png OUT.png]",
      "show the type icon's module and index; write the icon as a 64-pixel PNG"},
     {"tip", runTip, "tip FILE", "show the info tip of a file"},

@@ -41,6 +41,7 @@ int runDecode(std::span<const std::string_view> args, Io io);
 int runIdentify(std::span<const std::string_view> args, Io io);
 int runImageInfo(std::span<const std::string_view> args, Io io);
 int runThumbnail(std::span<const std::string_view> args, Io io);
+int runCache(std::span<const std::string_view> args, Io io);
 int runIcon(std::span<const std::string_view> args, Io io);
 int runTip(std::span<const std::string_view> args, Io io);
 int runColumns(std::span<const std::string_view> args, Io io);

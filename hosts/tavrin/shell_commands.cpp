@@ -16,6 +16,8 @@
 
 #include "common/file_types.hpp"
 #include "hosts/tavrin/commands.hpp"
+#include "hosts/tavrin/shell_object.hpp"
+#include "hosts/tavrin/thumbnail_maker.hpp"
 #include "platform/com/activation.hpp"
 #include "platform/com/shell_interfaces.hpp"
 #include "platform/com/variant.hpp"
@@ -43,43 +45,15 @@ namespace {
 
 using namespace com;
 
-constexpr const char* kProgId = "Tavrin.RawImageExtractor";
 constexpr int kMaxThumbnail = 4096;
 constexpr std::uint32_t kDialogColour = 0xFFF0F0F0;
-
-std::string hex(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
-    return text;
-}
-
-// What a failed Extract means to the user.
-const char* whyNoThumbnail(HRESULT hr) {
-    switch (hr) {
-        case E_NOTIMPL:
-            return "no embedded preview, and no raw data Tavrin can decode";
-        case E_OUTOFMEMORY:
-            return "its picture is damaged or too large to decode";
-        default:
-            return "it holds no picture Tavrin can read";
-    }
-}
 
 // A new object of the shell class, asked for the interface T, with the file loaded.
 template <typename T>
 HRESULT createFor(const std::string& file, ComPtr<T>& out, Io io) {
-    CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
-    if (FAILED(hr)) {
-        io.err << "tavrin: the shell object is not registered (run tavrin register)\n";
-        return hr;
-    }
     ComPtr<IPersistFile> persist;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile, persist.out());
-    if (FAILED(hr)) {
-        io.err << "tavrin: cannot create the shell object (" << hex(hr) << ")\n";
-        return hr;
-    }
+    const HRESULT hr = createShellObject(persist, io);
+    if (FAILED(hr)) return hr;
     persist->Load(toWide(paths::fullPath(file)).c_str(), 0);
     return persist->QueryInterface(T::kIid, out.out());
 }
@@ -197,26 +171,18 @@ int runThumbnail(std::span<const std::string_view> args, Io io) {
         io.err << "Usage: tavrin thumbnail [-s SIZE] [--canvas] INPUT OUTPUT.png\n";
         return 2;
     }
-    ComPtr<IExtractImage2> extract;
-    if (!readable(files[0], io) || FAILED(createFor(files[0], extract, io))) return 1;
-    if (size > 0) {
-        const SIZE box{size, size};
-        DWORD priority = 0;
-        DWORD flags = canvas ? 0 : IEIFLAG_ORIGSIZE;
-        WCHAR path[260];
-        extract->GetLocation(path, 260, &priority, &box, 24, &flags);
-    }
-    HBITMAP bitmap = nullptr;
-    const HRESULT hr = extract->Extract(&bitmap);
-    imaging::BitmapHandle owned(bitmap);
-    if (FAILED(hr) || !owned) {
-        io.err << "tavrin: no thumbnail for " << files[0] << ": " << whyNoThumbnail(hr) << " ("
-               << hex(hr) << ")\n";
+    ThumbnailMaker maker;
+    if (!readable(files[0], io) || !maker.open(io)) return 1;
+    maker.load(paths::fullPath(files[0]));
+    const Thumbnail thumbnail = maker.extract(size, canvas);
+    if (!thumbnail.bitmap) {
+        io.err << "tavrin: no thumbnail for " << files[0] << ": " << thumbnail.why() << "\n";
         return 1;
     }
     // The file manager that asked decodes the picture and keeps its own copy.
     errno = 0;
-    if (!imaging::writePng(*imaging::bitmapOf(owned.get()), files[1], imaging::PngUse::Handoff)) {
+    if (!imaging::writePng(*imaging::bitmapOf(thumbnail.bitmap.get()), files[1],
+                           imaging::PngUse::Handoff)) {
         io.err << "tavrin: " << cannotWrite(files[1], errno) << "\n";
         return 1;
     }

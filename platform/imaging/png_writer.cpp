@@ -21,7 +21,7 @@ void noFlush(png_structp) {}
 // setjmp here.
 template <typename RowFn>
 bool encode(int width, int height, int colorType, bool bgr, PngUse use, RowFn row,
-            std::vector<std::uint8_t>& out) {
+            std::vector<std::uint8_t>& out, std::span<const PngText> texts = {}) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -42,6 +42,14 @@ bool encode(int width, int height, int colorType, bool bgr, PngUse use, RowFn ro
         png_set_compression_strategy(png, Z_RLE);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     }
+    std::vector<png_text> chunks(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(texts[i].key.c_str());
+        chunks[i].text = const_cast<char*>(texts[i].value.c_str());
+        chunks[i].text_length = texts[i].value.size();
+    }
+    if (!chunks.empty()) png_set_text(png, info, chunks.data(), static_cast<int>(chunks.size()));
     png_write_info(png, info);
     if (bgr) png_set_bgr(png);
     for (int y = 0; y < height; ++y)
@@ -60,7 +68,8 @@ bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::pa
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use) {
+std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use,
+                                                   std::span<const PngText> texts) {
     std::vector<std::uint8_t> out;
     if (use == PngUse::Handoff) {
         // Stored rows, each with its filter byte; libpng writes them in 8 KB chunks of 12 bytes
@@ -71,7 +80,7 @@ std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse 
     }
     if (!encode(
             bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true, use,
-            [&](int y) { return bitmap.row(y); }, out)) {
+            [&](int y) { return bitmap.row(y); }, out, texts)) {
         return std::nullopt;
     }
     return out;

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/imaging/bitmap.hpp"
+#include "platform/imaging/png_texts.hpp"
 
 namespace tavrin::imaging {
 
@@ -16,7 +18,9 @@ namespace tavrin::imaging {
 // of the time.
 enum class PngUse { Keep, Handoff };
 
-std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use = PngUse::Keep);
+// The texts become uncompressed text chunks ahead of the picture data.
+std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use = PngUse::Keep,
+                                                   std::span<const PngText> texts = {});
 // Written atomically: a failed write leaves no partial file.
 bool writePng(const Bitmap& bitmap, const std::filesystem::path& path, PngUse use = PngUse::Keep);
 // A picture with transparency: width x height pixels of 0xAARRGGBB, written atomically.

@@ -68,14 +68,16 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::filesystem::path& 
 }
 
 std::optional<PendingFile> PendingFile::write(const std::filesystem::path& target,
-                                              std::string_view content, Durability durability) {
+                                              std::string_view content, Durability durability,
+                                              std::optional<unsigned> permissions) {
     std::string pattern = target.string() + ".tmp.XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     PendingFile pending(target, pattern, durability);
     struct stat st {};
-    // Keep the old file's permissions; a new file gets the usual ones.
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const mode_t mode = permissions                        ? static_cast<mode_t>(*permissions)
+                        : ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777)
+                                                           : 0644;
     const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) &&
                     (durability == Durability::Cached || ::fsync(fd) == 0);
     if (::close(fd) != 0 || !ok) return std::nullopt;

@@ -20,12 +20,13 @@ enum class Durability { Synced, Cached };
 
 // A new version of a file, written beside it; commit() renames it over the old file. Until then
 // the old file is untouched, and a PendingFile dropped without commit removes its temporary
-// file.
+// file. The new file gets the permissions asked for, else the old file's, else 0644.
 class PendingFile {
   public:
     static std::optional<PendingFile> write(const std::filesystem::path& target,
                                             std::string_view content,
-                                            Durability durability = Durability::Synced);
+                                            Durability durability = Durability::Synced,
+                                            std::optional<unsigned> permissions = std::nullopt);
     PendingFile(PendingFile&& other) noexcept;
     PendingFile& operator=(PendingFile&&) = delete;
     ~PendingFile();

@@ -11,6 +11,7 @@
 #include "platform/system/files.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
+#include "tests/support/registered_host.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -19,24 +20,7 @@ namespace {
 
 using namespace fixtures;
 
-class ShellCommands : public test::TempRegistry {
-  protected:
-    void SetUp() override {
-        TempRegistry::SetUp();
-        ASSERT_EQ(run({"register"}), 0) << err_;
-    }
-
-    int run(std::vector<std::string_view> args) {
-        args.insert(args.begin(), "tavrin");
-        std::ostringstream out, err;
-        const int status = runHost(args, {out, err});
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
-
-    std::string out_, err_;
-};
+using ShellCommands = test::RegisteredHost;
 
 // Runs in the folder for its lifetime.
 class InFolder {
