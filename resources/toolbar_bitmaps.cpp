@@ -59,16 +59,23 @@ struct Palette {
     QColor accent;  // the red of put aside and exit
 };
 
-void arrow(QPainter& p, bool right, const Palette& c) {
-    QPolygonF shape;
-    if (right) {
-        shape << QPointF(4, 2) << QPointF(13, 8) << QPointF(4, 14);
-    } else {
-        shape << QPointF(12, 2) << QPointF(3, 8) << QPointF(12, 14);
+// Draws glyph as it is, or mirrored left to right.
+template <typename Draw>
+void mirroredIf(QPainter& p, bool mirror, Draw draw) {
+    p.save();
+    if (mirror) {
+        p.translate(kButtonSize, 0);
+        p.scale(-1, 1);
     }
+    draw();
+    p.restore();
+}
+
+// An arrow pointing right.
+void arrow(QPainter& p, const Palette& c) {
     p.setPen(QPen(c.ink, 1));
     p.setBrush(c.fill);
-    p.drawPolygon(shape);
+    p.drawPolygon(QPolygonF{{QPointF(4, 2), QPointF(13, 8), QPointF(4, 14)}});
 }
 
 void magnifier(QPainter& p, bool plus, const Palette& c) {
@@ -82,29 +89,21 @@ void magnifier(QPainter& p, bool plus, const Palette& c) {
     if (plus) p.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
 }
 
-void turn(QPainter& p, bool clockwise, const Palette& c) {
+// A circular arrow turning clockwise.
+void turn(QPainter& p, const Palette& c) {
     p.setPen(QPen(c.fill, 2));
     p.setBrush(Qt::NoBrush);
-    const QRectF circle(3, 3, 10, 10);
-    p.drawArc(circle, clockwise ? 120 * 16 : 60 * 16, clockwise ? 270 * 16 : -270 * 16);
-    QPolygonF head;
-    if (clockwise) {
-        head << QPointF(1, 3) << QPointF(7, 2) << QPointF(4, 8);
-    } else {
-        head << QPointF(15, 3) << QPointF(9, 2) << QPointF(12, 8);
-    }
+    p.drawArc(QRectF(3, 3, 10, 10), 120 * 16, 270 * 16);
     p.setPen(QPen(c.ink, 1));
     p.setBrush(c.fill);
-    p.drawPolygon(head);
+    p.drawPolygon(QPolygonF{{QPointF(1, 3), QPointF(7, 2), QPointF(4, 8)}});
 }
 
 void drawGlyph(QPainter& p, Glyph glyph, const Palette& c) {
     switch (glyph) {
         case Glyph::Previous:
-            arrow(p, false, c);
-            break;
         case Glyph::Next:
-            arrow(p, true, c);
+            mirroredIf(p, glyph == Glyph::Previous, [&] { arrow(p, c); });
             break;
         case Glyph::Pause:
             p.setPen(QPen(c.ink, 1));
@@ -161,7 +160,7 @@ void drawGlyph(QPainter& p, Glyph glyph, const Palette& c) {
             break;
         case Glyph::RotateClockwise:
         case Glyph::RotateCounterClockwise:
-            turn(p, glyph == Glyph::RotateClockwise, c);
+            mirroredIf(p, glyph == Glyph::RotateCounterClockwise, [&] { turn(p, c); });
             break;
         case Glyph::Settings:
             p.setPen(QPen(c.ink, 1));
