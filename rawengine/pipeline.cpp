@@ -6,7 +6,8 @@ namespace tavrin::raw {
 
 // Foveon interpolation is not part of this build: Foveon files are refused as not implemented.
 Pipeline builtInPipeline() {
-    return Pipeline{loaderFor, nullptr, ScaleColours, vng_interpolate, fuji_rotate, ConvertToRgb};
+    return Pipeline{loaderFor,   nullptr,      ScaleColours,     vng_interpolate,
+                    fuji_rotate, ConvertToRgb, ColourFromPreview};
 }
 
 }  // namespace tavrin::raw

@@ -180,6 +180,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         const std::uint32_t mode = whiteBalanceMode(path.string(), whiteBalanceOverride);
         s.options.cameraWhiteBalance = mode == 1;
         s.options.autoWhiteBalance = mode == 2;
+        if (pipeline_.colourFromPreview) pipeline_.colourFromPreview(ctx);
         pipeline_.scaleColours(ctx);
         // 11.
         if (!shouldContinue()) return cancel();

@@ -84,6 +84,7 @@ void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraF
         }
     }
     s.sensor.useColourMatrix = true;
+    s.colour.matrixSource = MatrixSource::Table;
 }
 
 void setFixedColourMatrix(DecodeState& s, int set) {
@@ -94,6 +95,7 @@ void setFixedColourMatrix(DecodeState& s, int set) {
             s.colour.colourMatrix[r][c] = c < fixed.channels ? fixed.values[r][c] : 0.0f;
     }
     s.sensor.useColourMatrix = true;
+    s.colour.matrixSource = MatrixSource::Table;
 }
 
 }  // namespace tavrin::raw
