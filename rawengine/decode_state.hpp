@@ -106,6 +106,7 @@ struct Options {
     bool quickInterpolate = false;
     bool autoWhiteBalance = false;
     bool cameraWhiteBalance = false;
+    bool colourFit = true;  // a camera without matrix numbers may be fitted to the preview
 };
 
 struct DecodeState {

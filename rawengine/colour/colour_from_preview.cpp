@@ -156,7 +156,8 @@ void ColourFromPreview(DecodeContext& ctx) {
     if (!s.image || !colourFromPreviewApplies(s)) return;
     const std::string name = learnedColourName(s);
     auto learned = readLearnedColour(name);
-    const auto fit = !learned || learned->files < kEnoughFiles ? fitFromPreview(ctx) : std::nullopt;
+    const bool fitting = s.options.colourFit && (!learned || learned->files < kEnoughFiles);
+    const auto fit = fitting ? fitFromPreview(ctx) : std::nullopt;
     if (fit) {
         learned = rememberColourFit(name, *fit);
         useMatrix(s, *fit, MatrixSource::File);

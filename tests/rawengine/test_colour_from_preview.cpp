@@ -243,6 +243,18 @@ TEST_F(ColourFromPreviewStep, refusesRawDataThatIsCutShort) {
     expectRefused("the lower rows never loaded");
 }
 
+TEST_F(ColourFromPreviewStep, aDecodeThatMayNotFitTakesOnlyWhatWasLearned) {
+    embed(256, 192);
+    s_.options.colourFit = false;
+    run();
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::None);
+    SetUserStringSetting(kLearnedColoursKey, kModel,
+                         formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 1}));
+    run();
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
+    EXPECT_EQ(readLearnedColour(kModel)->files, 1);
+}
+
 TEST_F(ColourFromPreviewStep, aModelLearnedFromThreeFilesIsNotFittedAgain) {
     LearnedColour learned{{kTrueMatrix, {2, 1, 3}}, 3};
     SetUserStringSetting(kLearnedColoursKey, kModel, formatLearnedColour(learned));
