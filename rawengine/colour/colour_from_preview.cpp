@@ -52,10 +52,17 @@ double rawAspect(const DecodeState& s) {
     return static_cast<double>(s.geometry.width) / s.geometry.height;
 }
 
+// Samples taken per block side: enough to average out noise, few enough to keep the fit cheap
+// on a large sensor.
+constexpr int kSamplesPerSide = 8;
+
 // The working image averaged over blocks: black removed, white at 1, channels as loaded.
 FitPicture cameraPicture(const DecodeState& s, int width, int height) {
     const Geometry& g = s.geometry;
     const double scale = std::max(s.sensor.whiteLevel - s.sensor.blackLevel, 1);
+    // Steps stay odd, so that a mosaic's samples of every colour are met.
+    const int rowStep = std::max(1, g.workHeight / height / kSamplesPerSide) | 1;
+    const int colStep = std::max(1, g.workWidth / width / kSamplesPerSide) | 1;
     FitPicture out{width, height, std::vector<float>(static_cast<std::size_t>(width) * height * 3)};
     for (int y = 0; y < height; ++y) {
         const int row0 = y * g.workHeight / height, row1 = (y + 1) * g.workHeight / height;
@@ -63,10 +70,10 @@ FitPicture cameraPicture(const DecodeState& s, int width, int height) {
             const int col0 = x * g.workWidth / width, col1 = (x + 1) * g.workWidth / width;
             double sum[3] = {};
             int count[3] = {};
-            for (int row = row0; row < row1; ++row) {
-                const std::uint16_t* pixel =
-                    s.image.get() + (static_cast<std::size_t>(row) * g.workWidth + col0) * 4;
-                for (int col = col0; col < col1; ++col, pixel += 4) {
+            for (int row = row0; row < row1; row += rowStep) {
+                for (int col = col0; col < col1; col += colStep) {
+                    const std::uint16_t* pixel =
+                        s.image.get() + (static_cast<std::size_t>(row) * g.workWidth + col) * 4;
                     for (int c = 0; c < 3; ++c) {
                         if (!pixel[c]) continue;
                         sum[c] += std::max(pixel[c] - s.sensor.blackLevel, 0);
