@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "rawengine/colour/matrix3.hpp"
+
 namespace tavrin::raw {
 namespace {
 
@@ -18,23 +20,6 @@ constexpr double kMaxCondition = 2e4;
 constexpr double kMaxResidual = 0.2;
 // No real camera's matrix holds entries this large.
 constexpr double kMaxEntry = 6;
-
-using Matrix3 = std::array<std::array<double, 3>, 3>;
-
-std::optional<Matrix3> inverse(const Matrix3& m) {
-    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-    if (!std::isfinite(det) || det == 0) return std::nullopt;
-    Matrix3 out{};
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
-            out[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
-        }
-    }
-    return out;
-}
 
 double frobenius(const Matrix3& m) {
     double sum = 0;
@@ -111,7 +96,7 @@ std::optional<ColourFit> fitColourMatrix(const FitPicture& camera,
         }
     }
     if (used < kMinPixels) return std::nullopt;
-    const auto normalInverse = inverse(normal);
+    const auto normalInverse = invert(normal);
     if (!normalInverse ||
         frobenius(normal) * frobenius(*normalInverse) > kMaxCondition * kMaxCondition)
         return std::nullopt;
@@ -137,7 +122,7 @@ std::optional<ColourFit> fitColourMatrix(const FitPicture& camera,
 
     // The camera's white: the channels that come out neutral. Balancing by its inverse and
     // scaling the matrix by it makes each row sum to 1.
-    const auto aInverse = inverse(a);
+    const auto aInverse = invert(a);
     if (!aInverse) return std::nullopt;
     std::array<double, 3> white{};
     for (int c = 0; c < 3; ++c)
