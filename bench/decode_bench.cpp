@@ -12,6 +12,7 @@
 
 #include "bench/bench_samples.hpp"
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/colour/preview_fit.hpp"
 #include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
@@ -208,6 +209,7 @@ BENCHMARK(BM_DecodeX3f)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_DecodeCrw(benchmark::State& state) {
     const auto file = firstSample(".crw");
     if (file.empty()) return state.SkipWithError("no CRW sample");
+    const tavrin::bench::OwnRegistry registry;
     const int quality = static_cast<int>(state.range(0));
     std::int64_t pixels = 0;
     for (auto _ : state) {
@@ -222,6 +224,68 @@ void BM_DecodeCrw(benchmark::State& state) {
     countPixels(state, pixels);
 }
 BENCHMARK(BM_DecodeCrw)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Half-size decodes of a camera without matrix numbers: 0 without the colour-from-preview step
+// (colours as the tables leave them), 1 with a fit to the file's preview every time (nothing
+// learned is kept between iterations), 2 with the model already learned (no fit).
+void BM_HalfDecodeColourFromPreview(benchmark::State& state) {
+    const auto file = firstSample(".crw");
+    if (file.empty()) return state.SkipWithError("no CRW sample");
+    const tavrin::bench::OwnRegistry registry;
+    Pipeline pipeline = builtInPipeline();
+    if (state.range(0) == 0) pipeline.colourFromPreview = nullptr;
+    const auto decode = [&] {
+        RawEngine engine(pipeline);
+        engine.setBrightnessIndex(0);
+        engine.OpenAndIdentify(file, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+        engine.OpenImageFile(file, nullptr, true, false, 1);
+        benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
+    };
+    for (int i = 0; state.range(0) == 2 && i < 3; ++i)
+        decode();
+    for (auto _ : state) {
+        if (state.range(0) == 1) {
+            state.PauseTiming();
+            registry.clear();
+            state.ResumeTiming();
+        }
+        decode();
+    }
+}
+BENCHMARK(BM_HalfDecodeColourFromPreview)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The fit alone, on a 64 x 48 pair of random flat patches.
+void BM_FitColourMatrix(benchmark::State& state) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> channel(0.05f, 0.5f);
+    FitPicture camera{64, 48, std::vector<float>(64 * 48 * 3)};
+    FitPicture preview = camera;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::size_t i = (static_cast<std::size_t>(y) * 64 + x) * 3;
+            if (x % 8 == 0 && y % 8 == 0) {
+                for (int c = 0; c < 3; ++c)
+                    camera.values[i + c] = channel(random);
+            } else {
+                const std::size_t from = (static_cast<std::size_t>(y - y % 8) * 64 + x - x % 8) * 3;
+                std::copy_n(camera.values.begin() + static_cast<std::ptrdiff_t>(from), 3,
+                            camera.values.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+            const float* c = &camera.values[i];
+            preview.values[i] = 1.4f * c[0] - 0.3f * c[1] + 0.1f * c[2];
+            preview.values[i + 1] = -0.2f * c[0] + 1.3f * c[1] + 0.1f * c[2];
+            preview.values[i + 2] = 0.1f * c[0] - 0.4f * c[1] + 1.5f * c[2];
+        }
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fitColourMatrix(camera, preview));
+}
+BENCHMARK(BM_FitColourMatrix)->Unit(benchmark::kMicrosecond);
 
 // A 3000 x 2000 Bayer mosaic of smooth gradients with noise, as a loader leaves it.
 DecodeState mosaic() {

@@ -29,6 +29,7 @@ struct Pipeline {
     StageFn vngInterpolate = nullptr;
     StageFn fujiRotate = nullptr;
     StageFn convertToRgb = nullptr;
+    StageFn colourFromPreview = nullptr;  // optional: without it, colours stay as the tables say
 };
 
 // The steps built into the engine.

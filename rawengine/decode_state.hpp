@@ -50,6 +50,13 @@ struct Container {
     std::uint64_t nikonCurveOffset = 0;  // where the Nikon tone curve is stored
     int canonTable = -1;                 // the CIFF decoder table number
     std::uint32_t serialNumber = 0;
+    // The largest embedded JPEG preview the parsers met (the camera's rendering of the scene).
+    std::uint64_t previewOffset = 0;
+    std::uint32_t previewLength = 0;
+
+    void notePreview(std::uint64_t offset, std::uint32_t length) {
+        if (length > previewLength) previewOffset = offset, previewLength = length;
+    }
 };
 
 struct Geometry {
@@ -77,6 +84,10 @@ struct Sensor {
     bool zeroAfterFF = false;
 };
 
+// Where the colour matrix came from: a table (or the file's own tags), a fit of this file's
+// preview, or what fits of earlier files of the model taught.
+enum class MatrixSource { None, Table, File, Learned };
+
 struct Colour {
     std::array<float, 4> cameraMultipliers{0, 1, 0, 1};
     std::array<float, 4> presetMultipliers{1, 1, 1, 1};
@@ -85,6 +96,7 @@ struct Colour {
     // the colour matrix from: from the camera table (times 10000) or from DNG tags.
     std::optional<std::array<float, 12>> cameraFromXyz;
     int fixedMatrixSet = -1;  // the fixed colour set the camera table chose, if any
+    MatrixSource matrixSource = MatrixSource::None;
     float brightness = 1.0f;
     std::array<std::array<std::uint16_t, 8>, 8> grayPatch{};
     std::array<std::uint16_t, 4096> toneCurve{};
@@ -94,6 +106,7 @@ struct Options {
     bool quickInterpolate = false;
     bool autoWhiteBalance = false;
     bool cameraWhiteBalance = false;
+    bool colourFit = true;  // a camera without matrix numbers may be fitted to the preview
 };
 
 struct DecodeState {

@@ -118,6 +118,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     // 2. Working size.
     s.options.quickInterpolate = quickInterpolate;
+    s.options.colourFit = colourFit_;
     g.halfShrink = halfSize && s.sensor.filterPattern != 0 ? 1 : 0;
     // In 64 bits: a hostile side may be the largest int (refused below, by its size).
     g.workHeight = static_cast<int>((std::int64_t{g.height} + g.halfShrink) >> g.halfShrink);
@@ -180,6 +181,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         const std::uint32_t mode = whiteBalanceMode(path.string(), whiteBalanceOverride);
         s.options.cameraWhiteBalance = mode == 1;
         s.options.autoWhiteBalance = mode == 2;
+        if (pipeline_.colourFromPreview) pipeline_.colourFromPreview(ctx);
         pipeline_.scaleColours(ctx);
         // 11.
         if (!shouldContinue()) return cancel();

@@ -32,6 +32,10 @@ class RawEngine {
     // Decodes of this engine use this brightness index instead of the user's setting.
     void setBrightnessIndex(int index) { brightnessIndex_ = index; }
 
+    // Whether decodes of a camera without matrix numbers may fit its colours to the file's
+    // preview (on by default); without, they use only what earlier fits taught.
+    void setColourFit(bool allowed) { colourFit_ = allowed; }
+
     // Opens and identifies the file. E_FAIL (with the C library's error text for the path on
     // standard error) when it cannot be opened; S_OK otherwise, whatever identification found.
     // Sizes are -1 where the file has no picture.
@@ -72,6 +76,7 @@ class RawEngine {
     HuffmanPool huffman_;
     IDecodeProgress* progress_ = nullptr;
     std::optional<int> brightnessIndex_;
+    bool colourFit_ = true;
 };
 
 }  // namespace tavrin::raw

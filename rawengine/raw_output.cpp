@@ -4,6 +4,7 @@
 
 #include "platform/imaging/graphics.hpp"
 #include "rawengine/colour/tone_table.hpp"
+#include "rawengine/pixel_shape.hpp"
 #include "rawengine/raw_engine.hpp"
 
 namespace tavrin::raw {
@@ -12,17 +13,6 @@ namespace {
 // The bitmap output never brightens a dark picture beyond this white point.
 constexpr int kBitmapWhiteBin = 4096;
 constexpr int kFoveonBitmapWhiteBin = 256;
-
-// Cameras with non-square pixels, and the size that shows their pictures in true proportion.
-struct Stretch {
-    std::string_view make, modelPrefix;
-    int width, height;
-};
-constexpr Stretch kStretches[] = {
-    {"NIKON", "D1X", 3008, 1960},
-    {"Kodak", "DC2", 322, 242},
-    {"Kodak", "DC120", 1301, 976},  // 848 x 976 sensor pixels, a 4:3 picture
-};
 
 imaging::RotateFlip turnFor(int degrees) {
     switch (degrees) {
@@ -83,18 +73,16 @@ std::unique_ptr<imaging::Bitmap> RawEngine::CreateGdiplusBitmap() {
         });
         bitmap->unlockBits(data);
     }
-    for (const Stretch& stretch : kStretches) {
-        if (s.id.make != stretch.make || !s.id.model.starts_with(stretch.modelPrefix)) continue;
-        auto stretched = imaging::Bitmap::create(stretch.width, stretch.height);
-        if (!stretched) break;
-        imaging::Graphics graphics(*stretched);
-        graphics.drawImage(*bitmap,
-                           imaging::RectF{0, 0, static_cast<float>(stretch.width),
-                                          static_cast<float>(stretch.height)},
-                           imaging::RectF{0, 0, static_cast<float>(bitmap->width()),
-                                          static_cast<float>(bitmap->height())});
-        bitmap = std::move(stretched);
-        break;
+    if (const Stretch* stretch = stretchFor(s.id)) {
+        if (auto stretched = imaging::Bitmap::create(stretch->width, stretch->height)) {
+            imaging::Graphics graphics(*stretched);
+            graphics.drawImage(*bitmap,
+                               imaging::RectF{0, 0, static_cast<float>(stretch->width),
+                                              static_cast<float>(stretch->height)},
+                               imaging::RectF{0, 0, static_cast<float>(bitmap->width()),
+                                              static_cast<float>(bitmap->height())});
+            bitmap = std::move(stretched);
+        }
     }
     bitmap->rotateFlip(turnFor(s.container.rotationDegrees));
     FreePixels();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hosts/tavrin/commands.hpp"
+#include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/raw_engine.hpp"
 
 namespace tavrin::host {
@@ -57,7 +58,7 @@ void describe(std::ostream& out, const std::string& path, const raw::DecodeState
         << "timestamp: " << utc(s.container.timestamp) << "\n"
         << "camera multipliers: " << list(s.colour.cameraMultipliers) << "\n"
         << "preset multipliers: " << list(s.colour.presetMultipliers) << "\n"
-        << "colour matrix: " << (s.sensor.useColourMatrix ? "yes" : "no") << "\n"
+        << "colour matrix: " << raw::matrixOrigin(s) << "\n"
         << "supported: " << (s.supported ? "yes" : "no") << "\n";
 }
 

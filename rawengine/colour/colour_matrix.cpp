@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/colour/matrix3.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -30,21 +31,6 @@ constexpr std::array<FixedSet, 3> kFixedSets{{
       {-1.20496f, 1.0823f, 2.94137f, -1.8187f}}},
 }};
 
-// The inverse of a 3 x 3 matrix; false when it is singular.
-bool invert3(const double m[3][3], double out[3][3]) {
-    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
-            out[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraFromXyz) {
@@ -65,25 +51,27 @@ void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraF
         s.colour.presetMultipliers[i] = static_cast<float>(1 / sum);
     }
     // The pseudo-inverse (A^T A)^-1 A^T maps camera channels to RGB.
-    double ata[3][3] = {}, inverse[3][3];
+    Matrix3 ata{};
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
             for (int k = 0; k < colours; ++k)
                 ata[i][j] += camRgb[k][i] * camRgb[k][j];
         }
     }
-    if (!invert3(ata, inverse)) return;
+    const auto inverse = invert(ata);
+    if (!inverse) return;
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 4; ++c) {
             double v = 0;
             if (c < colours) {
                 for (int k = 0; k < 3; ++k)
-                    v += inverse[r][k] * camRgb[c][k];
+                    v += (*inverse)[r][k] * camRgb[c][k];
             }
             s.colour.colourMatrix[r][c] = static_cast<float>(v);
         }
     }
     s.sensor.useColourMatrix = true;
+    s.colour.matrixSource = MatrixSource::Table;
 }
 
 void setFixedColourMatrix(DecodeState& s, int set) {
@@ -94,6 +82,7 @@ void setFixedColourMatrix(DecodeState& s, int set) {
             s.colour.colourMatrix[r][c] = c < fixed.channels ? fixed.values[r][c] : 0.0f;
     }
     s.sensor.useColourMatrix = true;
+    s.colour.matrixSource = MatrixSource::Table;
 }
 
 }  // namespace tavrin::raw

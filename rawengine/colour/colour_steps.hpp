@@ -3,6 +3,7 @@
 // colour-filter mosaic, the Fuji 45-degree turn and the conversion to RGB with its histogram.
 
 #include <array>
+#include <string>
 
 #include "rawengine/decode_context.hpp"
 
@@ -12,6 +13,15 @@ namespace tavrin::raw {
 // CIE XYZ to the camera's channels (rows per channel), or one of the fixed sets.
 void setColourMatrixFromXyz(DecodeState& s, const std::array<float, 12>& cameraFromXyz);
 void setFixedColourMatrix(DecodeState& s, int set);
+
+// colour_from_preview.cpp: for a camera without matrix numbers, after loading and before
+// scaling: the matrix fitted from the file's preview, or learned from earlier files, and the
+// fixed balance that goes with it.
+bool colourFromPreviewApplies(const DecodeState& s);
+std::string learnedColourName(const DecodeState& s);
+void ColourFromPreview(DecodeContext& ctx);
+// Where a decode's matrix comes from: "table", "file", "learned from N files" or "none".
+std::string matrixOrigin(const DecodeState& s);
 
 void ScaleColours(DecodeContext& ctx);
 void vng_interpolate(DecodeContext& ctx);

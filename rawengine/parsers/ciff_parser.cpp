@@ -156,6 +156,9 @@ void parseHeap(ParseContext& ctx, CiffState& st, std::uint64_t offset, std::uint
                     s.container.rotationDegrees = static_cast<int>(degrees);
                 break;
             }
+            case 0x2007:  // the camera's JPEG of the picture
+                s.container.notePreview(data, len);
+                break;
             case 0x1835:
                 s.container.canonTable = static_cast<int>(f.ReadU32() & 0xFF);
                 break;

@@ -105,6 +105,8 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
     bool tiledAtTop = false;  // tiles in a top-level directory: a Leaf back's file
     std::uint32_t subfileType = 0;
     TiffImage image;
+    std::uint64_t jpegOffset = 0;  // a JPEG picture the directory points to
+    std::uint32_t jpegLength = 0;
 
     for (unsigned e = 0; e < entries; ++e) {
         const unsigned tag = f.ReadU16();
@@ -125,6 +127,12 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
                 break;
             case 254:
                 subfileType = readTiffValue(f, type);
+                break;
+            case 513:
+                jpegOffset = readTiffValue(f, type) + base;
+                break;
+            case 514:
+                jpegLength = readTiffValue(f, type);
                 break;
             case 256:
             case 257:
@@ -315,6 +323,7 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
         f.seek(next);
     }
     if (dngDirectory) applyDngColour(s, dng);
+    if (jpegOffset && jpegLength) s.container.notePreview(jpegOffset, jpegLength);
     if (subfileType == 0 && image.rawWidth > 0 && image.rawHeight > 0 && !ctx.fullSizeImage)
         ctx.fullSizeImage = image;
     // Decided after the entries, so that a DNG with tiles keeps the make its tags name.

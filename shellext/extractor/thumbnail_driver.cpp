@@ -217,6 +217,7 @@ HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
 
 HRESULT RawImageExtractor::decodeRaw(bool embeddedFailed, bool* d1x) {
     raw::RawEngine engine;
+    engine.setColourFit(false);  // thumbnails never spend time on fitting colours
     int width = -1, height = -1;
     engine.OpenAndIdentify(info_.filePath, &width, &height, &info_.orientation, &info_.make,
                            &info_.model, false);

@@ -31,7 +31,7 @@ TEST(IdentifyCommand, printsOneBlockPerFileAndFailsForFilesItCannotOpen) {
     for (const char* line :
          {"make: NIKON\n", "model: D70\n", "raw size: 64 x 48\n", "visible size: 64 x 48\n",
           "filter pattern: 0x94949494\n", "colours: 3\n", "white: 4095\n",
-          "loader: LoadNikonPackedRaw\n", "supported: yes\n", "colour matrix: no\n"}) {
+          "loader: LoadNikonPackedRaw\n", "supported: yes\n", "colour matrix: none\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
     }
     EXPECT_NE(why.find("/no/such.CR2: No such file or directory"), std::string::npos) << why;
