@@ -89,6 +89,16 @@ void magnifier(QPainter& p, bool plus, const Palette& c) {
     if (plus) p.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
 }
 
+// Bold text centred on the button.
+void text(QPainter& p, const QString& glyph, int pixelSize, const QColor& colour) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(QRectF(0, 0, kButtonSize, kButtonSize), Qt::AlignCenter, glyph);
+}
+
 // A circular arrow turning clockwise.
 void turn(QPainter& p, const Palette& c) {
     p.setPen(QPen(c.fill, 2));
@@ -141,15 +151,9 @@ void drawGlyph(QPainter& p, Glyph glyph, const Palette& c) {
             p.drawPolygon(QPolygonF{{QPointF(8, 3), QPointF(5, 6.5), QPointF(11, 6.5)}});
             p.drawPolygon(QPolygonF{{QPointF(8, 13), QPointF(5, 9.5), QPointF(11, 9.5)}});
             break;
-        case Glyph::ActualSize: {
-            QFont font("DejaVu Sans");
-            font.setPixelSize(9);
-            font.setBold(true);
-            p.setFont(font);
-            p.setPen(c.ink);
-            p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, "1:1");
+        case Glyph::ActualSize:
+            text(p, "1:1", 9, c.ink);
             break;
-        }
         case Glyph::Slideshow:
             p.setPen(QPen(c.ink, 1));
             p.setBrush(Qt::white);
@@ -188,15 +192,9 @@ void drawGlyph(QPainter& p, Glyph glyph, const Palette& c) {
             p.drawLine(QPointF(2.5, 3.5), QPointF(13.5, 13.5));
             p.drawLine(QPointF(13.5, 3.5), QPointF(2.5, 13.5));
             break;
-        case Glyph::About: {
-            QFont font("DejaVu Sans");
-            font.setPixelSize(14);
-            font.setBold(true);
-            p.setFont(font);
-            p.setPen(c.fill);
-            p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, "?");
+        case Glyph::About:
+            text(p, "?", 14, c.fill);
             break;
-        }
         case Glyph::Exit:
             p.setPen(QPen(c.ink, 1));
             p.setBrush(Qt::white);
