@@ -263,7 +263,25 @@ TEST_F(InfoBar, longInformationTextsAndTinyPicturesDrawInTheirRectangles) {
         text += "Zeile " + std::to_string(i) + "\n";
     const_cast<PictureSlot*>(browser().current())->infoText = text;
     const QImage shot = frame.infoPane().grab().toImage();
-    EXPECT_EQ(shot.size(), QSize(280, 569));
+    ASSERT_EQ(shot.size(), QSize(280, 569));
+    CPictureInfoPane& pane = frame.infoPane();
+    // Text is drawn in the information body, and none of it runs into the next header.
+    const QRect body = pane.bodyRect(0);
+    bool inked = false;
+    for (int y = body.top(); y <= body.bottom() && !inked; ++y)
+        for (int x = body.left(); x <= body.right(); ++x)
+            if (qGray(shot.pixel(x, y)) < 100) inked = true;
+    EXPECT_TRUE(inked);
+    const QRect header = pane.headerRect(1);
+    int black = 0;  // the header is blue, grey and white: black here is text run over
+    for (int y = header.top(); y <= header.bottom(); ++y)
+        for (int x = header.left(); x <= header.right(); ++x)
+            black += qMax(qMax(qRed(shot.pixel(x, y)), qGreen(shot.pixel(x, y))),
+                          qBlue(shot.pixel(x, y))) < 60;
+    EXPECT_EQ(black, 0);
+    // The one-pixel picture's histogram stays inside its body.
+    const QRect histogram = pane.bodyRect(1);
+    EXPECT_EQ(shot.pixel(histogram.right() - 2, histogram.bottom()), qRgb(200, 200, 200));
 }
 
 }  // namespace
