@@ -89,9 +89,9 @@ void runLoader(benchmark::State& state, StageFn loader, const std::vector<std::u
     for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i)
         s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
     s.image = allocateImage(3000 * 2000 * 4);
-    FileReader reader;
+    tavrin::formats::FileReader reader;
     reader.openMemory(file);
-    reader.setOrder(kBigEndian);
+    reader.setOrder(tavrin::formats::kBigEndian);
     BitReader bits(reader);
     HuffmanPool pool;
     for (auto _ : state) {
@@ -177,7 +177,7 @@ void BM_FoveonLoad(benchmark::State& state) {
     s.geometry.height = s.geometry.workHeight = kFoveonHeight;
     s.geometry.width = s.geometry.workWidth = kFoveonWidth;
     s.image = allocateImage(std::size_t{kFoveonWidth} * kFoveonHeight * 4);
-    FileReader reader;
+    tavrin::formats::FileReader reader;
     reader.openMemory(file);
     BitReader bits(reader);
     HuffmanPool pool;
@@ -311,7 +311,7 @@ void BM_Interpolate(benchmark::State& state) {
     const DecodeState source = mosaic();
     DecodeState s = mosaic();
     s.options.quickInterpolate = state.range(0) == 0;
-    FileReader file;
+    tavrin::formats::FileReader file;
     BitReader bits(file);
     HuffmanPool pool;
     for (auto _ : state) {
@@ -334,7 +334,7 @@ void BM_ConvertToRgb(benchmark::State& state) {
     DecodeState s = mosaic();
     s.sensor.useColourMatrix = true;
     s.colour.colourMatrix[0][0] = s.colour.colourMatrix[1][1] = s.colour.colourMatrix[2][2] = 1;
-    FileReader file;
+    tavrin::formats::FileReader file;
     BitReader bits(file);
     HuffmanPool pool;
     for (auto _ : state) {

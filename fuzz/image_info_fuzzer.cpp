@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     info.filePath = path;
     tavrin::shell::ReadImageInfo(info, true);
 
-    tavrin::raw::FileReader reader;
+    tavrin::formats::FileReader reader;
     reader.openMemory(std::vector<std::uint8_t>(data, data + size));
     tavrin::shell::ExifReader exif(reader);
     exif.read();

@@ -2,17 +2,17 @@
 // What the pipeline's steps work with: the state, the open file and the decoder's own bit reader
 // and Huffman pool. Each engine has one; nothing is shared between engines.
 
+#include "formats/file_reader.hpp"
 #include "rawengine/decode_progress.hpp"
 #include "rawengine/decode_state.hpp"
 #include "rawengine/io/bit_reader.hpp"
-#include "rawengine/io/file_reader.hpp"
 #include "rawengine/io/huffman.hpp"
 
 namespace tavrin::raw {
 
 struct DecodeContext {
     DecodeState& state;
-    FileReader& file;
+    formats::FileReader& file;
     BitReader& bits;
     HuffmanPool& huffman;
     IDecodeProgress* progress = nullptr;

@@ -71,7 +71,7 @@ class RawEngine {
 
     Pipeline pipeline_;
     DecodeState state_;
-    FileReader file_;
+    formats::FileReader file_;
     BitReader bits_{file_};
     HuffmanPool huffman_;
     IDecodeProgress* progress_ = nullptr;

@@ -159,7 +159,7 @@ int pictureSide(const std::string& path) {
         !ascii::equalsIgnoreCase(extension, ".thm")) {
         return 0;
     }
-    raw::FileReader file;
+    formats::FileReader file;
     if (file.open(path)) return 0;
     const auto frame = shell::readJpegFrameSize(file);
     return frame ? std::max(frame->width, frame->height) : 0;

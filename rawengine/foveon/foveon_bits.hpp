@@ -4,13 +4,13 @@
 
 #include <cstdint>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::raw {
 
 class FoveonBits {
   public:
-    explicit FoveonBits(FileReader& file) : file_(&file) {}
+    explicit FoveonBits(formats::FileReader& file) : file_(&file) {}
 
     // The next n (1..32) bits without consuming them; then consuming them.
     std::uint32_t peek(int n) {
@@ -42,7 +42,7 @@ class FoveonBits {
         }
     }
 
-    FileReader* file_;
+    formats::FileReader* file_;
     std::uint64_t buffer_ = 0;
     int count_ = 0;
 };

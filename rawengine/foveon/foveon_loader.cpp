@@ -45,8 +45,8 @@ void readMetadata(DecodeContext& ctx) {
 
 void LoadFoveonRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
-    FileReader& f = ctx.file;
-    f.setOrder(kLittleEndian);  // X3F files are little-endian throughout
+    formats::FileReader& f = ctx.file;
+    f.setOrder(formats::kLittleEndian);  // X3F files are little-endian throughout
     f.seek(s.container.dataOffset);
     std::array<std::uint16_t, kFoveonCodes> stored{};
     f.ReadU16Array(stored.data(), stored.size());

@@ -192,7 +192,7 @@ void minoltaTail(IdentifyContext& c, std::uint64_t wordsAt) {
     s.sensor.filterPattern = 0x61616161;
     s.loader = Loader::unpacked_load_raw;
     s.sensor.whiteLevel = 991;
-    c.file.setOrder(kBigEndian);
+    c.file.setOrder(formats::kBigEndian);
     c.file.seek(wordsAt);
     static constexpr int kTarget[] = {0, 2, 1, 3};
     for (int t : kTarget)

@@ -28,7 +28,7 @@ void resetForIdentification(DecodeState& s) {
 
 // Header probe: the first test that applies decides how the file is parsed.
 void probeContainer(IdentifyContext& c) {
-    FileReader& f = c.file;
+    formats::FileReader& f = c.file;
     DecodeState& s = c.s;
     ParseContext& p = c.parse;
     f.seek(0);
@@ -45,7 +45,7 @@ void probeContainer(IdentifyContext& c) {
             return;
         }
     }
-    if (f.order() == kLittleEndian || f.order() == kBigEndian) {
+    if (f.order() == formats::kLittleEndian || f.order() == formats::kBigEndian) {
         if (headHas(c, 6, "HEAPCCDR")) {
             s.container.dataOffset = headerLength;
             if (headerLength < c.fileSize) parseCiff(p, headerLength, c.fileSize - headerLength);
@@ -58,7 +58,7 @@ void probeContainer(IdentifyContext& c) {
     }
     if (c.head[0] == 0xFF && c.head[1] == 0xD8 && c.head[2] == 0xFF && c.head[3] == 0xE1 &&
         headHas(c, 6, "Exif")) {
-        f.setOrder(kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(4);
         const std::uint16_t n = f.ReadU16();
         f.seek(4 + static_cast<std::uint64_t>(n));
@@ -70,13 +70,13 @@ void probeContainer(IdentifyContext& c) {
             s.id.model = "RAW";
         } else {
             s.container.dataOffset = 4096;
-            f.setOrder(kLittleEndian);
+            f.setOrder(formats::kLittleEndian);
             f.seek(38);
             if (f.ReadU32() != 2834 || f.ReadU32() != 2834) return;
             s.id.model = "BMQ";
         }
         s.id.make = "Nucore";
-        f.setOrder(kLittleEndian);
+        f.setOrder(formats::kLittleEndian);
         f.seek(10);
         s.container.dataOffset += f.ReadU32();
         f.ReadU32();
@@ -107,10 +107,10 @@ void probeContainer(IdentifyContext& c) {
     if (headHas(c, 0, "FUJIFILM")) {
         f.seek(92);
         parseFuji(p, f.ReadU32());
-        f.setOrder(kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(84);
         parseTiff(p, static_cast<std::uint64_t>(f.ReadU32()) + 12);
-        f.setOrder(kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(100);
         s.container.dataOffset = f.ReadU32();
         return;

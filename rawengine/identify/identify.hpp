@@ -16,7 +16,7 @@ void IdentifyCamera(DecodeContext& ctx);
 struct IdentifyContext {
     ParseContext& parse;
     DecodeState& s;
-    FileReader& file;
+    formats::FileReader& file;
     std::array<std::uint8_t, 32> head;
     std::uint64_t fileSize;
 };

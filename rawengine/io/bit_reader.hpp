@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::raw {
 
 class BitReader {
   public:
-    explicit BitReader(FileReader& file) : file_(&file) {}
+    explicit BitReader(formats::FileReader& file) : file_(&file) {}
 
     void setZeroAfterFF(bool on) { zeroAfterFF_ = on; }
     bool zeroAfterFF() const { return zeroAfterFF_; }
@@ -83,7 +83,7 @@ class BitReader {
         }
     }
 
-    FileReader* file_;
+    formats::FileReader* file_;
     std::uint64_t buffer_ = 0;
     int count_ = 0;
     bool zeroAfterFF_ = false;

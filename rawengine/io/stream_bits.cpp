@@ -4,7 +4,7 @@
 
 namespace tavrin::raw {
 
-CodedStream::CodedStream(FileReader& file, std::uint64_t maxBytes) {
+CodedStream::CodedStream(formats::FileReader& file, std::uint64_t maxBytes) {
     constexpr std::size_t kPadding = 16;
     bytes_.resize(static_cast<std::size_t>(std::min(file.remaining(), maxBytes)));
     const std::size_t size = file.read(bytes_.data(), bytes_.size());

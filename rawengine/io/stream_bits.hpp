@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::raw {
 
@@ -57,7 +57,7 @@ class StreamBits {
 class CodedStream {
   public:
     // Takes the file from its position to the end, at most maxBytes of it.
-    CodedStream(FileReader& file, std::uint64_t maxBytes);
+    CodedStream(formats::FileReader& file, std::uint64_t maxBytes);
 
     StreamBits bits() const { return {bytes_.data(), bytes_.data() + size_}; }
 

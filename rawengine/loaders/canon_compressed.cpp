@@ -20,7 +20,7 @@ constexpr int kBlock = 64;
 // Cameras that store the low bits put them before the Huffman data; the coded data contains
 // 0xFF bytes only as stuffed pairs (0xFF 0x00), so a 0xFF followed by anything else near the
 // start means the low bits come first.
-bool hasLowBits(FileReader& file) {
+bool hasLowBits(formats::FileReader& file) {
     std::vector<std::uint8_t> head(16384, 0);
     file.seek(0);
     file.read(head.data(), head.size());

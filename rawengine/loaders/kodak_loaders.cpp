@@ -15,7 +15,7 @@ namespace {
 // the order the camera writes them.
 class KodakFields {
   public:
-    explicit KodakFields(FileReader& file) : file_(file) {}
+    explicit KodakFields(formats::FileReader& file) : file_(file) {}
 
     void reset() { buffer_ = 0, count_ = 0; }
     void preload() {
@@ -44,13 +44,13 @@ class KodakFields {
     }
 
   private:
-    FileReader& file_;
+    formats::FileReader& file_;
     std::uint64_t buffer_ = 0;
     int count_ = 0;
 };
 
 // Reads the 4-bit field lengths of a block, low nibble first; false when one exceeds 12.
-bool readLengths(FileReader& file, int count, std::array<std::uint8_t, 512>& lengths) {
+bool readLengths(formats::FileReader& file, int count, std::array<std::uint8_t, 512>& lengths) {
     bool valid = true;
     for (int i = 0; i < count; i += 2) {
         const auto byte = static_cast<std::uint8_t>(file.get());
@@ -108,7 +108,7 @@ void kodak_easy_load_raw(DecodeContext& ctx) {
 void LoadKodak65000Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
-    FileReader& file = ctx.file;
+    formats::FileReader& file = ctx.file;
     KodakFields fields(file);
     std::array<std::uint8_t, 512> lengths{};
     std::array<std::uint16_t, 6> plain{};
@@ -154,7 +154,7 @@ void LoadKodak65000Raw(DecodeContext& ctx) {
 void LoadKodakYuvRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
-    FileReader& file = ctx.file;
+    formats::FileReader& file = ctx.file;
     KodakFields fields(file);
     std::array<std::uint8_t, 512> lengths{};
     std::size_t cursor = 0;

@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::raw {
 
-inline void readBytes(FileReader& file, std::vector<std::uint8_t>& row) {
+inline void readBytes(formats::FileReader& file, std::vector<std::uint8_t>& row) {
     const std::size_t got = file.read(row.data(), row.size());
     std::fill(row.begin() + static_cast<std::ptrdiff_t>(got), row.end(), 0);
 }
 
-inline void readWords(FileReader& file, std::vector<std::uint16_t>& row) {
+inline void readWords(formats::FileReader& file, std::vector<std::uint16_t>& row) {
     file.ReadU16Array(row.data(), row.size());
 }
 

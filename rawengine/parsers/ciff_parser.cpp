@@ -39,7 +39,7 @@ void readColourWords(ParseContext& ctx, std::uint64_t at) {
 
 // The 8 x 8 neutral patch: 64 samples of 10 or 12 bits from a stream of 16-bit words.
 void readGrayPatch(ParseContext& ctx, std::uint64_t at) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     f.seek(at + 2);
     if (f.ReadU32() != 0x80008 || f.ReadU32() == 0) return;
     const unsigned bits = f.ReadU16();
@@ -58,7 +58,7 @@ void readGrayPatch(ParseContext& ctx, std::uint64_t at) {
 }
 
 void parseHeap(ParseContext& ctx, CiffState& st, std::uint64_t offset, std::uint64_t length) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
     if (length < 4 || offset + length > f.size() || ctx.nesting >= kMaxNesting) return;
     struct Nest {

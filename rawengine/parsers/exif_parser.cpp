@@ -12,7 +12,7 @@ namespace {
 
 // Two big-endian 16-bit words, each / 256: red and blue.
 void readRedBlue256(ParseContext& ctx) {
-    ctx.file.setOrder(kBigEndian);
+    ctx.file.setOrder(formats::kBigEndian);
     ctx.s.colour.cameraMultipliers[0] = static_cast<float>(ctx.file.ReadU16()) / 256;
     ctx.s.colour.cameraMultipliers[2] = static_cast<float>(ctx.file.ReadU16()) / 256;
 }
@@ -27,7 +27,7 @@ void readRbgg(ParseContext& ctx) {
 }  // namespace
 
 void parseExif(ParseContext& ctx, std::uint64_t base) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const unsigned entries = f.ReadU16();
     if (entries > kMaxDirectoryEntries) return;
     for (unsigned e = 0; e < entries; ++e) {
@@ -52,7 +52,7 @@ void parseExif(ParseContext& ctx, std::uint64_t base) {
 }
 
 void parseMakerNote(ParseContext& ctx, std::uint64_t base) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
     const std::uint16_t savedOrder = f.order();
     const std::uint64_t start = f.tell();
@@ -68,7 +68,7 @@ void parseMakerNote(ParseContext& ctx, std::uint64_t base) {
     if (starts("Nikon")) {
         const int a = f.get(), b = f.get();
         const auto order = static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF));
-        if (order == kLittleEndian || order == kBigEndian) f.setOrder(order);
+        if (order == formats::kLittleEndian || order == formats::kBigEndian) f.setOrder(order);
         if (f.ReadU16() == 42) {
             noteBase = start + 10;
             f.seek(f.ReadU32() + noteBase);
@@ -76,7 +76,7 @@ void parseMakerNote(ParseContext& ctx, std::uint64_t base) {
             f.seek(start);
         }
     } else if (starts("FUJIFILM") || starts("Panasonic")) {
-        f.setOrder(kLittleEndian);
+        f.setOrder(formats::kLittleEndian);
         f.seek(start + 12);
     } else if (starts("OLYMP") || starts("LEICA") || starts("EPSON")) {
         f.seek(start + 8);
@@ -92,7 +92,7 @@ void parseMakerNote(ParseContext& ctx, std::uint64_t base) {
         const unsigned type = f.ReadU16();
         const std::uint32_t count = f.ReadU32();
         const std::uint64_t next = f.tell() + 4;
-        if (static_cast<std::uint64_t>(tiffTypeSize(type)) * count > 4)
+        if (static_cast<std::uint64_t>(formats::tiffTypeSize(type)) * count > 4)
             f.seek(f.ReadU32() + noteBase);
         const std::uint64_t data = f.tell();
         if (f.atEnd() || (pentax && tag < 0x1D)) {

@@ -38,7 +38,7 @@ std::string companionName(const std::string& path) {
 void parseExternal(ParseContext& ctx) {
     const std::string name = companionName(ctx.s.fileName);
     if (name.empty() || name == ctx.s.fileName) return;
-    FileReader companion;
+    formats::FileReader companion;
     if (companion.open(name)) return;  // no companion: nothing to add
     ParseContext inner{ctx.s, companion, {}, ctx.nesting, ctx.budget};
     parseTiff(inner, 12);

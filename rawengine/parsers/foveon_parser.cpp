@@ -15,7 +15,7 @@ constexpr std::uint32_t kMaxSections = 256;
 constexpr std::uint32_t kMaxProperties = 256;
 
 // A text of 16-bit characters (their low bytes kept), ended by a zero character, 64 at most.
-std::string readWideText(FileReader& f) {
+std::string readWideText(formats::FileReader& f) {
     std::string text;
     for (int i = 0; i < 256; ++i) {
         const std::uint16_t c = f.ReadU16();
@@ -26,7 +26,7 @@ std::string readWideText(FileReader& f) {
 }
 
 // A section starts "SEC" and the first letter of its type in lower case ("SECp" for "PROP").
-bool sectionIs(FileReader& f, std::uint64_t at, char kind) {
+bool sectionIs(formats::FileReader& f, std::uint64_t at, char kind) {
     char mark[4];
     f.seek(at);
     return f.read(mark, 4) == 4 && std::memcmp(mark, "SEC", 3) == 0 &&
@@ -36,9 +36,9 @@ bool sectionIs(FileReader& f, std::uint64_t at, char kind) {
 }  // namespace
 
 void parseFoveon(ParseContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
-    f.setOrder(kLittleEndian);
+    f.setOrder(formats::kLittleEndian);
     f.seek(36);
     const std::uint32_t rotation = f.ReadU32();
     if (rotation % 90 == 0 && rotation < 360)

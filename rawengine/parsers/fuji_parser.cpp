@@ -5,8 +5,8 @@
 namespace tavrin::raw {
 
 void parseFuji(ParseContext& ctx, std::uint64_t offset) {
-    FileReader& f = ctx.file;
-    f.setOrder(kBigEndian);
+    formats::FileReader& f = ctx.file;
+    f.setOrder(formats::kBigEndian);
     f.seek(offset);
     const std::uint32_t entries = f.ReadU32();
     if (entries < 1 || entries > 60) return;

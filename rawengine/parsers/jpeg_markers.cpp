@@ -7,14 +7,14 @@
 namespace tavrin::raw {
 
 void parseJpegMarkers(ParseContext& ctx, std::uint64_t offset) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     f.seek(offset);
     if (f.get() != 0xFF || f.get() != 0xD8) return;
     for (int segments = 0; segments < 1000 && f.get() == 0xFF; ++segments) {
         const int marker = f.get();
         if (marker < 0 || (marker >= 0xD0 && marker <= 0xDF)) break;
         const std::uint16_t saved = f.order();
-        f.setOrder(kBigEndian);
+        f.setOrder(formats::kBigEndian);
         const std::uint16_t length = f.ReadU16();
         const std::uint64_t start = f.tell();  // just behind the length
         if (length < 2) {                      // cannot be: the walk ends

@@ -10,7 +10,7 @@ namespace tavrin::raw {
 namespace {
 
 // Eight bytes that begin "PKTS" and a NUL.
-bool atPacketMark(FileReader& f) {
+bool atPacketMark(formats::FileReader& f) {
     char mark[8];
     return f.read(mark, sizeof mark) == sizeof mark && std::memcmp(mark, "PKTS", 5) == 0;
 }
@@ -18,7 +18,7 @@ bool atPacketMark(FileReader& f) {
 }  // namespace
 
 void parseLeaf(ParseContext& ctx, std::uint64_t offset) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     if (ctx.nesting >= kMaxNesting || offset >= f.size()) return;
     ++ctx.nesting;
     f.seek(offset);

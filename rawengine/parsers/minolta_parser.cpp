@@ -5,9 +5,9 @@
 namespace tavrin::raw {
 
 void parseMinolta(ParseContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
-    f.setOrder(kBigEndian);
+    f.setOrder(formats::kBigEndian);
     f.seek(4);
     const std::uint64_t end = static_cast<std::uint64_t>(f.ReadU32()) + 8;
     while (f.tell() < end && f.tell() + 8 <= f.size()) {

@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
+#include "formats/file_reader.hpp"
+#include "formats/tiff_types.hpp"
 #include "rawengine/decode_state.hpp"
-#include "rawengine/io/file_reader.hpp"
-#include "rawengine/io/tiff_types.hpp"
 
 namespace tavrin::raw {
 
@@ -24,7 +24,7 @@ struct TiffImage {
 
 struct ParseContext {
     DecodeState& s;
-    FileReader& file;
+    formats::FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int nesting = 0;                  // containers inside containers
     // Records and packets the nested parsers may still read: nesting alone would let a hostile
@@ -42,13 +42,13 @@ struct ParseContext {
 };
 
 // Up to count bytes of text at the position, cut at the first NUL and at 63 characters.
-std::string readText(FileReader& file, std::size_t count);
+std::string readText(formats::FileReader& file, std::size_t count);
 
 // One value of a TIFF field by its type (16-bit for type 3, 32-bit otherwise).
-std::uint32_t readTiffValue(FileReader& file, unsigned type);
+std::uint32_t readTiffValue(formats::FileReader& file, unsigned type);
 
 // A signed rational: numerator over denominator, 0 when the denominator is 0.
-double readRational(FileReader& file);
+double readRational(formats::FileReader& file);
 
 // "YYYY:MM:DD hh:mm:ss" (or its 19 characters read back to front) as local time; kept only
 // when the conversion gives a time after 1970.

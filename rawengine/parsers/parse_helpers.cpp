@@ -5,7 +5,7 @@
 
 namespace tavrin::raw {
 
-std::string readText(FileReader& file, std::size_t count) {
+std::string readText(formats::FileReader& file, std::size_t count) {
     std::string text;
     for (std::size_t i = 0; i < count && i <= kMaxNameLength; ++i) {
         const int c = file.get();
@@ -15,11 +15,11 @@ std::string readText(FileReader& file, std::size_t count) {
     return text;
 }
 
-std::uint32_t readTiffValue(FileReader& file, unsigned type) {
+std::uint32_t readTiffValue(formats::FileReader& file, unsigned type) {
     return type == 3 ? file.ReadU16() : file.ReadU32();
 }
 
-double readRational(FileReader& file) {
+double readRational(formats::FileReader& file) {
     const auto num = static_cast<std::int32_t>(file.ReadU32());
     const auto den = static_cast<std::int32_t>(file.ReadU32());
     return den == 0 ? 0.0 : static_cast<double>(num) / den;

@@ -6,7 +6,7 @@
 namespace tavrin::raw {
 
 void parsePhaseOne(ParseContext& ctx, std::uint64_t base) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
     f.seek(base + 8);
     f.seek(f.ReadU32() + base);

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kMaxLines = 1000;
 
-bool readLine(FileReader& f, std::string& line) {
+bool readLine(formats::FileReader& f, std::string& line) {
     line.clear();
     for (int c; (c = f.get()) >= 0;) {
         if (c == '\n') return true;
@@ -24,7 +24,7 @@ bool readLine(FileReader& f, std::string& line) {
 }  // namespace
 
 void parseRollei(ParseContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
     f.seek(0);
     std::tm t{};

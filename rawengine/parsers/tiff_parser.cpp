@@ -73,11 +73,11 @@ void TiffImage::applyTo(DecodeState& s) const {
 }
 
 void parseTiff(ParseContext& ctx, std::uint64_t base) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     f.seek(base);
     const int a = f.get(), b = f.get();
     const std::uint16_t order = static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF));
-    if (order != kLittleEndian && order != kBigEndian) return;
+    if (order != formats::kLittleEndian && order != formats::kBigEndian) return;
     f.setOrder(order);
     f.ReadU16();
     while (const std::uint32_t offset = f.ReadU32()) {
@@ -93,7 +93,7 @@ void parseTiff(ParseContext& ctx, std::uint64_t base) {
 }
 
 bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
     if (level > kMaxNesting) return true;
     const unsigned entries = f.ReadU16();
@@ -114,7 +114,8 @@ bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
         const std::uint32_t count = f.ReadU32();
         const std::uint64_t next = f.tell() + 4;
         if (tag >= 50700 && tag <= 50799) dngDirectory = true;
-        if (static_cast<std::uint64_t>(tiffTypeSize(type)) * count > 4) f.seek(f.ReadU32() + base);
+        if (static_cast<std::uint64_t>(formats::tiffTypeSize(type)) * count > 4)
+            f.seek(f.ReadU32() + base);
         if (f.atEnd()) {
             f.seek(next);
             continue;

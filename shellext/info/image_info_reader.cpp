@@ -58,7 +58,7 @@ class ContainerReader {
     void takeIntactPicture();
 
     ImageInfo& info_;
-    FileReader file_;
+    formats::FileReader file_;
     InfoContext ctx_;
     bool wholeFile_ = false;
     bool sixteenBit_ = false;
@@ -70,7 +70,7 @@ class ContainerReader {
 };
 
 HRESULT ContainerReader::parseTiff(std::uint64_t base) {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     info_.previewWidth = info_.previewHeight = 0;
     info_.tiffStripBytes = info_.tiffStripOffset = 0;
     info_.tiffBitsPerSample = 0;
@@ -106,7 +106,7 @@ HRESULT ContainerReader::parseTiff(std::uint64_t base) {
 }
 
 HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     if (depth > kMaxDepth) return S_OK;
     const unsigned entries = f.ReadU16();
     int compression = 0;
@@ -124,7 +124,7 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
         if (const HRESULT r = handleExifEntry(ctx_, tag, type); r != S_OK) return r;
         f.seek(at);
         const std::uint32_t value = type == 3 ? f.ReadU16()
-                                    : raw::tiffTypeSize(type) == 1
+                                    : formats::tiffTypeSize(type) == 1
                                         ? static_cast<std::uint32_t>(f.get() & 0xFF)
                                         : f.ReadU32();
         f.seek(at);
@@ -247,7 +247,7 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
 }
 
 void ContainerReader::findLeafPackets(int depth) {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     const std::uint64_t start = f.tell();
     if (depth > kMaxDepth) return;
     char mark[8];
@@ -270,8 +270,8 @@ void ContainerReader::findLeafPackets(int depth) {
 }
 
 HRESULT ContainerReader::parseMrwBlocks() {
-    FileReader& f = file_;
-    f.setOrder(raw::kBigEndian);
+    formats::FileReader& f = file_;
+    f.setOrder(formats::kBigEndian);
     f.seek(4);
     const std::uint64_t end = static_cast<std::uint64_t>(f.ReadU32()) + 8;
     while (f.tell() < end && f.tell() + 8 <= f.size()) {
@@ -303,7 +303,7 @@ bool ContainerReader::readPpmHeader() {
 }
 
 HRESULT ContainerReader::loadRawPixels() {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     const std::int64_t need = info_.previewPixelBytes(3);
     int divisor = 1;
     if (info_.previewLength < need) {
@@ -392,7 +392,7 @@ bool ContainerReader::loadWholeTiff() {
 }
 
 HRESULT ContainerReader::load() {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     takeIntactPicture();
     const std::size_t prefix = info_.previewPrefix.size();
     // A preview cannot be longer than the file that holds it.
@@ -423,7 +423,7 @@ HRESULT ContainerReader::load() {
 }
 
 HRESULT ContainerReader::read(bool loadPreview) {
-    FileReader& f = file_;
+    formats::FileReader& f = file_;
     // Each read describes the file anew: nothing of an earlier read on the record stays.
     info_.shooting = ShootingData{};
     info_.extraInfo.clear();
@@ -453,7 +453,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     auto headIs = [&](std::size_t at, std::string_view text) {
         return std::memcmp(head + at, text.data(), text.size()) == 0;
     };
-    const bool tiffOrder = f.order() == raw::kLittleEndian || f.order() == raw::kBigEndian;
+    const bool tiffOrder = f.order() == formats::kLittleEndian || f.order() == formats::kBigEndian;
 
     HRESULT r = S_OK;
     if (headIs(0, "MMMMRawT")) {
@@ -466,20 +466,20 @@ HRESULT ContainerReader::read(bool loadPreview) {
     } else if (tiffOrder) {
         if ((r = parseTiff(0)) != S_OK) return r;
     } else if (headIs(0, std::string_view("\0MRM", 4))) {
-        f.setOrder(raw::kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(4);
         info_.previewLength = f.ReadU32();
         if ((r = parseMrwBlocks()) != S_OK) return r;
     } else if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF && head[3] == 0xE1 &&
                headIs(6, "Exif")) {
-        f.setOrder(raw::kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(4);
         const std::uint16_t n = f.ReadU16();
         f.seek(static_cast<std::uint64_t>(n) + 4);
         if (f.get() != 0xFF) parseTiff(12);
         info_.previewLength = 0;
     } else if (headIs(0, "FUJIFILM")) {
-        f.setOrder(raw::kBigEndian);
+        f.setOrder(formats::kBigEndian);
         f.seek(84);
         const std::uint32_t offset = f.ReadU32();
         const std::uint32_t length = f.ReadU32();

@@ -7,7 +7,7 @@
 
 namespace tavrin::shell {
 
-std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
+std::string readText(formats::FileReader& file, std::uint64_t count, std::size_t limit) {
     std::string text;
     for (std::uint64_t i = 0; i < count && text.size() < limit; ++i) {
         const int c = file.get();
@@ -17,14 +17,15 @@ std::string readText(FileReader& file, std::uint64_t count, std::size_t limit) {
     return text;
 }
 
-std::string readExifText(FileReader& file, std::uint64_t count, std::size_t limit) {
+std::string readExifText(formats::FileReader& file, std::uint64_t count, std::size_t limit) {
     std::string text = readText(file, count, limit);
     text.erase(text.find_last_not_of(' ') + 1);
     return text;
 }
 
-void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base) {
-    if (static_cast<std::uint64_t>(raw::tiffTypeSize(type)) * count > 4)
+void seekToValue(formats::FileReader& file, unsigned type, std::uint32_t count,
+                 std::uint64_t base) {
+    if (static_cast<std::uint64_t>(formats::tiffTypeSize(type)) * count > 4)
         file.seek(base + file.ReadU32());
 }
 

@@ -5,15 +5,15 @@
 #include <set>
 #include <vector>
 
+#include "formats/file_reader.hpp"
+#include "formats/tiff_types.hpp"
 #include "platform/com/types.hpp"
-#include "rawengine/io/file_reader.hpp"
-#include "rawengine/io/tiff_types.hpp"
 #include "shellext/info/image_info.hpp"
 
 namespace tavrin::shell {
 
 using com::HRESULT;
-using raw::FileReader;
+using formats::FileReader;
 
 inline constexpr int kMaxDepth = 8;
 inline constexpr unsigned kMaxEntries = 512;
@@ -26,7 +26,7 @@ struct EmbeddedPicture {
 
 struct InfoContext {
     ImageInfo& info;
-    FileReader& file;
+    formats::FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int depth = 0;
     int budget = 100000;  // records the nested readers may still read
@@ -42,9 +42,9 @@ struct InfoContext {
 };
 
 // Up to count bytes of text at the position, cut at the first NUL and at limit characters.
-std::string readText(FileReader& file, std::uint64_t count, std::size_t limit);
+std::string readText(formats::FileReader& file, std::uint64_t count, std::size_t limit);
 // The same for an EXIF or TIFF text, without the blanks that pad it to its field.
-std::string readExifText(FileReader& file, std::uint64_t count, std::size_t limit);
+std::string readExifText(formats::FileReader& file, std::uint64_t count, std::size_t limit);
 
 // The EXIF entry handler: with the file at the entry's value, takes the shooting data the tag
 // holds. A maker note's reader may return a failure code, which is passed back.
@@ -62,6 +62,6 @@ void readRolleiHeader(InfoContext& ctx);
 HRESULT readFoveonProperties(InfoContext& ctx);
 
 // The value-or-offset rule: seeks to the entry's values when they do not fit in the field.
-void seekToValue(FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base);
+void seekToValue(formats::FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base);
 
 }  // namespace tavrin::shell

@@ -14,14 +14,14 @@ bool standsAlone(int marker) {
     return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
 }
 
-int bigEndian16(raw::FileReader& f) {
+int bigEndian16(formats::FileReader& f) {
     const int high = f.get(), low = f.get();
     return high < 0 || low < 0 ? -1 : high << 8 | low;
 }
 
 }  // namespace
 
-std::optional<FrameSize> readJpegFrameSize(raw::FileReader& f) {
+std::optional<FrameSize> readJpegFrameSize(formats::FileReader& f) {
     f.seek(0);
     if (f.get() != 0xFF || f.get() != 0xD8) return std::nullopt;
     for (int segment = 0; segment < kMaxSegments; ++segment) {

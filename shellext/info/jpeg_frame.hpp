@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::shell {
 
@@ -14,6 +14,6 @@ struct FrameSize {
 
 // Walks the marker segments from the start of the file to the first frame header (SOF0 to
 // SOF15); nothing when the scan or the end of the file comes first. Moves the read position.
-std::optional<FrameSize> readJpegFrameSize(raw::FileReader& file);
+std::optional<FrameSize> readJpegFrameSize(formats::FileReader& file);
 
 }  // namespace tavrin::shell

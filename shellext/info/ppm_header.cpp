@@ -4,7 +4,7 @@
 
 namespace tavrin::shell {
 
-std::optional<PpmHeader> readPpmHeader(raw::FileReader& f) {
+std::optional<PpmHeader> readPpmHeader(formats::FileReader& f) {
     f.seek(2);
     long numbers[3] = {};
     for (long& n : numbers) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::shell {
 
@@ -17,6 +17,6 @@ struct PpmHeader {
 };
 
 // Reads from the file's third byte on; nothing when a number is missing.
-std::optional<PpmHeader> readPpmHeader(raw::FileReader& file);
+std::optional<PpmHeader> readPpmHeader(formats::FileReader& file);
 
 }  // namespace tavrin::shell

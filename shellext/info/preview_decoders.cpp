@@ -117,7 +117,7 @@ KodakCurve readKodakCurve(InfoContext& ctx) {
     for (std::size_t i = 0; i < curve.size(); ++i)
         curve[i] = static_cast<std::uint16_t>(i);
     if (!ascii::equalsIgnoreCase(ctx.info.make, "KODAK")) return curve;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     f.seek(12);
     const unsigned entries = f.ReadU16();
     for (unsigned e = 0; e < entries && e < kMaxEntries; ++e) {
@@ -141,11 +141,11 @@ KodakCurve readKodakCurve(InfoContext& ctx) {
 
 HRESULT decodeRolleiPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const Canvas canvas(ctx);
     if (canvas.status() != com::S_OK) return canvas.status();
     const std::uint16_t order = f.order();
-    f.setOrder(raw::kBigEndian);
+    f.setOrder(formats::kBigEndian);
     for (int y = 0; y < info.previewHeight; ++y) {
         std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
@@ -161,7 +161,7 @@ HRESULT decodeRolleiPreview(InfoContext& ctx) {
 
 HRESULT decodeFoveonPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const Canvas canvas(ctx);
     if (canvas.status() != com::S_OK) return canvas.status();
     std::vector<std::uint8_t> row(static_cast<std::size_t>(info.previewWidth) * 3);
@@ -181,7 +181,7 @@ HRESULT decodeFoveonPreview(InfoContext& ctx) {
 
 HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
     const Canvas canvas(ctx);
     if (canvas.status() != com::S_OK) return canvas.status();
@@ -199,7 +199,7 @@ HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
 
 HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
     ImageInfo& info = ctx.info;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const KodakCurve curve = readKodakCurve(ctx);
     const Canvas canvas(ctx);
     if (canvas.status() != com::S_OK) return canvas.status();

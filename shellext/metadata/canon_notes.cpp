@@ -32,7 +32,7 @@ bool isSubHeap(unsigned type) {
 template <typename Visit>
 void walkHeap(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth,
               Visit& visit) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     if (length < 4 || start + length > f.size() || depth > kMaxDepth) return;
     f.seek(start + length - 4);
     f.seek(start + f.ReadU32());
@@ -60,7 +60,7 @@ void walkHeap(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int d
 // One record's bytes; a field beyond its end is absent.
 class Record {
   public:
-    void read(FileReader& f, std::uint32_t size) {
+    void read(formats::FileReader& f, std::uint32_t size) {
         bytes_.resize(std::min(size, kMaxShotRecord));
         bytes_.resize(f.read(bytes_.data(), bytes_.size()));
         order_ = f.order();
@@ -68,8 +68,8 @@ class Record {
     std::optional<std::int16_t> word(std::size_t index) const {
         if (2 * index + 2 > bytes_.size()) return std::nullopt;
         const std::uint8_t* p = &bytes_[2 * index];
-        return static_cast<std::int16_t>(order_ == raw::kLittleEndian ? p[0] | p[1] << 8
-                                                                      : p[0] << 8 | p[1]);
+        return static_cast<std::int16_t>(order_ == formats::kLittleEndian ? p[0] | p[1] << 8
+                                                                          : p[0] << 8 | p[1]);
     }
     std::optional<std::uint16_t> unsignedWord(std::size_t index) const {
         const auto w = word(index);
@@ -79,16 +79,16 @@ class Record {
     std::optional<std::int16_t> apexCode(std::size_t index) const {
         const auto high = unsignedWord(2 * index + 1), low = unsignedWord(2 * index);
         if (!high || !low) return std::nullopt;
-        const float value =
-            std::bit_cast<float>(order_ == raw::kLittleEndian ? std::uint32_t{*high} << 16 | *low
-                                                              : std::uint32_t{*low} << 16 | *high);
+        const float value = std::bit_cast<float>(order_ == formats::kLittleEndian
+                                                     ? std::uint32_t{*high} << 16 | *low
+                                                     : std::uint32_t{*low} << 16 | *high);
         if (!std::isfinite(value) || std::fabs(value) > 64) return std::nullopt;
         return static_cast<std::int16_t>(std::lround(value * 32));
     }
 
   private:
     std::vector<std::uint8_t> bytes_;
-    std::uint16_t order_ = raw::kLittleEndian;
+    std::uint16_t order_ = formats::kLittleEndian;
 };
 
 struct ShotRecords {
@@ -96,7 +96,7 @@ struct ShotRecords {
 };
 
 ShotRecords findShotRecords(InfoContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     ShotRecords found;
     f.seek(2);
     const std::uint64_t heap = f.ReadU32();
@@ -204,7 +204,7 @@ void appendNumber(ImageInfo& info, unsigned line, std::optional<std::int16_t> va
 }  // namespace
 
 HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
     auto visit = [&](unsigned type, std::uint32_t size, std::uint64_t data) {
         switch (type) {

@@ -32,7 +32,7 @@ std::string textOf(unsigned id) {
 HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type) {
     ImageInfo& info = ctx.info;
     ShootingData& sd = info.shooting;
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const std::uint64_t at = f.tell();
     unsigned v = 0;
     std::uint32_t n = 0, d = 0;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/tiff_types.hpp"
 #include "platform/system/ascii.hpp"
-#include "rawengine/io/tiff_types.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -237,7 +237,7 @@ bool ExifReader::read() {
     planarConfiguration_ = 1;
 
     // The marker, looked for in byte pairs from the start: one at an odd offset is not seen.
-    raw::FileReader& f = file_;
+    formats::FileReader& f = file_;
     f.seek(0);
     std::uint64_t marker = 0;
     for (;;) {
@@ -276,7 +276,7 @@ void ExifReader::walk(std::size_t position, bool chain) {
             const std::size_t at = position + 2 + i * 12;
             Entry e{u16(at), u16(at + 2), u32(at + 4), at + 8, at + 8, true, {}};
             const std::uint64_t bytes =
-                static_cast<std::uint64_t>(raw::tiffTypeSize(e.type)) * e.count;
+                static_cast<std::uint64_t>(formats::tiffTypeSize(e.type)) * e.count;
             if (bytes > 4) {
                 const std::uint32_t offset = u32(at + 8);
                 if (offset >= kMaxSegment || offset + kTiffStart + bytes > segment_.size())
@@ -304,13 +304,13 @@ void ExifReader::render(const Entry& e) {
     if (!row) return;
     std::string t;
     // The entry's value as its type says; for values stored elsewhere, the offset field itself.
-    const std::uint32_t value = !e.inline_                       ? u32(e.field)
-                                : e.type == 3                    ? u16(e.field)
-                                : raw::tiffTypeSize(e.type) == 1 ? segment_[e.field]
-                                                                 : u32(e.field);
+    const std::uint32_t value = !e.inline_                           ? u32(e.field)
+                                : e.type == 3                        ? u16(e.field)
+                                : formats::tiffTypeSize(e.type) == 1 ? segment_[e.field]
+                                                                     : u32(e.field);
     auto shortAt = [&](std::size_t i) { return u16(e.values + 2 * i); };
     auto numberAt = [&](std::size_t i) -> std::uint32_t {
-        const auto size = static_cast<std::size_t>(raw::tiffTypeSize(e.type));
+        const auto size = static_cast<std::size_t>(formats::tiffTypeSize(e.type));
         if (size == 1) return e.values + i < segment_.size() ? segment_[e.values + i] : 0;
         return size == 2 ? shortAt(i) : u32(e.values + size * i);
     };

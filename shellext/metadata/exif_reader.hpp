@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 namespace tavrin::shell {
 
@@ -22,7 +22,7 @@ struct ExifTag {
 
 class ExifReader {
   public:
-    explicit ExifReader(raw::FileReader& file) : file_(file) {}
+    explicit ExifReader(formats::FileReader& file) : file_(file) {}
 
     // Finds and loads the APP1 segment and renders every entry it recognises; false when the
     // marker, the header or the segment cannot be read.
@@ -38,7 +38,7 @@ class ExifReader {
     std::uint16_t u16(std::size_t at) const;
     std::uint32_t u32(std::size_t at) const;
 
-    raw::FileReader& file_;
+    formats::FileReader& file_;
     std::vector<std::uint8_t> segment_;
     bool intel_ = true;
     std::size_t exifIfd_ = 0;

@@ -17,7 +17,7 @@ bool containsMinolta(const std::string& make) {
 // Walks a note's entries and hands each 16-bit value to take(tag, value).
 template <typename Take>
 void readWhiteBalanceNote(InfoContext& ctx, Take take) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     const unsigned entries = f.ReadU16();
     for (unsigned e = 0; e < entries && e < kMaxEntries && !f.atEnd(); ++e) {
         const unsigned tag = f.ReadU16();
@@ -32,7 +32,7 @@ void readWhiteBalanceNote(InfoContext& ctx, Take take) {
 }  // namespace
 
 HRESULT readMakerNote(InfoContext& ctx, std::uint64_t base) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
     const std::uint16_t order = f.order();
     char header[10] = {};
@@ -46,7 +46,7 @@ HRESULT readMakerNote(InfoContext& ctx, std::uint64_t base) {
         const std::uint32_t first = f.ReadU32();
         f.skip(static_cast<std::int64_t>(first) - 8);
     } else if (is("FUJIFILM", 8)) {
-        f.setOrder(raw::kLittleEndian);
+        f.setOrder(formats::kLittleEndian);
         f.skip(2);
     } else if (is("Panasonic\0", 10) || is("OLYMP\0", 6) || is("LEICA\0", 6) || is("EPSON\0", 6)) {
         f.skip(-2);

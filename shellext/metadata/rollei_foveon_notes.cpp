@@ -17,7 +17,7 @@ constexpr std::size_t kMaxLine = 127;
 constexpr int kMaxHeaderLines = 10000;
 constexpr std::uint64_t kMaxPropertyBytes = 16 << 20;
 
-bool readLine(FileReader& f, std::string& line) {
+bool readLine(formats::FileReader& f, std::string& line) {
     line.clear();
     int c = 0;
     while ((c = f.get()) >= 0 && c != '\n') {
@@ -28,7 +28,8 @@ bool readLine(FileReader& f, std::string& line) {
 
 // Looks words up in the four-byte words from the directory: the word after the one that reads
 // mark, or nothing at the end of the file.
-std::optional<std::uint32_t> wordAfter(FileReader& f, std::uint64_t from, const char* mark) {
+std::optional<std::uint32_t> wordAfter(formats::FileReader& f, std::uint64_t from,
+                                       const char* mark) {
     f.seek(from);
     std::uint32_t markWord = 0;
     std::memcpy(&markWord, mark, 4);
@@ -131,7 +132,7 @@ void takeProperty(ImageInfo& info, const std::string& name, const std::string& v
 }  // namespace
 
 void readRolleiHeader(InfoContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
     f.seek(0);
     std::string line;
@@ -164,9 +165,9 @@ void readRolleiHeader(InfoContext& ctx) {
 }
 
 HRESULT readFoveonProperties(InfoContext& ctx) {
-    FileReader& f = ctx.file;
+    formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
-    f.setOrder(raw::kLittleEndian);
+    f.setOrder(formats::kLittleEndian);
     f.seek(4);
     info.formatVersion = static_cast<std::int32_t>(f.ReadU32());
     f.seek(248);

@@ -6,9 +6,9 @@
 #include "common/file_types.hpp"
 #include "common/settings.hpp"
 #include "common/strings.hpp"
+#include "formats/file_reader.hpp"
 #include "platform/com/wide_text.hpp"
 #include "platform/system/ascii.hpp"
-#include "rawengine/io/file_reader.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/ppm_header.hpp"
@@ -46,7 +46,7 @@ void copyWide(WCHAR (&target)[N], std::string_view text) {
 }
 
 void readPpmSize(const std::string& path, ImageInfo& info) {
-    raw::FileReader f;
+    formats::FileReader f;
     if (f.open(path)) return;
     if (const auto header = readPpmHeader(f)) {
         info.shooting.width = header->width;
@@ -57,7 +57,7 @@ void readPpmSize(const std::string& path, ImageInfo& info) {
 // Make and model from a JPEG's EXIF block, the size from its frame, turned as the block says;
 // nothing else.
 void readJpegColumns(const std::string& path, ImageInfo& info) {
-    raw::FileReader f;
+    formats::FileReader f;
     if (f.open(path)) return;
     ExifReader exif(f);
     exif.read();  // without a block, nothing is found in it

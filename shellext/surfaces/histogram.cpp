@@ -19,7 +19,7 @@ constexpr int kBoxWidth = 255, kBoxHeight = 100;
 
 // A binary PPM file: 8-bit samples as they are, 16-bit ones by their high bytes.
 std::unique_ptr<imaging::Bitmap> readPpm(const std::string& path) {
-    raw::FileReader f;
+    formats::FileReader f;
     if (f.open(path)) return nullptr;
     const auto header = readPpmHeader(f);
     if (!header || !imaging::Bitmap::sizeAllowed(header->width, header->height)) return nullptr;

@@ -19,7 +19,7 @@ namespace {
 // A working image of the given size after loading, with the steps run on it directly.
 struct Work {
     DecodeState s;
-    FileReader file;
+    formats::FileReader file;
     BitReader bits{file};
     HuffmanPool pool;
 

@@ -203,7 +203,7 @@ class ColourFromPreviewStep : public test::TempRegistry {
 
     Scene scene_;
     DecodeState s_;
-    FileReader file_;
+    formats::FileReader file_;
     BitReader bits_{file_};
     HuffmanPool huffman_;
 };

@@ -133,7 +133,7 @@ TEST_F(FoveonLoad, keepsTheFirst131072BytesOfALongerMetadataBlock) {
 // words.
 struct BareLoad {
     DecodeState s;
-    FileReader file;
+    formats::FileReader file;
     BitReader bits{file};
     HuffmanPool pool;
 
@@ -144,7 +144,8 @@ struct BareLoad {
         file.openMemory(std::move(data));
     }
     void run() {
-        file.setOrder(kBigEndian);  // whatever identification left: the loader reads its own
+        file.setOrder(
+            formats::kBigEndian);  // whatever identification left: the loader reads its own
         DecodeContext ctx{s, file, bits, pool, nullptr};
         LoadFoveonRaw(ctx);
     }

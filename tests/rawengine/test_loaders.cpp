@@ -19,7 +19,7 @@ using fixtures::Bytes;
 // bytes in memory.
 struct Rig {
     DecodeState s;
-    FileReader file;
+    formats::FileReader file;
     BitReader bits{file};
     HuffmanPool pool;
 
@@ -185,7 +185,7 @@ TEST(DngLossless, stopsAtTilesOutsideTheFile) {
 TEST(CanonCompressed, buildsTheTableSetsAsGiven) {
     HuffmanPool pool;
     const CanonTrees trees = InitCanonTrees(pool, 7);  // numbers above 2 use set 2
-    FileReader file;
+    formats::FileReader file;
     file.openMemory({0b00100000, 0, 0, 0, 0, 0});  // 001: the set's second 3-bit code
     BitReader bits(file);
     bits.GetBits(-1);
@@ -248,7 +248,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     Rig rig(height, width, 0, 2, height, width - 2);
     rig.s.container.nikonCurveOffset = 0;
     rig.s.container.dataOffset = coded.curveBlock.size();
-    rig.file.setOrder(kBigEndian);
+    rig.file.setOrder(formats::kBigEndian);
     rig.load(nikon_compressed_load_raw, file);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width - 2; ++c)
@@ -263,7 +263,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     file.insert(file.end(), shortCurve.data.begin(), shortCurve.data.end());
     Rig clipped(height, width, 0, 0, height, width);
     clipped.s.container.dataOffset = shortCurve.curveBlock.size();
-    clipped.file.setOrder(kBigEndian);
+    clipped.file.setOrder(formats::kBigEndian);
     clipped.load(nikon_compressed_load_raw, file);
     EXPECT_LE(clipped.at(1, 5), 27);
 }
@@ -302,7 +302,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         for (int i = 0; i < 4; ++i)
             file.insert(file.end(), {0, static_cast<std::uint8_t>(i), 0, 0});
         Rig rig(4, 2, 0, 0, 4, 2);
-        rig.file.setOrder(kBigEndian);
+        rig.file.setOrder(formats::kBigEndian);
         rig.load(nucore_load_raw, file);
         EXPECT_EQ(rig.at(0, 0), 0);
         EXPECT_EQ(rig.at(2, 0), 1);
@@ -332,7 +332,7 @@ TEST(Kodak65000, readsPlainBlocksWhenALengthIsOutOfRange) {
         file.push_back(static_cast<std::uint8_t>(w));
     }
     Rig rig(1, 8, 0, 0, 1, 8);
-    rig.file.setOrder(kBigEndian);
+    rig.file.setOrder(formats::kBigEndian);
     rig.load(LoadKodak65000Raw, file);
     EXPECT_EQ(rig.at(0, 0), 0xD35);
     EXPECT_EQ(rig.at(0, 1), 0x246);

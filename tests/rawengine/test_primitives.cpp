@@ -3,8 +3,8 @@
 
 #include <random>
 
+#include "formats/file_reader.hpp"
 #include "rawengine/io/bit_reader.hpp"
-#include "rawengine/io/file_reader.hpp"
 #include "rawengine/io/huffman.hpp"
 #include "rawengine/io/stream_bits.hpp"
 #include "rawengine/loader_exception.hpp"
@@ -13,26 +13,26 @@
 namespace tavrin::raw {
 namespace {
 
-FileReader& memoryReader(FileReader& r, std::vector<std::uint8_t> bytes) {
+formats::FileReader& memoryReader(formats::FileReader& r, std::vector<std::uint8_t> bytes) {
     r.openMemory(std::move(bytes));
     return r;
 }
 
 TEST(FileReader, readsInTheCurrentByteOrder) {
-    FileReader r;
+    formats::FileReader r;
     memoryReader(r, {0x12, 0x34, 0x12, 0x34, 0x01, 0x02, 0x03, 0x04});
-    r.setOrder(kLittleEndian);
+    r.setOrder(formats::kLittleEndian);
     EXPECT_EQ(r.ReadU16(), 0x3412);
-    r.setOrder(kBigEndian);
+    r.setOrder(formats::kBigEndian);
     EXPECT_EQ(r.ReadU16(), 0x1234);
     EXPECT_EQ(r.ReadU32(), 0x01020304u);
     r.seek(4);
-    r.setOrder(kLittleEndian);
+    r.setOrder(formats::kLittleEndian);
     EXPECT_EQ(r.ReadU32(), 0x04030201u);
 }
 
 TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
-    FileReader r;
+    formats::FileReader r;
     memoryReader(r, {0xAB});
     EXPECT_EQ(r.get(), 0xAB);
     EXPECT_EQ(r.get(), -1);
@@ -42,7 +42,7 @@ TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
     EXPECT_EQ(r.ReadU32(), 0xFFFFFFFFu);
     std::uint16_t words[3] = {7, 7, 7};
     r.seek(0);
-    r.setOrder(kBigEndian);
+    r.setOrder(formats::kBigEndian);
     r.ReadU16Array(words, 3);  // one byte there: the rest reads as zero
     EXPECT_EQ(words[0], 0xAB00);
     EXPECT_EQ(words[1], 0);
@@ -53,7 +53,7 @@ TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
 }
 
 TEST(FileReader, reportsFilesThatCannotBeOpened) {
-    FileReader r;
+    formats::FileReader r;
     const auto error = r.open("/no/such/file.CR2");
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("No such file"), std::string::npos);
@@ -67,7 +67,7 @@ TEST(FileReader, reportsFilesThatCannotBeOpened) {
 }
 
 TEST(BitReader, takesBitsMostSignificantFirstAndSkipsStuffing) {
-    FileReader r;
+    formats::FileReader r;
     memoryReader(r, {0xFF, 0x00, 0xA5, 0x0F, 0x00, 0x00, 0x00, 0x00});
     BitReader bits(r);
     bits.setZeroAfterFF(true);
@@ -94,7 +94,7 @@ TEST(Huffman, buildsTheCanonicalCode) {
     const HuffmanNode* root =
         pool.BuildHuffmanTree(kDescription.data(), kDescription.size(), &used);
     EXPECT_EQ(used, 16u + 13u);
-    FileReader r;
+    formats::FileReader r;
     // Codes: 00 -> 4; 010, 011, 100, 101 -> 3, 5, 6, 2; 1100, 1101 -> 7, 1; 11100 -> 8 ...
     memoryReader(r, {0b00010111, 0b00000000, 0, 0, 0, 0, 0, 0});
     BitReader bits(r);
@@ -108,7 +108,7 @@ TEST(Huffman, anEmptyDescriptionDecodesToZeroWithoutReadingBits) {
     HuffmanPool pool;
     const std::vector<std::uint8_t> empty(16, 0);
     const HuffmanNode* root = pool.BuildHuffmanTree(empty.data(), empty.size());
-    FileReader r;
+    formats::FileReader r;
     memoryReader(r, {0x80, 0, 0, 0, 0, 0});
     BitReader bits(r);
     bits.GetBits(-1);
@@ -122,7 +122,7 @@ TEST(Huffman, differencesFollowTheLosslessJpegRule) {
     const std::vector<std::uint8_t> d = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
     HuffmanPool pool;
     const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
-    FileReader r;
+    formats::FileReader r;
     memoryReader(r, {0b01010110, 0, 0, 0, 0, 0});  // 0 101 -> +5; 0 110 -> +6
     BitReader bits(r);
     bits.GetBits(-1);
@@ -186,7 +186,7 @@ TEST(Huffman, theLookupTablesDecodeExactlyAsTheBitWalk) {
         std::vector<std::uint8_t> stream(300 + random() % 200);
         for (auto& b : stream)
             b = random() % 8 == 0 ? 0xFF : static_cast<std::uint8_t>(random());
-        FileReader a, b, c;
+        formats::FileReader a, b, c;
         memoryReader(a, stream);
         memoryReader(b, stream);
         memoryReader(c, stream);

@@ -10,7 +10,7 @@ using namespace fixtures;
 
 // Reads the EXIF block of a JPEG holding the given directories.
 struct Read {
-    raw::FileReader file;
+    formats::FileReader file;
     ExifReader exif{file};
     bool ok = false;
     explicit Read(const Bytes& jpegBytes) {

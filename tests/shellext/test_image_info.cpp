@@ -106,7 +106,7 @@ TEST_F(ImageInfoTest, aJpegIsAsLargeAsItsOwnFrameTurnedAsItSays) {
 
 TEST(JpegFrame, isFoundBehindOtherSegmentsAndNotPastTheScan) {
     const auto frameOf = [](Bytes bytes) -> std::pair<int, int> {
-        raw::FileReader f;
+        formats::FileReader f;
         f.openMemory(std::move(bytes));
         const auto frame = readJpegFrameSize(f);
         return frame ? std::pair{frame->width, frame->height} : std::pair{-1, -1};
@@ -432,7 +432,7 @@ TEST_F(ImageInfoTest, theKodakCurveRepeatsItsLastEntry) {
     f.put32(file, 0);
     for (const auto v : values)
         f.put16(file, v);
-    raw::FileReader reader;
+    formats::FileReader reader;
     reader.openMemory(file);
     InfoContext ctx{info, reader, {}, 0};
     const KodakCurve curve = readKodakCurve(ctx);
@@ -614,7 +614,7 @@ TEST_F(ImageInfoTest, exifEntriesAppendTheirLines) {
 // A reader over bytes in memory, for the pixel decoders.
 struct MemoryInfo {
     ImageInfo info;
-    raw::FileReader file;
+    formats::FileReader file;
     InfoContext ctx{info, file, {}, 0};
     explicit MemoryInfo(Bytes bytes) { file.openMemory(std::move(bytes)); }
     Bytes bmp() const {
@@ -641,7 +641,7 @@ TEST(PixelPreviews, foveonRowsSkipTheirPadding) {
 TEST(PixelPreviews, kodakRgbPixelsGoThroughTheBrightnessTable) {
     // One pixel r = g = b = 1000 (identity curve, times 4 = 4000): v = sqrt(3) * 4000 / 2.
     MemoryInfo m({0x03, 0xE8, 0x03, 0xE8, 0x03, 0xE8});
-    m.file.setOrder(raw::kBigEndian);
+    m.file.setOrder(formats::kBigEndian);
     m.info.previewWidth = 1;
     m.info.previewHeight = 1;
     ASSERT_EQ(decodeKodakRgbPreview(m.ctx), com::S_OK);

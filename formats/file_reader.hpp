@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace tavrin::raw {
+namespace tavrin::formats {
 
 inline constexpr std::uint16_t kLittleEndian = 0x4949;  // "II"
 inline constexpr std::uint16_t kBigEndian = 0x4D4D;     // "MM"
@@ -89,4 +89,4 @@ class FileReader {
     std::size_t windowLength_ = 0;
 };
 
-}  // namespace tavrin::raw
+}  // namespace tavrin::formats

@@ -1,4 +1,4 @@
-#include "rawengine/io/file_reader.hpp"
+#include "formats/file_reader.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace tavrin::raw {
+namespace tavrin::formats {
 namespace {
 
 constexpr std::size_t kWindow = 64 * 1024;
@@ -141,4 +141,4 @@ void FileReader::ReadU16Array(std::uint16_t* buffer, std::size_t count) {
         buffer[i] = u16(bytes + 2 * i);
 }
 
-}  // namespace tavrin::raw
+}  // namespace tavrin::formats

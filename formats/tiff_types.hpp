@@ -1,7 +1,7 @@
 #pragma once
 // The TIFF field types' value sizes, as every directory walker of the project counts them.
 
-namespace tavrin::raw {
+namespace tavrin::formats {
 
 // Bytes per value of TIFF field type: types 3 and 8 take 2, 4, 9 and 11 take 4, 5, 10 and 12
 // take 8; every other type (bytes, text, unknown types) takes 1.
@@ -23,4 +23,4 @@ constexpr int tiffTypeSize(unsigned type) {
     }
 }
 
-}  // namespace tavrin::raw
+}  // namespace tavrin::formats
