@@ -13,7 +13,6 @@
 #include "bench/bench_samples.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/colour/preview_fit.hpp"
-#include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/raw_engine.hpp"
@@ -105,7 +104,7 @@ void runLoader(benchmark::State& state, StageFn loader, const std::vector<std::u
 
 void BM_LosslessJpegLoad(benchmark::State& state) {
     static const auto file = tavrin::fixtures::losslessJpeg(12, 1500, 2000, 2, sensorSamples());
-    runLoader(state, LoadLosslessJpegRaw, file);
+    runLoader(state, loadLosslessJpegRaw, file);
 }
 BENCHMARK(BM_LosslessJpegLoad)->Unit(benchmark::kMillisecond);
 
@@ -121,7 +120,7 @@ void BM_NikonCompressedLoad(benchmark::State& state) {
         bytes.insert(bytes.end(), coded.curveBlock.begin(), coded.curveBlock.end());
         return bytes;
     }();
-    runLoader(state, nikon_compressed_load_raw, file, coded.data.size());
+    runLoader(state, loadNikonCompressedRaw, file, coded.data.size());
 }
 BENCHMARK(BM_NikonCompressedLoad)->Unit(benchmark::kMillisecond);
 
@@ -132,7 +131,7 @@ void BM_PackedLoad(benchmark::State& state) {
             bits.put(v, 12);
         return bits.finish();
     }();
-    runLoader(state, LoadNikonPackedRaw, file);
+    runLoader(state, loadNikonPackedRaw, file);
 }
 BENCHMARK(BM_PackedLoad)->Unit(benchmark::kMillisecond);
 
@@ -144,7 +143,7 @@ void BM_UnpackedLoad(benchmark::State& state) {
                          {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
         return bytes;
     }();
-    runLoader(state, unpacked_load_raw, file);
+    runLoader(state, loadUnpackedRaw, file);
 }
 BENCHMARK(BM_UnpackedLoad)->Unit(benchmark::kMillisecond);
 
@@ -183,7 +182,7 @@ void BM_FoveonLoad(benchmark::State& state) {
     HuffmanPool pool;
     for (auto _ : state) {
         DecodeContext ctx{s, reader, bits, pool, nullptr};
-        LoadFoveonRaw(ctx);
+        loadFoveonRaw(ctx);
     }
     countPixels(state, std::int64_t{kFoveonWidth} * kFoveonHeight);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));

@@ -8,14 +8,8 @@
 namespace tavrin::strings {
 namespace {
 
-struct Entry {
-    unsigned id;
-    std::string_view text;
-};
-
-constexpr Entry kTable[] = {
-#include "resources/strings_de.inc"
-};
+using detail::Entry;
+using detail::kTable;
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
                              [](const Entry& a, const Entry& b) { return a.id <= b.id; }),

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "common/strings.hpp"
+#include "controlpanel/control_ids.hpp"
 #include "controlpanel/qt_text.hpp"
 #include "controlpanel/type_dialogs.hpp"
 #include "platform/system/ascii.hpp"
@@ -25,7 +26,7 @@ CFileTypesPage::CFileTypesPage(const CGeneralPage& general, QWidget* parent)
     : QWidget(parent), general_(general), rows_(typeRows()) {
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget;
-    list_->setObjectName("1022");
+    list_->setObjectName(controlName(kFileTypeList));
     list_->setRootIsDecorated(false);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setAllColumnsShowFocus(true);

@@ -16,6 +16,7 @@
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"
 #include "controlpanel/associations.hpp"
+#include "controlpanel/control_ids.hpp"
 #include "controlpanel/qt_text.hpp"
 #include "platform/registry/registry.hpp"
 
@@ -36,7 +37,7 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
 
     associateBox_ = new QCheckBox(text("Unterstützte Dateien mit der &Tavrin-Vorschau verknüpfen"));
-    associateBox_->setObjectName("1048");
+    associateBox_->setObjectName(controlName(kAssociateBox));
     layout->addWidget(associateBox_);
 
     auto* qualityGroup = new QGroupBox(text("Bildqualität"));
@@ -51,14 +52,14 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
     auto* brightnessGroup = new QGroupBox(text("Helligkeit"));
     auto* brightnessLayout = new QGridLayout(brightnessGroup);
     brightnessBar_ = new QSlider(Qt::Horizontal);
-    brightnessBar_->setObjectName("1049");
+    brightnessBar_->setObjectName(controlName(kBrightnessSlider));
     brightnessBar_->setRange(-10, 10);
     // Ticks at 2, 4, ... 10; those the page asks for beyond the range do not show.
     brightnessBar_->setTickInterval(2);
     brightnessBar_->setTickPosition(QSlider::TicksBelow);
     brightnessBar_->setPageStep(1);
     brightnessText_ = new QLabel;
-    brightnessText_->setObjectName("1050");
+    brightnessText_->setObjectName(controlName(kBrightnessText));
     brightnessLayout->addWidget(new QLabel(text("-10")), 0, 0);
     brightnessLayout->addWidget(brightnessBar_, 0, 1);
     brightnessLayout->addWidget(new QLabel(text("+10")), 0, 2);
@@ -68,13 +69,13 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
     auto* rowLayout = new QHBoxLayout;
     rowLayout->addWidget(new QLabel(text("Diaschau-Intervall (Sekunden):")));
     delay_ = new QSpinBox;
-    delay_->setObjectName("1030");
+    delay_->setObjectName(controlName(kSlideshowDelay));
     delay_->setRange(0, 120);
     rowLayout->addWidget(delay_);
     rowLayout->addStretch();
     rowLayout->addWidget(new QLabel(text("Miniaturansichten:")));
     thumbnailList_ = new QComboBox;
-    thumbnailList_->setObjectName("1032");
+    thumbnailList_->setObjectName(controlName(kThumbnailSizeList));
     for (int size = kFirstThumbnailSize; size <= kLastThumbnailSize; size += 10) {
         const QString entry = size == 100 ? QString("%1 x %2 (Standard)").arg(size).arg(size)
                                           : QString("%1 x %2").arg(size).arg(size);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "common/strings.hpp"
+#include "controlpanel/control_ids.hpp"
 #include "controlpanel/qt_text.hpp"
 
 namespace tavrin::cpl {
@@ -24,13 +25,13 @@ QualityControls QualityControls::add(QGridLayout& layout, int row) {
     QualityControls controls{new QSlider(Qt::Horizontal),
                              {new QLabel(text("Geschwindigkeit")), new QLabel(text("Qualität"))},
                              new QLabel};
-    controls.slider->setObjectName("1046");
+    controls.slider->setObjectName(controlName(kQualitySlider));
     controls.slider->setRange(0, kModes - 1);
     controls.slider->setPageStep(1);
     controls.slider->setTickPosition(QSlider::TicksBelow);
-    controls.ends[0]->setObjectName("1053");
-    controls.ends[1]->setObjectName("1054");
-    controls.modeText->setObjectName("1047");
+    controls.ends[0]->setObjectName(controlName(kQualitySpeedEnd));
+    controls.ends[1]->setObjectName(controlName(kQualityQualityEnd));
+    controls.modeText->setObjectName(controlName(kQualityText));
     layout.addWidget(controls.ends[0], row, 0);
     layout.addWidget(controls.slider, row, 1);
     layout.addWidget(controls.ends[1], row, 2);
@@ -66,7 +67,7 @@ WhiteBalanceButtons WhiteBalanceButtons::add(QBoxLayout& layout, QObject* owner,
                                           automaticText};
     for (int i = 0; i < 3; ++i) {
         QRadioButton* button = new QRadioButton(texts[static_cast<std::size_t>(i)]);
-        button->setObjectName(QString::number(1003 + i));
+        button->setObjectName(controlName(kFirstWhiteBalanceButton + i));
         controls.group->addButton(button, i);
         layout.addWidget(button);
         controls.buttons[static_cast<std::size_t>(i)] = button;

@@ -17,6 +17,7 @@
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"
 #include "controlpanel/associations.hpp"
+#include "controlpanel/control_ids.hpp"
 #include "controlpanel/general_page.hpp"
 #include "controlpanel/qt_text.hpp"
 #include "platform/system/ascii.hpp"
@@ -40,7 +41,7 @@ TypeDialogBase::TypeDialogBase(const QString& typeText, const char* helpTopic, Q
     : QDialog(parent), helpTopic_(helpTopic) {
     setWindowTitle(caption(typeText));
     note_ = new QLabel(note(typeText));
-    note_->setObjectName("1036");
+    note_->setObjectName(controlName(kTypeNote));
     note_->setWordWrap(true);
 }
 
@@ -51,7 +52,7 @@ void TypeDialogBase::finish(QLayout* content) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Cancel)->setText(text("Abbrechen"));
     QPushButton* standard = buttons->addButton(text("Stan&dard"), QDialogButtonBox::ResetRole);
-    standard->setObjectName("1030");
+    standard->setObjectName(controlName(kStandardButton));
     QPushButton* help = buttons->addButton(text("&Hilfe"), QDialogButtonBox::HelpRole);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         save();
@@ -73,16 +74,16 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     note_->setText(note(text(key_)));
     auto* content = new QVBoxLayout;
     useEmbedded_ = new QCheckBox(text("Das eingebettete Vorscha&ubild wann immer möglich nutzen"));
-    useEmbedded_->setObjectName("1035");
+    useEmbedded_->setObjectName(controlName(kUseEmbeddedBox));
     supportSlideshow_ = new QCheckBox(text("Unter&stützung in der Diaschau"));
-    supportSlideshow_->setObjectName("1034");
+    supportSlideshow_->setObjectName(controlName(kSlideshowBox));
     content->addWidget(useEmbedded_);
     content->addWidget(supportSlideshow_);
 
     auto* qualityGroup = new QGroupBox;
     auto* qualityLayout = new QGridLayout(qualityGroup);
     useImageQuality_ = new QCheckBox(text("B&ildqualität"));
-    useImageQuality_->setObjectName("1038");
+    useImageQuality_->setObjectName(controlName(kOwnQualityBox));
     qualityLayout->addWidget(useImageQuality_, 0, 0, 1, 3);
     quality_ = QualityControls::add(*qualityLayout, 1);
     content->addWidget(qualityGroup);
@@ -90,7 +91,7 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     auto* balanceGroup = new QGroupBox;
     auto* balanceLayout = new QVBoxLayout(balanceGroup);
     useWhiteBalance_ = new QCheckBox(text("&Weißabgleich"));
-    useWhiteBalance_->setObjectName("1037");
+    useWhiteBalance_->setObjectName(controlName(kOwnWhiteBalanceBox));
     balanceLayout->addWidget(useWhiteBalance_);
     balance_ = WhiteBalanceButtons::add(*balanceLayout, this,
                                         text("Automatischen &Weißabgleich durchführen"));
@@ -177,7 +178,7 @@ CheckTypeDialog::CheckTypeDialog(const QString& typeText, const char* helpTopic,
       valueName_(std::move(valueName)) {
     auto* content = new QVBoxLayout;
     box_ = new QCheckBox(text(boxText));
-    box_->setObjectName(QString::number(control));
+    box_->setObjectName(controlName(control));
     content->addWidget(box_);
     finish(content);
     box_->setChecked(GetUserSetting(keys_.front(), valueName_, 1) != 0);
@@ -203,12 +204,12 @@ std::vector<std::string> keysOf(const std::string& rowText) {
 
 CJpegTypeDlg::CJpegTypeDlg(const std::string& rowText, QWidget* parent)
     : CheckTypeDialog(text(ascii::upper(rowText)), "::/Customize JPG.htm",
-                      "&Unterstützung für Diaschau aktivieren", 1034, keysOf(rowText),
+                      "&Unterstützung für Diaschau aktivieren", kSlideshowBox, keysOf(rowText),
                       std::string(settings::kSupportSlideshow.name), parent) {}
 
 CTrashedTypeDlg::CTrashedTypeDlg(QWidget* parent)
     : CheckTypeDialog(text(".trashed"), "::/Customize .trashed Files dialog.htm",
-                      ".trashed &Miniaturansichten und Icons rot ankreuzen", 1033,
+                      ".trashed &Miniaturansichten und Icons rot ankreuzen", kCrossTrashedBox,
                       {std::string(settings::kTrashed)}, std::string(settings::kCrossImage.name),
                       parent) {}
 

@@ -11,6 +11,7 @@
 #include "common/settings_names.hpp"
 #include "common/strings.hpp"
 #include "platform/ui/message_box.hpp"
+#include "resources/string_ids.hpp"
 #include "resources/toolbar_bitmaps.hpp"
 #include "viewer/about_dlg.hpp"
 #include "viewer/colored_progress_ctrl.hpp"
@@ -24,7 +25,7 @@ namespace tavrin::viewer {
 
 namespace {
 
-constexpr unsigned kInfoBarTitle = 10008, kFolderUnreadable = 10020, kErrorCaption = 9040;
+constexpr unsigned kInfoBarTitle = 10008;
 constexpr int kToolbarShowTime = 3000;
 constexpr std::string_view kViewerHelpTopic = "::/Tavrin Viewer.htm";
 
@@ -235,8 +236,9 @@ void CMainFrame::start(const ViewerCommandLine& commandLine,
     if (!view_->open(commandLine, currentFolder) && slideshowMode_) {
         // A slideshow of a folder that cannot be read ends with a message, not a black screen.
         const std::string folder = (currentFolder / commandLine.fileToOpen).string();
-        ui::MessageBoxA(nullptr, strings::format(kFolderUnreadable, folder.c_str()).c_str(),
-                        std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
+        ui::MessageBoxA(nullptr,
+                        strings::format(strings::kFolderUnreadable, folder.c_str()).c_str(),
+                        std::string(strings::get(strings::kErrorCaption)).c_str(), ui::MB_ICONHAND);
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }

@@ -4,18 +4,12 @@
 
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
-#include "common/strings.hpp"
 #include "platform/system/files.hpp"
 #include "platform/ui/message_box.hpp"
+#include "resources/string_ids.hpp"
 #include "viewer/decode_mode.hpp"
 
 namespace tavrin::viewer {
-
-namespace {
-
-constexpr unsigned kRenameFailed = 9030, kErrorCaption = 9040;
-
-}  // namespace
 
 PictureBrowser::PictureBrowser(bool slideshowMode, QObject* parent)
     : QObject(parent), slideshowMode_(slideshowMode) {}
@@ -190,8 +184,8 @@ bool PictureBrowser::putAside() {
     std::filesystem::path to = from;
     to += ".trashed";
     if (!files::renameNoReplace(from, to)) {
-        ui::MessageBoxA(nullptr, strings::format(kRenameFailed, from.c_str()).c_str(),
-                        std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
+        ui::MessageBoxA(nullptr, strings::format(strings::kRenameFailed, from.c_str()).c_str(),
+                        std::string(strings::get(strings::kErrorCaption)).c_str(), ui::MB_ICONHAND);
         return false;
     }
     store(kCurrent, std::nullopt);

@@ -9,8 +9,7 @@
 
 #include "platform/com/wide_text.hpp"
 #include "platform/imaging/painter.hpp"
-#include "shellext/surfaces/histogram.hpp"
-#include "shellext/surfaces/property_pages.hpp"
+#include "resources/dialog_ids.hpp"
 
 namespace tavrin::host {
 namespace {
@@ -49,12 +48,13 @@ class InformationPage : public PageWidget {
         auto* summary = new QGroupBox(QStringLiteral("Zusammenfassung"));
         auto* summaryLayout = new QVBoxLayout(summary);
         QPlainTextEdit* summaryBox =
-            readOnlyBox(ui::dialogItemText(&dialog_, shell::kSummaryControl));
+            readOnlyBox(ui::dialogItemText(&dialog_, resources::kSummaryControl));
         summaryBox->setFrameShape(QFrame::NoFrame);
         summaryLayout->addWidget(summaryBox);
         layout->addWidget(summary);
         layout->addWidget(new QLabel(QStringLiteral("Zusätzliche Bildinformationen:")));
-        layout->addWidget(readOnlyBox(ui::dialogItemText(&dialog_, shell::kExtraInfoControl)), 1);
+        layout->addWidget(readOnlyBox(ui::dialogItemText(&dialog_, resources::kExtraInfoControl)),
+                          1);
     }
 };
 
@@ -90,12 +90,14 @@ class HistogramPage : public PageWidget {
   public:
     explicit HistogramPage(ui::HPROPSHEETPAGE page) : PageWidget(page) {
         auto* layout = new QVBoxLayout(this);
-        auto* preview = new OwnerDrawn(dialog_, shell::kPreviewControl,
-                                       QSize(shell::kPreviewWidth, shell::kPreviewHeight));
+        auto* preview = new OwnerDrawn(dialog_, resources::kPreviewControl,
+                                       QSize(resources::kPreviewWidth, resources::kPreviewHeight));
         layout->addWidget(preview, 0, Qt::AlignHCenter);
         auto* group = new QGroupBox(QStringLiteral("Histogramm"));
         auto* groupLayout = new QVBoxLayout(group);
-        auto* histogram = new OwnerDrawn(dialog_, shell::kHistogramControl, QSize(255, 118));
+        auto* histogram =
+            new OwnerDrawn(dialog_, resources::kHistogramControl,
+                           QSize(resources::kHistogramWidth, resources::kHistogramHeight));
         groupLayout->addWidget(histogram, 0, Qt::AlignHCenter);
         layout->addWidget(group);
         // The worker asks for a repaint when it is done; the page looks for that request.
@@ -115,9 +117,9 @@ class HistogramPage : public PageWidget {
 
 std::unique_ptr<QWidget> createPageWidget(ui::HPROPSHEETPAGE page) {
     switch (ui::pageDescription(page).templateId) {
-        case shell::kInformationPageTemplate:
+        case resources::kInformationPageTemplate:
             return std::make_unique<InformationPage>(page);
-        case shell::kHistogramPageTemplate:
+        case resources::kHistogramPageTemplate:
             return std::make_unique<HistogramPage>(page);
         default:
             return nullptr;

@@ -29,9 +29,8 @@
 #include "platform/system/paths.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/property_sheet.hpp"
+#include "resources/dialog_ids.hpp"
 #include "resources/icons.hpp"
-#include "shellext/surfaces/histogram.hpp"
-#include "shellext/surfaces/property_pages.hpp"
 
 #ifndef TAVRIN_MODULE_BUILD_PATH
 #define TAVRIN_MODULE_BUILD_PATH ""
@@ -47,16 +46,6 @@ using namespace com;
 
 constexpr int kMaxThumbnail = 4096;
 constexpr std::uint32_t kDialogColour = 0xFFF0F0F0;
-
-// A new object of the shell class, asked for the interface T, with the file loaded.
-template <typename T>
-HRESULT createFor(const std::string& file, ComPtr<T>& out, Io io) {
-    ComPtr<IPersistFile> persist;
-    const HRESULT hr = createShellObject(persist, io);
-    if (FAILED(hr)) return hr;
-    persist->Load(toWide(paths::fullPath(file)).c_str(), 0);
-    return persist->QueryInterface(T::kIid, out.out());
-}
 
 // The module to register: $TAVRIN_MODULE, else the one installed beside this program, else the
 // one of the build this program comes from.
@@ -465,9 +454,10 @@ int runInfo(std::span<const std::string_view> args, Io io) {
         return 2;
     }
     const bool shown = showPage(
-        std::string(args[0]), shell::kInformationPageTemplate, io, [&](ui::Dialog& dialog) {
-            io.out << forTerminal(ui::dialogItemText(&dialog, shell::kSummaryControl)) << "\n\n"
-                   << forTerminal(ui::dialogItemText(&dialog, shell::kExtraInfoControl)) << "\n";
+        std::string(args[0]), resources::kInformationPageTemplate, io, [&](ui::Dialog& dialog) {
+            io.out << forTerminal(ui::dialogItemText(&dialog, resources::kSummaryControl)) << "\n\n"
+                   << forTerminal(ui::dialogItemText(&dialog, resources::kExtraInfoControl))
+                   << "\n";
         });
     return shown ? 0 : 1;
 }
@@ -479,17 +469,18 @@ int runHistogram(std::span<const std::string_view> args, Io io) {
     }
     // The page's two owner-drawn controls in pixels (dialog units of an 8-point dialog font),
     // the preview above the histogram, on the dialog colour.
-    const ui::RECT preview{0, 0, shell::kPreviewWidth, shell::kPreviewHeight};
-    const ui::RECT histogram{55, 310, 55 + 255, 310 + 118};
-    auto picture = imaging::Bitmap::create(shell::kPreviewWidth, histogram.bottom + 4);
+    const ui::RECT preview{0, 0, resources::kPreviewWidth, resources::kPreviewHeight};
+    const ui::RECT histogram{55, 310, 55 + resources::kHistogramWidth,
+                             310 + resources::kHistogramHeight};
+    auto picture = imaging::Bitmap::create(resources::kPreviewWidth, histogram.bottom + 4);
     picture->clear(kDialogColour);
     imaging::Painter painter(*picture);
-    const bool shown =
-        showPage(std::string(args[0]), shell::kHistogramPageTemplate, io, [&](ui::Dialog& dialog) {
+    const bool shown = showPage(
+        std::string(args[0]), resources::kHistogramPageTemplate, io, [&](ui::Dialog& dialog) {
             dialog.waitForRepaint(std::chrono::minutes(10));
             // Each control draws on a surface of its own size, so nothing falls outside it.
-            for (const auto& [control, rect] : {std::pair{shell::kPreviewControl, preview},
-                                                {shell::kHistogramControl, histogram}}) {
+            for (const auto& [control, rect] : {std::pair{resources::kPreviewControl, preview},
+                                                {resources::kHistogramControl, histogram}}) {
                 const int width = rect.right - rect.left, height = rect.bottom - rect.top;
                 auto surface = imaging::Bitmap::create(width, height);
                 surface->clear(kDialogColour);

@@ -1,10 +1,9 @@
-#include "rawengine/foveon/foveon_loader.hpp"
-
 #include <array>
 
 #include "rawengine/foveon/camf_keystream.hpp"
 #include "rawengine/foveon/foveon_bits.hpp"
 #include "rawengine/foveon/foveon_tree.hpp"
+#include "rawengine/loaders/raw_loaders.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -43,7 +42,7 @@ void readMetadata(DecodeContext& ctx) {
 
 }  // namespace
 
-void LoadFoveonRaw(DecodeContext& ctx) {
+void loadFoveonRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     formats::FileReader& f = ctx.file;
     f.setOrder(formats::kLittleEndian);  // X3F files are little-endian throughout

@@ -8,6 +8,7 @@
 #include "rawengine/io/stream_bits.hpp"
 #include "rawengine/loaders/canon_tables.hpp"
 #include "rawengine/loaders/placement.hpp"
+#include "rawengine/loaders/raw_loaders.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -69,7 +70,7 @@ CanonTrees InitCanonTrees(HuffmanPool& pool, int table) {
     return trees;
 }
 
-void canon_compressed_load_raw(DecodeContext& ctx) {
+void loadCanonCompressedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const CanonTrees trees = InitCanonTrees(ctx.huffman, s.container.canonTable);

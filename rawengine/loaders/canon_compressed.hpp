@@ -14,6 +14,4 @@ struct CanonTrees {
 // Builds the table set of the given decoder table number (numbers above 2 use set 2).
 CanonTrees InitCanonTrees(HuffmanPool& pool, int table);
 
-void canon_compressed_load_raw(DecodeContext& ctx);
-
 }  // namespace tavrin::raw

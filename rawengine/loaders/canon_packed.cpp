@@ -37,7 +37,7 @@ void placeRow(DecodeState& s, MarginBlack& black, int row,
 
 }  // namespace
 
-void LoadCanon600Raw(DecodeContext& ctx) {
+void loadCanon600Raw(DecodeContext& ctx) {
     constexpr int kRowSamples = 896;
     DecodeState& s = ctx.state;
     const int height = s.geometry.height;
@@ -56,7 +56,7 @@ void LoadCanon600Raw(DecodeContext& ctx) {
 }
 
 // The same ten-byte groups as the PowerShot 600, rows of rawWidth samples in sensor order.
-void LoadCanonA5Raw(DecodeContext& ctx) {
+void loadCanonA5Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(rowLength(static_cast<long long>(g.rawWidth) * 10 / 8));

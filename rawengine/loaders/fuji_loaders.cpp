@@ -39,15 +39,15 @@ void loadCrossRows(DecodeContext& ctx, std::uint64_t skip, std::size_t rowWords,
 
 }  // namespace
 
-void LoadFujiS2Raw(DecodeContext& ctx) {
+void loadFujiS2Raw(DecodeContext& ctx) {
     loadDiagonalRows(ctx, 141376, 2944);
 }
 
-void LoadFujiS3Raw(DecodeContext& ctx) {
+void loadFujiS3Raw(DecodeContext& ctx) {
     loadDiagonalRows(ctx, 17472, 4352);
 }
 
-void LoadFujiRotatedRaw(DecodeContext& ctx) {
+void loadFujiRotatedRaw(DecodeContext& ctx) {
     const bool s5000 = ctx.state.id.model == "FinePix S5000";
     if (s5000) {
         loadCrossRows(ctx, 11824, 1472, 1423, 1423, 2152);
@@ -56,7 +56,7 @@ void LoadFujiRotatedRaw(DecodeContext& ctx) {
     }
 }
 
-void LoadFujiF700Raw(DecodeContext& ctx) {
+void loadFujiF700Raw(DecodeContext& ctx) {
     loadCrossRows(ctx, 0, 2944, 1440, 1438, 2168);
 }
 

@@ -74,7 +74,7 @@ unsigned limitedCurve(const DecodeState& s, int value) {
 constexpr std::size_t kDc120RowBytes = 848;
 constexpr std::array<std::size_t, 4> kDc120Turn = {50, 20, 25, 120};
 
-void LoadKodakDc120Raw(DecodeContext& ctx) {
+void loadKodakDc120Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(kDc120RowBytes);
@@ -92,7 +92,7 @@ void LoadKodakDc120Raw(DecodeContext& ctx) {
     s.sensor.whiteLevel = 255;
 }
 
-void kodak_easy_load_raw(DecodeContext& ctx) {
+void loadKodakEasyRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(rowLength(g.rawWidth));
@@ -105,7 +105,7 @@ void kodak_easy_load_raw(DecodeContext& ctx) {
     black.finish(s);
 }
 
-void LoadKodak65000Raw(DecodeContext& ctx) {
+void loadKodak65000Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     formats::FileReader& file = ctx.file;
@@ -151,7 +151,7 @@ void LoadKodak65000Raw(DecodeContext& ctx) {
     }
 }
 
-void LoadKodakYuvRaw(DecodeContext& ctx) {
+void loadKodakYuvRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     formats::FileReader& file = ctx.file;
@@ -193,6 +193,6 @@ void LoadKodakYuvRaw(DecodeContext& ctx) {
     s.sensor.whiteLevel = 3700;
 }
 
-void LoadNothing(DecodeContext&) {}
+void loadNothing(DecodeContext&) {}
 
 }  // namespace tavrin::raw

@@ -1,57 +1,35 @@
-#include <array>
-#include <utility>
+// The loaders by id, built from the one list in rawengine/loaders.hpp.
 
-#include "rawengine/foveon/foveon_loader.hpp"
-#include "rawengine/loaders/canon_compressed.hpp"
-#include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 
 namespace tavrin::raw {
 namespace {
 
-// Not decodable here: the Kodak radial code's bit format and the Sony cipher are not known
-// well enough to reproduce, and a guess would paint noise. Such files are refused as not
-// implemented.
-constexpr std::array<std::pair<Loader, StageFn>, 30> kLoaders{{
-    {Loader::LoadCanon600Raw, LoadCanon600Raw},
-    {Loader::LoadCanonA5Raw, LoadCanonA5Raw},
-    {Loader::canon_compressed_load_raw, canon_compressed_load_raw},
-    {Loader::LoadLosslessJpegRaw, LoadLosslessJpegRaw},
-    {Loader::LoadDngLosslessRaw, LoadDngLosslessRaw},
-    {Loader::adobe_dng_load_raw_nc, adobe_dng_load_raw_nc},
-    {Loader::nikon_compressed_load_raw, nikon_compressed_load_raw},
-    {Loader::LoadNikonPackedRaw, LoadNikonPackedRaw},
-    {Loader::LoadNikonE900Raw, LoadNikonE900Raw},
-    {Loader::LoadNikonE2100Raw, LoadNikonE2100Raw},
-    {Loader::LoadPacked12Raw, LoadPacked12Raw},
-    {Loader::LoadOlympusCRaw, LoadOlympusCRaw},
-    {Loader::LoadCasioQV5700Raw, LoadCasioQV5700Raw},
-    {Loader::LoadRolleiRaw, LoadRolleiRaw},
-    {Loader::LoadFujiS2Raw, LoadFujiS2Raw},
-    {Loader::LoadFujiS3Raw, LoadFujiS3Raw},
-    {Loader::LoadFujiRotatedRaw, LoadFujiRotatedRaw},
-    {Loader::LoadFujiF700Raw, LoadFujiF700Raw},
-    {Loader::LoadKodakDc120Raw, LoadKodakDc120Raw},
-    {Loader::LoadKodak65000Raw, LoadKodak65000Raw},
-    {Loader::LoadKodakYuvRaw, LoadKodakYuvRaw},
-    {Loader::phase_one_load_raw, phase_one_load_raw},
-    {Loader::leaf_load_raw, leaf_load_raw},
-    {Loader::unpacked_load_raw, unpacked_load_raw},
-    {Loader::olympus_e300_load_raw, olympus_e300_load_raw},
-    {Loader::eight_bit_load_raw, eight_bit_load_raw},
-    {Loader::nucore_load_raw, nucore_load_raw},
-    {Loader::kodak_easy_load_raw, kodak_easy_load_raw},
-    {Loader::LoadFoveonRaw, LoadFoveonRaw},
-    {Loader::LoadNothing, LoadNothing},
-}};
+struct LoaderRow {
+    Loader id;
+    std::string_view name;
+    StageFn function;
+};
+
+#define TAVRIN_LOADER_ROW(id, name, function) {Loader::id, name, function},
+#define TAVRIN_UNDECODABLE_ROW(id, name) {Loader::id, name, nullptr},
+constexpr LoaderRow kLoaders[] = {TAVRIN_RAW_LOADERS(TAVRIN_LOADER_ROW, TAVRIN_UNDECODABLE_ROW)};
+#undef TAVRIN_LOADER_ROW
+#undef TAVRIN_UNDECODABLE_ROW
+
+// The list gives the enum its values, so a loader's row sits at its id.
+const LoaderRow& rowOf(Loader loader) {
+    return kLoaders[static_cast<std::size_t>(loader)];
+}
 
 }  // namespace
 
+std::string_view loaderName(Loader loader) {
+    return rowOf(loader).name;
+}
+
 StageFn loaderFor(Loader loader) {
-    for (const auto& [id, fn] : kLoaders) {
-        if (id == loader) return fn;
-    }
-    return nullptr;
+    return rowOf(loader).function;
 }
 
 }  // namespace tavrin::raw

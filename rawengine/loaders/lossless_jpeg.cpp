@@ -8,6 +8,7 @@
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/dng_pixels.hpp"
 #include "rawengine/loaders/placement.hpp"
+#include "rawengine/loaders/raw_loaders.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -138,7 +139,7 @@ void JpegRowDecoder::DecodeJpegRow() {
     bits_ = bits;
 }
 
-void LoadLosslessJpegRaw(DecodeContext& ctx) {
+void loadLosslessJpegRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     Geometry& g = s.geometry;
     JpegFrame frame;
@@ -169,7 +170,7 @@ void LoadLosslessJpegRaw(DecodeContext& ctx) {
     if (ascii::equalsIgnoreCase(s.id.make, "KODAK")) s.sensor.blackLevel = static_cast<int>(lowest);
 }
 
-void LoadDngLosslessRaw(DecodeContext& ctx) {
+void loadDngLosslessRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     DngPixelWriter writer(s);

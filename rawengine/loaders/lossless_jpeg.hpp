@@ -40,7 +40,4 @@ class JpegRowDecoder {
     std::vector<HuffmanTable> tables_;
 };
 
-void LoadLosslessJpegRaw(DecodeContext& ctx);
-void LoadDngLosslessRaw(DecodeContext& ctx);
-
 }  // namespace tavrin::raw

@@ -26,7 +26,7 @@ bool isInterlaced(const DecodeState& s) {
 
 }  // namespace
 
-void nikon_compressed_load_raw(DecodeContext& ctx) {
+void loadNikonCompressedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     ctx.huffman.reset();
@@ -67,7 +67,7 @@ void nikon_compressed_load_raw(DecodeContext& ctx) {
     s.sensor.whiteLevel = curve[last];
 }
 
-void LoadNikonPackedRaw(DecodeContext& ctx) {
+void loadNikonPackedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const bool interlaced = isInterlaced(s);
@@ -88,7 +88,7 @@ void LoadNikonPackedRaw(DecodeContext& ctx) {
 
 // Each row starts on its own, rawWidth bytes after the previous one; the second field starts
 // at the next 4096-byte boundary.
-void LoadNikonE900Raw(DecodeContext& ctx) {
+void loadNikonE900Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::uint64_t offset = s.container.dataOffset;
@@ -105,7 +105,7 @@ void LoadNikonE900Raw(DecodeContext& ctx) {
 
 // Two 12-bit samples in three bytes; the second field starts at the next 2048-byte boundary
 // (8192 bytes further for the 1616-wide sensor).
-void LoadNikonE2100Raw(DecodeContext& ctx) {
+void loadNikonE2100Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(rowLength(static_cast<long long>(g.width) * 3 / 2));

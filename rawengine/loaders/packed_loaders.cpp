@@ -10,7 +10,7 @@
 namespace tavrin::raw {
 
 // rawWidth counts the bytes of a row for these cameras.
-void LoadPacked12Raw(DecodeContext& ctx) {
+void loadPacked12Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const std::uint64_t start = s.container.dataOffset;
@@ -23,7 +23,7 @@ void LoadPacked12Raw(DecodeContext& ctx) {
 }
 
 // Two fields, the second F bytes after the first, F being a field's size rounded up to 2048.
-void LoadOlympusCRaw(DecodeContext& ctx) {
+void loadOlympusCRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const std::uint64_t field =
@@ -39,7 +39,7 @@ void LoadOlympusCRaw(DecodeContext& ctx) {
     }
 }
 
-void LoadCasioQV5700Raw(DecodeContext& ctx) {
+void loadCasioQV5700Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(3232);
@@ -61,7 +61,7 @@ void LoadCasioQV5700Raw(DecodeContext& ctx) {
 }
 
 // Eight 10-bit samples in ten bytes, read as a bit stream.
-void LoadRolleiRaw(DecodeContext& ctx) {
+void loadRolleiRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     ctx.bits.GetBits(-1);
@@ -73,7 +73,7 @@ void LoadRolleiRaw(DecodeContext& ctx) {
 }
 
 // Two 12-bit samples in three bytes, low byte first, with every sixteenth byte a filler.
-void olympus_e300_load_raw(DecodeContext& ctx) {
+void loadOlympusE300Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint8_t> bytes(rowLength(static_cast<long long>(g.rawWidth) * 16 / 10));
@@ -103,7 +103,7 @@ void loadEightBitRows(DecodeContext& ctx, std::size_t rowBytes) {
     s.sensor.whiteLevel = 255;
 }
 
-void eight_bit_load_raw(DecodeContext& ctx) {
+void loadEightBitRaw(DecodeContext& ctx) {
     loadEightBitRows(ctx, rowLength(ctx.state.geometry.rawWidth));
 }
 

@@ -9,7 +9,7 @@
 
 namespace tavrin::raw {
 
-void unpacked_load_raw(DecodeContext& ctx) {
+void loadUnpackedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint16_t> words(rowLength(g.rawWidth));
@@ -23,7 +23,7 @@ void unpacked_load_raw(DecodeContext& ctx) {
 }
 
 // A sensor without a colour pattern: one plane of rows per channel.
-void leaf_load_raw(DecodeContext& ctx) {
+void loadLeafRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint16_t> words(rowLength(g.rawWidth));
@@ -38,7 +38,7 @@ void leaf_load_raw(DecodeContext& ctx) {
 
 // Each pair of words is scrambled with two keys: the even bits of one word and the odd bits
 // of the other are swapped after XOR with the keys.
-void phase_one_load_raw(DecodeContext& ctx) {
+void loadPhaseOneRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     ctx.file.seek(s.container.phaseOneColumnTable);
@@ -63,7 +63,7 @@ void phase_one_load_raw(DecodeContext& ctx) {
 }
 
 // The even file rows fill the upper half of the sensor, the odd ones the lower half.
-void nucore_load_raw(DecodeContext& ctx) {
+void loadNucoreRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     std::vector<std::uint16_t> words(rowLength(g.width));
@@ -75,7 +75,7 @@ void nucore_load_raw(DecodeContext& ctx) {
     }
 }
 
-void adobe_dng_load_raw_nc(DecodeContext& ctx) {
+void loadDngUncompressedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     const long long samples = std::clamp(s.container.samplesPerPixel, 1, 4);

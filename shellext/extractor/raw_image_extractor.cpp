@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "common/file_types.hpp"
 #include "common/log.hpp"
@@ -12,6 +13,7 @@
 #include "platform/com/activation.hpp"
 #include "platform/com/wide_text.hpp"
 #include "platform/system/ascii.hpp"
+#include "shellext/extractor/image_info_record.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/surfaces/context_menu.hpp"
 #include "shellext/surfaces/detail_columns.hpp"
@@ -183,6 +185,20 @@ HRESULT RawImageExtractor::GetColumnInfo(DWORD index, SHCOLUMNINFO* info) {
 HRESULT RawImageExtractor::GetItemData(const SHCOLUMNID* column, const SHCOLUMNDATA* item,
                                        VARIANT* value) {
     return columnValue(column, item, value);
+}
+
+HRESULT RawImageExtractor::GetImageInfo(BOOL withPreview, HGLOBAL* record, HGLOBAL* preview) {
+    if (!record || (withPreview && !preview)) return E_POINTER;
+    *record = nullptr;
+    if (preview) *preview = nullptr;
+    const HRESULT result = ReadImageInfo(info_, withPreview != 0);
+    const std::string text = imageInfoRecord(info_, result);
+    *record = GlobalAlloc(GMEM_MOVEABLE, text.size());
+    if (!*record) return E_OUTOFMEMORY;
+    std::copy(text.begin(), text.end(), static_cast<char*>(GlobalLock(*record)));
+    GlobalUnlock(*record);
+    if (withPreview) *preview = std::exchange(info_.previewData, nullptr);
+    return result;
 }
 
 HRESULT RawImageExtractor::GetIconLocation(UINT, char* iconFile, UINT iconFileChars, int* index,

@@ -8,6 +8,7 @@
 
 #include "platform/com/object.hpp"
 #include "platform/com/shell_interfaces.hpp"
+#include "shellext/image_info_source.hpp"
 #include "shellext/info/image_info.hpp"
 
 namespace tavrin::shell {
@@ -33,7 +34,8 @@ TAVRIN_INTERFACE IRawImageExtractor : com::IDispatch {
 class RawImageExtractor final
     : public com::ComObject<IRawImageExtractor, com::IPersistFile, com::IExtractImage2,
                             com::IQueryInfo, com::IShellExtInit, com::IContextMenu,
-                            com::IShellPropSheetExt, com::IColumnProvider, com::IExtractIconA> {
+                            com::IShellPropSheetExt, com::IColumnProvider, com::IExtractIconA,
+                            IImageInfoSource> {
   public:
     RawImageExtractor();
 
@@ -99,6 +101,10 @@ class RawImageExtractor final
     com::HRESULT Extract(const char*, com::UINT, void**, void**, com::UINT) override {
         return com::S_FALSE;
     }
+
+    // IImageInfoSource
+    com::HRESULT GetImageInfo(com::BOOL withPreview, com::HGLOBAL* record,
+                              com::HGLOBAL* preview) override;
 
     const ImageInfo& info() const { return info_; }
     const std::vector<std::string>& selectedFiles() const { return selectedFiles_; }

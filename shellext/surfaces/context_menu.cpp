@@ -12,6 +12,7 @@
 #include "platform/system/process.hpp"
 #include "platform/ui/menu.hpp"
 #include "platform/ui/message_box.hpp"
+#include "resources/string_ids.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -26,7 +27,6 @@ struct CommandTexts {
 
 // By command offset.
 constexpr CommandTexts kCommandTexts[] = {{501, 423}, {400, 420}, {401, 421}, {402, 422}};
-constexpr unsigned kRenameFailed = 9030, kErrorCaption = 9040;
 constexpr std::size_t kMaxValue = 260;
 
 bool hasTrashedExtension(std::string_view path) {
@@ -68,8 +68,8 @@ void renameEach(const MenuSelection& selection, Wants wants, NewName newName) {
     const auto renameOne = [&](const std::string& path) {
         if (!wants(path)) return;
         if (files::renameNoReplace(path, newName(path))) return;
-        ui::MessageBoxA(nullptr, strings::format(kRenameFailed, path.c_str()).c_str(),
-                        std::string(strings::get(kErrorCaption)).c_str(), ui::MB_ICONHAND);
+        ui::MessageBoxA(nullptr, strings::format(strings::kRenameFailed, path.c_str()).c_str(),
+                        std::string(strings::get(strings::kErrorCaption)).c_str(), ui::MB_ICONHAND);
     };
     if (selection.files.empty()) {
         renameOne(selection.filePath);

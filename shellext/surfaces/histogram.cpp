@@ -54,19 +54,21 @@ void countLevels(const imaging::Bitmap& picture, LevelCounts& counts) {
 }
 
 std::unique_ptr<imaging::Bitmap> renderPreview(const imaging::Bitmap& picture) {
-    auto preview = imaging::Bitmap::create(kPreviewWidth, kPreviewHeight);
+    auto preview = imaging::Bitmap::create(resources::kPreviewWidth, resources::kPreviewHeight);
     if (!preview || picture.width() <= 0 || picture.height() <= 0) return preview;
-    const double scale = std::min(static_cast<double>(kPreviewWidth) / picture.width(),
-                                  static_cast<double>(kPreviewHeight) / picture.height());
-    const int width = std::min(kPreviewWidth, static_cast<int>(picture.width() * scale));
-    const int height = std::min(kPreviewHeight, static_cast<int>(picture.height() * scale));
+    const double scale =
+        std::min(static_cast<double>(resources::kPreviewWidth) / picture.width(),
+                 static_cast<double>(resources::kPreviewHeight) / picture.height());
+    const int width = std::min(resources::kPreviewWidth, static_cast<int>(picture.width() * scale));
+    const int height =
+        std::min(resources::kPreviewHeight, static_cast<int>(picture.height() * scale));
     imaging::Graphics g(*preview);
     g.clear(kDialogColour);
     g.setInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
     g.setSmoothingMode(imaging::SmoothingMode::None);
-    g.drawImage(picture,
-                imaging::RectF{(kPreviewWidth - width) * 0.5f, (kPreviewHeight - height) * 0.5f,
-                               static_cast<float>(width), static_cast<float>(height)});
+    g.drawImage(picture, imaging::RectF{(resources::kPreviewWidth - width) * 0.5f,
+                                        (resources::kPreviewHeight - height) * 0.5f,
+                                        static_cast<float>(width), static_cast<float>(height)});
     return preview;
 }
 

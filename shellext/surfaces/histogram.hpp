@@ -12,13 +12,9 @@
 #include "platform/imaging/painter.hpp"
 #include "platform/ui/dialog.hpp"
 #include "rawengine/decode_progress.hpp"
+#include "resources/dialog_ids.hpp"
 
 namespace tavrin::shell {
-
-inline constexpr int kHistogramPageTemplate = 207;
-inline constexpr int kHistogramControl = 203;
-inline constexpr int kPreviewControl = 204;
-inline constexpr int kPreviewWidth = 366, kPreviewHeight = 300;
 
 // counts[3 * level + channel], channels red, green, blue.
 using LevelCounts = std::array<std::uint32_t, 768>;

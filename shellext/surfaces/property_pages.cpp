@@ -5,6 +5,7 @@
 #include "common/strings.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
+#include "resources/dialog_ids.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 
@@ -79,10 +80,10 @@ HRESULT addPropertyPages(IUnknown* object, ImageInfo& info,
         texts.text = buildPageText(info);
         texts.path = info.filePath;
     }
-    offerPage(kInformationPageTemplate, kInformationTitle, informationPageProcedure, object,
+    offerPage(resources::kInformationPageTemplate, kInformationTitle, informationPageProcedure,
+              object, addPage, param);
+    offerPage(resources::kHistogramPageTemplate, kHistogramTitle, histogramPageProcedure, object,
               addPage, param);
-    offerPage(kHistogramPageTemplate, kHistogramTitle, histogramPageProcedure, object, addPage,
-              param);
     return S_OK;
 }
 
@@ -103,8 +104,8 @@ ui::INT_PTR informationPageProcedure(ui::HWND dialog, ui::UINT message, ui::WPAR
                                  : std::string_view(text).substr(at + 3);
     while (!extra.empty() && (extra.front() == ' ' || extra.front() == '\n'))
         extra.remove_prefix(1);
-    ui::SetDlgItemTextA(dialog, kSummaryControl, withCarriageReturns(summary).c_str());
-    ui::SetDlgItemTextA(dialog, kExtraInfoControl, withCarriageReturns(extra).c_str());
+    ui::SetDlgItemTextA(dialog, resources::kSummaryControl, withCarriageReturns(summary).c_str());
+    ui::SetDlgItemTextA(dialog, resources::kExtraInfoControl, withCarriageReturns(extra).c_str());
     return 0;
 }
 
@@ -127,13 +128,13 @@ ui::INT_PTR histogramPageProcedure(ui::HWND window, ui::UINT message, ui::WPARAM
         case ui::WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const ui::DRAWITEMSTRUCT*>(lParam);
             if (!job || !item || !item->painter) break;
-            if (item->CtlID == kHistogramControl) {
+            if (item->CtlID == resources::kHistogramControl) {
                 drawHistogram(*item->painter, item->rcItem, job->counts(), job->running());
-            } else if (item->CtlID == kPreviewControl && job->running()) {
+            } else if (item->CtlID == resources::kPreviewControl && job->running()) {
                 const ui::RECT& r = item->rcItem;
                 item->painter->drawCenteredText(r.left, r.top, r.right, r.bottom,
                                                 strings::get(kLoadingText), imaging::rgb(0, 0, 0));
-            } else if (item->CtlID == kPreviewControl && job->preview()) {
+            } else if (item->CtlID == resources::kPreviewControl && job->preview()) {
                 item->painter->copy(*job->preview(), item->rcItem.left, item->rcItem.top);
             }
             break;

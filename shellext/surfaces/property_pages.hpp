@@ -10,10 +10,6 @@
 
 namespace tavrin::shell {
 
-inline constexpr int kInformationPageTemplate = 102;
-inline constexpr int kSummaryControl = 201;
-inline constexpr int kExtraInfoControl = 202;
-
 // The summary lines, an empty line and the record's extra information.
 std::string buildPageText(const ImageInfo& info);
 

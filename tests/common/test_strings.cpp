@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/strings.hpp"
+#include "resources/string_ids.hpp"
 
 namespace tavrin::strings {
 namespace {
@@ -38,6 +39,42 @@ TEST(Strings, everyTextIsValidUtf8) {
             i += n;
         }
     }
+}
+
+// The argument codes: i int, h short, u unsigned, H unsigned short, L unsigned long, d double,
+// s text.
+TEST(Strings, formatsAskForTheArgumentsTheirConversionsTake) {
+    struct Case {
+        std::string_view format, codes;
+        bool takes;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Größe: %d x %d\n", "ii", true},
+             {"Größe: %d x %d\n", "i", false},
+             {"Größe: %d x %d\n", "iii", false},
+             {"Kameramodell: %s\n", "s", true},
+             {"Kameramodell: %s\n", "i", false},
+             {"Größe: %.2g MB\n", "d", true},
+             {"untere fokussierte Distanz: %8.3f (m)\n", "d", true},
+             {"Bulb-Dauer: %lu (Sek.)\n", "L", true},
+             {"Bulb-Dauer: %lu (Sek.)\n", "u", false},
+             {"Unterer Zoombereich: %hu (mm)\n", "H", true},
+             {"Kontrast: %hd\n", "h", true},
+             {"100%% von %s", "s", true},
+             {"kein Argument", "", true},
+             {"abgeschnitten %", "", false},
+             {"%n", "i", false},
+             {"%lld", "L", false},
+         }) {
+        EXPECT_EQ(detail::formatTakes(c.format, c.codes), c.takes) << c.format << " / " << c.codes;
+    }
+}
+
+TEST(Strings, namedFormatsFillTheirTexts) {
+    EXPECT_EQ(format(kSizeLine, 3000, 2000), "Größe: 3000 x 2000\n");
+    EXPECT_EQ(format(kFileSizeLine, 1.5), "Größe: 1.5 MB\n");
+    EXPECT_EQ(format(kModelLine, "D1"), "Kameramodell: D1\n");
+    EXPECT_EQ(kFolderUnreadable.id(), 10020u);
 }
 
 }  // namespace

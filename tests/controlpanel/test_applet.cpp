@@ -20,6 +20,7 @@
 #include "common/help.hpp"
 #include "common/settings.hpp"
 #include "controlpanel/associations.hpp"
+#include "controlpanel/control_ids.hpp"
 #include "controlpanel/file_types_page.hpp"
 #include "controlpanel/general_page.hpp"
 #include "controlpanel/options_sheet.hpp"
@@ -48,8 +49,8 @@ class Applet : public test::TempRegistry {
     }
 
     template <typename T>
-    static T* control(QWidget& parent, const char* id) {
-        T* widget = parent.findChild<T*>(id);
+    static T* control(QWidget& parent, int id) {
+        T* widget = parent.findChild<T*>(controlName(id));
         EXPECT_NE(widget, nullptr) << id;
         return widget;
     }
@@ -60,7 +61,7 @@ class Applet : public test::TempRegistry {
         return registry::queryString(Root::ClassesRoot, extension, "");
     }
     static QTreeWidgetItem* row(CFileTypesPage& page, const QString& text) {
-        auto* list = page.findChild<QTreeWidget*>("1022");
+        auto* list = page.findChild<QTreeWidget*>(controlName(kFileTypeList));
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             if (list->topLevelItem(i)->text(1) == text) return list->topLevelItem(i);
         }
@@ -89,21 +90,23 @@ TEST_F(Applet, aFreshStoreShowsTheDefaults) {
     registry::createKey(Root::CurrentUser, kExplorer);
     COptionsSheet sheet;
     CGeneralPage& page = sheet.generalPage();
-    EXPECT_EQ(control<QSlider>(page, "1046")->value(), 1);
-    EXPECT_EQ(control<QSlider>(page, "1049")->value(), 0);
-    EXPECT_EQ(control<QLabel>(page, "1050")->text(), "0");
+    EXPECT_EQ(control<QSlider>(page, kQualitySlider)->value(), 1);
+    EXPECT_EQ(control<QSlider>(page, kBrightnessSlider)->value(), 0);
+    EXPECT_EQ(control<QLabel>(page, kBrightnessText)->text(), "0");
     // "No white balance" chosen, greyed at quality 1.
-    EXPECT_TRUE(control<QRadioButton>(page, "1003")->isChecked());
-    for (const char* id : {"1003", "1004", "1005"}) {
-        EXPECT_EQ(control<QRadioButton>(page, id)->isChecked(), id[3] == '3') << id;
+    EXPECT_TRUE(control<QRadioButton>(page, kFirstWhiteBalanceButton)->isChecked());
+    for (const int id :
+         {kFirstWhiteBalanceButton, kFirstWhiteBalanceButton + 1, kFirstWhiteBalanceButton + 2}) {
+        EXPECT_EQ(control<QRadioButton>(page, id)->isChecked(), id == kFirstWhiteBalanceButton)
+            << id;
         EXPECT_FALSE(control<QRadioButton>(page, id)->isEnabled()) << id;
     }
-    EXPECT_EQ(control<QSpinBox>(page, "1030")->value(), 5);
-    auto* sizes = control<QComboBox>(page, "1032");
+    EXPECT_EQ(control<QSpinBox>(page, kSlideshowDelay)->value(), 5);
+    auto* sizes = control<QComboBox>(page, kThumbnailSizeList);
     EXPECT_EQ(sizes->count(), 22);
     EXPECT_EQ(sizes->currentText(), "100 x 100 (Standard)");
-    EXPECT_TRUE(control<QCheckBox>(page, "1048")->isChecked());
-    EXPECT_EQ(control<QLabel>(page, "1047")->text(), QString::fromUtf8("Halbe Auflösung"));
+    EXPECT_TRUE(control<QCheckBox>(page, kAssociateBox)->isChecked());
+    EXPECT_EQ(control<QLabel>(page, kQualityText)->text(), QString::fromUtf8("Halbe Auflösung"));
 }
 
 TEST_F(Applet, writesTheGeneralPageInItsOwnForms) {
@@ -112,11 +115,12 @@ TEST_F(Applet, writesTheGeneralPageInItsOwnForms) {
     {
         COptionsSheet sheet;
         CGeneralPage& page = sheet.generalPage();
-        EXPECT_EQ(control<QComboBox>(page, "1032")->currentText(), "90 x 90");
-        control<QSlider>(page, "1049")->setValue(3);
-        EXPECT_EQ(control<QLabel>(page, "1050")->text(), "+3");
-        control<QSlider>(page, "1046")->setValue(0);  // the buttons grey out, the choice stays
-        EXPECT_FALSE(control<QRadioButton>(page, "1005")->isEnabled());
+        EXPECT_EQ(control<QComboBox>(page, kThumbnailSizeList)->currentText(), "90 x 90");
+        control<QSlider>(page, kBrightnessSlider)->setValue(3);
+        EXPECT_EQ(control<QLabel>(page, kBrightnessText)->text(), "+3");
+        control<QSlider>(page, kQualitySlider)
+            ->setValue(0);  // the buttons grey out, the choice stays
+        EXPECT_FALSE(control<QRadioButton>(page, kFirstWhiteBalanceButton + 2)->isEnabled());
         EXPECT_TRUE(sheet.applyPages());
     }
     EXPECT_EQ(registry::queryDword(Root::CurrentUser, kExplorer, "ThumbnailSize"), 96u);
@@ -133,10 +137,10 @@ TEST_F(Applet, writesTheGeneralPageInItsOwnForms) {
     {
         COptionsSheet sheet;
         CGeneralPage& page = sheet.generalPage();
-        auto* sizes = control<QComboBox>(page, "1032");
+        auto* sizes = control<QComboBox>(page, kThumbnailSizeList);
         sizes->setCurrentIndex(2);
         emit sizes->activated(2);
-        control<QCheckBox>(page, "1048")->setChecked(false);
+        control<QCheckBox>(page, kAssociateBox)->setChecked(false);
         sheet.applyPages();
     }
     EXPECT_EQ(registry::queryDword(Root::CurrentUser, kExplorer, "ThumbnailSize"), 60u);
@@ -151,7 +155,7 @@ TEST_F(Applet, tiesAndUntiesTypesAndLeavesOtherProgramsAlone) {
     registry::setValue(Root::ClassesRoot, ".trashed", "Content Type", std::string("x/y"));
     COptionsSheet sheet;
     CFileTypesPage& page = sheet.fileTypesPage();
-    EXPECT_EQ(page.findChild<QTreeWidget*>("1022")->topLevelItemCount(), 30);
+    EXPECT_EQ(page.findChild<QTreeWidget*>(controlName(kFileTypeList))->topLevelItemCount(), 30);
     QTreeWidgetItem* jpeg = row(page, ".jpg, .jpeg");
     EXPECT_EQ(jpeg->checkState(0), Qt::Unchecked);  // only one of the two is ours
     EXPECT_EQ(row(page, ".trashed")->checkState(0), Qt::Checked);
@@ -184,7 +188,8 @@ TEST_F(Applet, warnsWhenTheClassesCannotBeWritten) {
         std::filesystem::create_directory(lock);
     }
     COptionsSheet sheet;
-    EXPECT_FALSE(sheet.fileTypesPage().findChild<QTreeWidget*>("1022")->isEnabled());
+    EXPECT_FALSE(
+        sheet.fileTypesPage().findChild<QTreeWidget*>(controlName(kFileTypeList))->isEnabled());
     std::filesystem::permissions(userDir(), std::filesystem::perms::owner_all);
 }
 
@@ -192,7 +197,8 @@ TEST_F(Applet, aFreshRegistryLetsTheTypesBeChosen) {
     // Before any registration: no class yet, and nothing stands in the way of writing one.
     registry::deleteKey(Root::ClassesRoot, "TavrinImage");
     COptionsSheet sheet;
-    EXPECT_TRUE(sheet.fileTypesPage().findChild<QTreeWidget*>("1022")->isEnabled());
+    EXPECT_TRUE(
+        sheet.fileTypesPage().findChild<QTreeWidget*>(controlName(kFileTypeList))->isEnabled());
     EXPECT_FALSE(registry::keyExists(Root::ClassesRoot, "TavrinImage"));  // the test left none
 }
 
@@ -203,21 +209,22 @@ TEST_F(Applet, theRawDialogShowsAndWritesItsOverrides) {
     {
         CRawTypeDlg dialog(".cr2", sheet.generalPage());
         EXPECT_EQ(dialog.windowTitle(), ".CR2 Dateiverarbeitung anpassen");
-        EXPECT_TRUE(control<QCheckBox>(dialog, "1035")->isChecked());
-        EXPECT_TRUE(control<QCheckBox>(dialog, "1034")->isChecked());
-        EXPECT_FALSE(control<QCheckBox>(dialog, "1038")->isChecked());
+        EXPECT_TRUE(control<QCheckBox>(dialog, kUseEmbeddedBox)->isChecked());
+        EXPECT_TRUE(control<QCheckBox>(dialog, kSlideshowBox)->isChecked());
+        EXPECT_FALSE(control<QCheckBox>(dialog, kOwnQualityBox)->isChecked());
         // The general page's values, greyed.
-        EXPECT_EQ(control<QSlider>(dialog, "1046")->value(), 3);
-        EXPECT_FALSE(control<QSlider>(dialog, "1046")->isEnabled());
-        EXPECT_TRUE(control<QRadioButton>(dialog, "1004")->isChecked());
-        EXPECT_FALSE(control<QRadioButton>(dialog, "1004")->isEnabled());
+        EXPECT_EQ(control<QSlider>(dialog, kQualitySlider)->value(), 3);
+        EXPECT_FALSE(control<QSlider>(dialog, kQualitySlider)->isEnabled());
+        EXPECT_TRUE(control<QRadioButton>(dialog, kFirstWhiteBalanceButton + 1)->isChecked());
+        EXPECT_FALSE(control<QRadioButton>(dialog, kFirstWhiteBalanceButton + 1)->isEnabled());
 
-        control<QCheckBox>(dialog, "1037")->click();  // white balance override on
-        control<QRadioButton>(dialog, "1005")->click();
-        control<QCheckBox>(dialog, "1038")->click();  // quality override on
-        control<QSlider>(dialog, "1046")->setValue(1);
-        EXPECT_FALSE(control<QCheckBox>(dialog, "1037")->isChecked());  // cleared by position 1
-        control<QCheckBox>(dialog, "1038")->click();                    // and quality off again
+        control<QCheckBox>(dialog, kOwnWhiteBalanceBox)->click();  // white balance override on
+        control<QRadioButton>(dialog, kFirstWhiteBalanceButton + 2)->click();
+        control<QCheckBox>(dialog, kOwnQualityBox)->click();  // quality override on
+        control<QSlider>(dialog, kQualitySlider)->setValue(1);
+        EXPECT_FALSE(
+            control<QCheckBox>(dialog, kOwnWhiteBalanceBox)->isChecked());  // cleared by position 1
+        control<QCheckBox>(dialog, kOwnQualityBox)->click();                // and quality off again
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     }
     EXPECT_EQ(user(".CR2", "UseWhiteBalance", 9), 0u);
@@ -226,14 +233,14 @@ TEST_F(Applet, theRawDialogShowsAndWritesItsOverrides) {
     EXPECT_EQ(user(".CR2", "SupportSlideshow", 9), 1u);
 
     CJpegTypeDlg jpeg(".jpg, .jpeg");
-    control<QCheckBox>(jpeg, "1034")->setChecked(false);
+    control<QCheckBox>(jpeg, kSlideshowBox)->setChecked(false);
     jpeg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     EXPECT_EQ(user(".JPG", "SupportSlideshow", 9), 0u);
     EXPECT_EQ(user(".JPEG", "SupportSlideshow", 9), 0u);
 
     CTrashedTypeDlg trashed;
-    control<QCheckBox>(trashed, "1033")->setChecked(false);
-    control<QPushButton>(trashed, "1030")->click();  // "Standard" sets the box again
+    control<QCheckBox>(trashed, kCrossTrashedBox)->setChecked(false);
+    control<QPushButton>(trashed, kStandardButton)->click();  // "Standard" sets the box again
     trashed.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(user(".trashed", "CrossImage", 9), 9u);  // Cancel writes nothing
 }

@@ -10,13 +10,14 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "hosts/properties/page_widgets.hpp"
 #include "hosts/properties/properties_window.hpp"
-#include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/offscreen_application.hpp"
+#include "tests/support/shell_object.hpp"
 #include "tests/support/temp_registry.hpp"
 
 namespace tavrin::host {
@@ -25,26 +26,32 @@ namespace {
 class PageWidgets : public test::TempRegistry {
   protected:
     static void SetUpTestSuite() { test::useOffscreenApplication(); }
+    void SetUp() override {
+        TempRegistry::SetUp();
+        shellObject_.emplace();
+        ASSERT_TRUE(shellObject_->ok());
+    }
     void TearDown() override {
         for (ui::HPROPSHEETPAGE page : pages_)
             ui::DestroyPropertySheetPage(page);
+        shellObject_.reset();
         TempRegistry::TearDown();
     }
 
+    // The file's pages, as tavrin-properties gets them from the registered object.
     void open(const fixtures::Bytes& file, const std::string& name) {
-        info_.filePath = (root() / name).string();
-        fixtures::writeFile(info_.filePath, file);
+        const auto path = root() / name;
+        fixtures::writeFile(path, file);
         const auto collect = [](ui::HPROPSHEETPAGE page, ui::LPARAM list) -> ui::BOOL {
             reinterpret_cast<std::vector<ui::HPROPSHEETPAGE>*>(list)->push_back(page);
             return 1;
         };
-        ASSERT_EQ(shell::addPropertyPages(nullptr, info_, {}, collect,
-                                          reinterpret_cast<ui::LPARAM>(&pages_)),
+        ASSERT_EQ(shellObject_->addPages(path, collect, reinterpret_cast<ui::LPARAM>(&pages_)),
                   com::S_OK);
         ASSERT_EQ(pages_.size(), 2u);
     }
 
-    shell::ImageInfo info_;
+    std::optional<test::RegisteredShellObject> shellObject_;
     std::vector<ui::HPROPSHEETPAGE> pages_;
 };
 

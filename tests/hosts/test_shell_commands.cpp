@@ -9,7 +9,7 @@
 #include "hosts/tavrin/commands.hpp"
 #include "platform/registry/registry.hpp"
 #include "platform/system/files.hpp"
-#include "shellext/surfaces/histogram.hpp"
+#include "resources/dialog_ids.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/registered_host.hpp"
 #include "tests/support/samples.hpp"
@@ -76,6 +76,24 @@ TEST_F(ShellCommands, thumbnailGoesOnWhenTheSettingsFileCannotBeRead) {
     EXPECT_EQ(run({"tip", picture.c_str()}), 0) << err_;
 }
 
+TEST_F(ShellCommands, imageinfoAsksTheRegisteredObjectForItsRecord) {
+    const Fields f;
+    writeFile(root() / "a.jpg", jpegWithExif(tiff({Ifd{{f.text(272, "Mod\xE9")}}}), jpeg(64, 48)));
+    const InFolder here(root());
+    ASSERT_EQ(run({"imageinfo", "a.jpg", "a.jpg"}), 0) << err_;
+    const std::string record =
+        "filePath: " + (root() / "a.jpg").string() + "\nresult: 0x00000000\n";
+    ASSERT_EQ(out_.rfind(record, 0), 0u) << out_;
+    // Texts are the file's own bytes; the second record follows after an empty line.
+    EXPECT_NE(out_.find("\nmodel: Mod\xE9\n"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("\n\n" + record), std::string::npos) << out_;
+
+    ASSERT_EQ(run({"unregister"}), 0) << err_;
+    EXPECT_EQ(run({"imageinfo", "a.jpg"}), 1);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(err_, "tavrin: the shell object is not registered (run tavrin register)\n");
+}
+
 TEST_F(ShellCommands, infoPrintsWindows1252TextsAsUtf8) {
     const Fields f;
     const auto picture = root() / "latin.jpg";
@@ -101,14 +119,14 @@ TEST_F(ShellCommands, pathsReachTheObjectInFullAndTheHistogramStaysInItsBox) {
     ASSERT_GT(page.height, 310);
     constexpr std::uint32_t dialog = 0xF0F0F0;
     // The JPEG is drawn as one (the type comes from the full path), not handed to the engine.
-    EXPECT_NE(page.at(shell::kPreviewWidth / 2, shell::kPreviewHeight / 2), dialog);
+    EXPECT_NE(page.at(resources::kPreviewWidth / 2, resources::kPreviewHeight / 2), dialog);
     // No curve above the histogram's box: the rows between preview and box are empty, and no
     // pure curve colour stands in the preview.
     for (int y = 0; y < 310; ++y) {
         for (int x = 0; x < page.width; ++x) {
             const std::uint32_t c = page.at(x, y);
             ASSERT_TRUE(c != 0xFF0000 && c != 0x00FF00 && c != 0x0000FF) << x << "," << y;
-            if (y >= shell::kPreviewHeight) {
+            if (y >= resources::kPreviewHeight) {
                 ASSERT_EQ(c, dialog) << x << "," << y;
             }
         }
@@ -126,7 +144,7 @@ TEST_F(ShellCommands, aRealJpegNamedRelativelyGetsItsHistogram) {
     ASSERT_EQ(run({"histogram", "./DCP15614.JPG", out.c_str()}), 0) << err_;
     const Picture page = readPng(out);
     ASSERT_GT(page.height, 310);
-    EXPECT_NE(page.at(shell::kPreviewWidth / 2, shell::kPreviewHeight / 2), 0xF0F0F0u);
+    EXPECT_NE(page.at(resources::kPreviewWidth / 2, resources::kPreviewHeight / 2), 0xF0F0F0u);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "rawengine/foveon/camf_chain.hpp"
 #include "rawengine/foveon/camf_keystream.hpp"
-#include "rawengine/foveon/foveon_loader.hpp"
 #include "rawengine/foveon/foveon_tree.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
@@ -147,7 +146,7 @@ struct BareLoad {
         file.setOrder(
             formats::kBigEndian);  // whatever identification left: the loader reads its own
         DecodeContext ctx{s, file, bits, pool, nullptr};
-        LoadFoveonRaw(ctx);
+        loadFoveonRaw(ctx);
     }
 };
 

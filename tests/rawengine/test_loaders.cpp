@@ -2,6 +2,8 @@
 
 #include <numeric>
 #include <random>
+#include <set>
+#include <string_view>
 
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/loaders/canon_compressed.hpp"
@@ -67,7 +69,7 @@ TEST(LosslessJpeg, placesEverySampleAndTakesBlackFromTheMargins) {
     // Two components of 8 columns: 16 sensor columns, of which 2 + 2 are margins.
     const auto samples = randomSamples(16 * 6, 4095);
     Rig rig(6, 16, 1, 2, 4, 12);
-    rig.load(LoadLosslessJpegRaw, fixtures::losslessJpeg(12, 8, 6, 2, samples));
+    rig.load(loadLosslessJpegRaw, fixtures::losslessJpeg(12, 8, 6, 2, samples));
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 12; ++c)
             ASSERT_EQ(rig.at(r, c), samples[(r + 1) * 16 + c + 2]) << r << "," << c;
@@ -86,7 +88,7 @@ TEST(LosslessJpeg, sharesAPixelPerBlockAtHalfSizeAndUsesTheLowestSampleForKodak)
     std::iota(samples.begin(), samples.end(), 100);
     Rig rig(4, 8, 0, 0, 4, 8, true);
     rig.s.id.make = "Kodak";
-    rig.load(LoadLosslessJpegRaw, fixtures::losslessJpeg(12, 4, 4, 2, samples));
+    rig.load(loadLosslessJpegRaw, fixtures::losslessJpeg(12, 4, 4, 2, samples));
     EXPECT_EQ(rig.at(3, 7), 131);
     EXPECT_EQ(rig.at(2, 6), 122);  // a different channel of the same pixel
     EXPECT_EQ(rig.s.sensor.blackLevel, 100);
@@ -115,7 +117,7 @@ TEST(LosslessJpeg, rowStartsWrapInsteadOfOverflowingOnHostileDifferences) {
     file.insert(file.end(), {0xFF, 0xD9});
 
     Rig rig(rows, 1, 0, 0, rows, 1);
-    rig.load(LoadLosslessJpegRaw, file);
+    rig.load(loadLosslessJpegRaw, file);
     for (const int r : {0, 53686, 53687, rows - 1})
         EXPECT_EQ(rig.at(r, 0), (32768 + (r + 1) * 40000LL) % 65536) << "row " << r;
 }
@@ -124,7 +126,7 @@ TEST(LosslessJpeg, leavesTheImageBlackForOtherData) {
     for (const Bytes& data : {Bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'},
                               Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0, 2}, fixtures::jpeg(16, 8)}) {
         Rig rig(8, 16, 0, 0, 8, 16);
-        rig.load(LoadLosslessJpegRaw, data);
+        rig.load(loadLosslessJpegRaw, data);
         EXPECT_EQ(rig.at(3, 3), 0);
     }
 }
@@ -133,7 +135,7 @@ TEST(LosslessJpeg, survivesEveryTruncation) {
     const Bytes full = fixtures::losslessJpeg(12, 8, 6, 2, randomSamples(16 * 6, 4095));
     for (std::size_t length = 0; length < full.size(); length += 3) {
         Rig rig(6, 16, 0, 0, 6, 16);
-        rig.load(LoadLosslessJpegRaw, Bytes(full.begin(), full.begin() + length));
+        rig.load(loadLosslessJpegRaw, Bytes(full.begin(), full.begin() + length));
     }
 }
 
@@ -148,7 +150,7 @@ TEST(LosslessJpeg, stopsWhereTheDataEndsWhateverTheFrameClaims) {
         }
     }
     Rig rig(6, 16, 0, 0, 6, 16);
-    rig.load(LoadLosslessJpegRaw, stream);
+    rig.load(loadLosslessJpegRaw, stream);
     EXPECT_NE(rig.at(0, 0), 0);  // the first samples are still there
 }
 
@@ -167,7 +169,7 @@ TEST(DngLossless, readsTilesThroughTheOffsetTable) {
     file.insert(file.end(), tile1.begin(), tile1.end());
     file.insert(file.end(), tile2.begin(), tile2.end());
     Rig rig(4, 16, 0, 0, 4, 16);
-    rig.load(LoadDngLosslessRaw, file);
+    rig.load(loadDngLosslessRaw, file);
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 8; ++c) {
             ASSERT_EQ(rig.at(r, c), left[r * 8 + c]);
@@ -178,7 +180,7 @@ TEST(DngLossless, readsTilesThroughTheOffsetTable) {
 
 TEST(DngLossless, stopsAtTilesOutsideTheFile) {
     Rig rig(64, 64, 0, 0, 64, 64);
-    rig.load(LoadDngLosslessRaw, Bytes{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0});
+    rig.load(loadDngLosslessRaw, Bytes{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0});
     EXPECT_EQ(rig.at(0, 0), 0);
 }
 
@@ -219,7 +221,7 @@ TEST(CanonCompressed, decodesBlocksFromTheBaseOfEachRow) {
     bits.put(0b00, 2), bits.put(0b0101, 4);  // block 2: difference -10 to the carried +10
     bits.put(end.bits, end.length);
     Rig rig(8, 16, 0, 0, 8, 16);
-    rig.load(canon_compressed_load_raw, canonFile(bits.finish(), false));
+    rig.load(loadCanonCompressedRaw, canonFile(bits.finish(), false));
     EXPECT_EQ(rig.s.sensor.whiteLevel, 1023);  // no low bits: 10-bit samples
     EXPECT_EQ(rig.at(0, 0), 522);              // 512 + 10
     EXPECT_EQ(rig.at(0, 2), 522);              // same base, no difference
@@ -230,7 +232,7 @@ TEST(CanonCompressed, decodesBlocksFromTheBaseOfEachRow) {
 TEST(CanonCompressed, takesDataWithoutAnyFFByteAsHavingLowBits) {
     Rig rig(8, 16, 0, 0, 8, 16);
     rig.s.sensor.whiteLevel = 4095;
-    rig.load(canon_compressed_load_raw, canonFile(Bytes(64, 0), true));
+    rig.load(loadCanonCompressedRaw, canonFile(Bytes(64, 0), true));
     EXPECT_EQ(rig.s.sensor.whiteLevel, 4095);
     // Zero bits: symbol 04 and the difference 0000 (-15), widened by two zero low bits.
     EXPECT_EQ(rig.at(0, 0), (512 - 15) * 4);
@@ -249,7 +251,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     rig.s.container.nikonCurveOffset = 0;
     rig.s.container.dataOffset = coded.curveBlock.size();
     rig.file.setOrder(formats::kBigEndian);
-    rig.load(nikon_compressed_load_raw, file);
+    rig.load(loadNikonCompressedRaw, file);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width - 2; ++c)
             ASSERT_EQ(rig.at(r, c), indexes[r * width + c + 2] * 3);
@@ -264,7 +266,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     Rig clipped(height, width, 0, 0, height, width);
     clipped.s.container.dataOffset = shortCurve.curveBlock.size();
     clipped.file.setOrder(formats::kBigEndian);
-    clipped.load(nikon_compressed_load_raw, file);
+    clipped.load(loadNikonCompressedRaw, file);
     EXPECT_LE(clipped.at(1, 5), 27);
 }
 
@@ -275,7 +277,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         bits.put(0xABC, 12), bits.put(0x123, 12), bits.put(0, 8);
         bits.put(0x456, 12), bits.put(0x789, 12), bits.put(0, 8);
         Rig rig(2, 4, 0, 0, 2, 2);
-        rig.load(LoadPacked12Raw, bits.finish());
+        rig.load(loadPacked12Raw, bits.finish());
         EXPECT_EQ(rig.at(0, 0), 0xABC);
         EXPECT_EQ(rig.at(0, 1), 0x123);
         EXPECT_EQ(rig.at(1, 0), 0x456);
@@ -290,7 +292,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         row[15] = 0xEE;
         std::copy(group.begin(), group.end(), row.begin() + 16);
         Rig rig(1, 16, 0, 0, 1, 16);
-        rig.load(olympus_e300_load_raw, row);
+        rig.load(loadOlympusE300Raw, row);
         EXPECT_EQ(rig.at(0, 0), 0x321);
         EXPECT_EQ(rig.at(0, 1), 0x654);
         EXPECT_EQ(rig.at(0, 10), 0x321);  // after the filler byte
@@ -303,7 +305,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
             file.insert(file.end(), {0, static_cast<std::uint8_t>(i), 0, 0});
         Rig rig(4, 2, 0, 0, 4, 2);
         rig.file.setOrder(formats::kBigEndian);
-        rig.load(nucore_load_raw, file);
+        rig.load(loadNucoreRaw, file);
         EXPECT_EQ(rig.at(0, 0), 0);
         EXPECT_EQ(rig.at(2, 0), 1);
         EXPECT_EQ(rig.at(1, 0), 2);
@@ -316,7 +318,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         file[1120 + 9] = 0b00000010;           // next stored row is row 2; sample 4 low bits
         file[1120 + 5] = 0x01;                 // sample 4 high bits
         Rig rig(3, 896, 0, 0, 3, 854);
-        rig.load(LoadCanon600Raw, file);
+        rig.load(loadCanon600Raw, file);
         EXPECT_EQ(rig.at(0, 0), 0x203);
         EXPECT_EQ(rig.at(2, 4), 6);
         EXPECT_EQ(rig.s.sensor.whiteLevel, 1023);
@@ -333,7 +335,7 @@ TEST(Kodak65000, readsPlainBlocksWhenALengthIsOutOfRange) {
     }
     Rig rig(1, 8, 0, 0, 1, 8);
     rig.file.setOrder(formats::kBigEndian);
-    rig.load(LoadKodak65000Raw, file);
+    rig.load(loadKodak65000Raw, file);
     EXPECT_EQ(rig.at(0, 0), 0xD35);
     EXPECT_EQ(rig.at(0, 1), 0x246);
     EXPECT_EQ(rig.at(0, 2), 0x123);
@@ -346,7 +348,7 @@ TEST(KodakDc120, issue17_turnsEveryRowBack) {
     const std::vector<std::uint16_t> wide = randomSamples(kRows * kWidth, 255);
     const std::vector<std::uint8_t> samples(wide.begin(), wide.end());
     Rig rig(kRows, kWidth, 0, 0, kRows, kWidth);
-    rig.load(LoadKodakDc120Raw, fixtures::dc120Rows(samples));
+    rig.load(loadKodakDc120Raw, fixtures::dc120Rows(samples));
     for (int row = 0; row < kRows; ++row) {
         for (int col = 0; col < kWidth; ++col)
             ASSERT_EQ(rig.at(row, col), samples[row * kWidth + col]) << row << ", " << col;
@@ -372,6 +374,36 @@ TEST(Loaders, surviveShortAndEmptyFiles) {
             }
         }
     }
+}
+
+}  // namespace
+}  // namespace tavrin::raw
+
+namespace tavrin::raw {
+namespace {
+
+// The names are what identify prints and the step names of the memory-error texts.
+TEST(LoaderTable, namesEveryLoaderOnceAndKeepsTheReportedNames) {
+    std::set<std::string_view> names;
+    for (int id = 0; id <= static_cast<int>(Loader::LoadNothing); ++id) {
+        const std::string_view name = loaderName(static_cast<Loader>(id));
+        EXPECT_FALSE(name.empty()) << id;
+        EXPECT_TRUE(names.insert(name).second) << name;
+    }
+    EXPECT_EQ(loaderName(Loader::None), "none");
+    EXPECT_EQ(loaderName(Loader::nikon_compressed_load_raw), "nikon_compressed_load_raw");
+    EXPECT_EQ(loaderName(Loader::LoadNikonPackedRaw), "LoadNikonPackedRaw");
+    EXPECT_EQ(loaderName(Loader::LoadNothing), "LoadNothing");
+}
+
+TEST(LoaderTable, runsEachLoadersOwnFunctionAndRefusesTheUndecodable) {
+    EXPECT_EQ(loaderFor(Loader::nikon_compressed_load_raw), &loadNikonCompressedRaw);
+    EXPECT_EQ(loaderFor(Loader::LoadNikonPackedRaw), &loadNikonPackedRaw);
+    EXPECT_EQ(loaderFor(Loader::LoadFoveonRaw), &loadFoveonRaw);
+    EXPECT_EQ(loaderFor(Loader::LoadNothing), &loadNothing);
+    for (const Loader undecodable :
+         {Loader::None, Loader::LoadKodakRadialRaw, Loader::sony_load_raw})
+        EXPECT_EQ(loaderFor(undecodable), nullptr) << loaderName(undecodable);
 }
 
 }  // namespace

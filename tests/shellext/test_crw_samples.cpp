@@ -87,7 +87,9 @@ std::string lineValue(const std::string& extra, const std::string& label) {
     return extra.substr(start, extra.find('\n', start) - start);
 }
 
-std::string line(unsigned id, auto value) {
+// The extra-information line of the id with the value, its type checked against the format.
+template <typename T>
+std::string line(strings::FormatId<T> id, T value) {
     return strings::format(id, value);
 }
 
@@ -120,17 +122,20 @@ TEST(CrwSamples, shootingDataAgreeWithExiftoolFieldByField) {
         ASSERT_EQ(sd.aperture.rfind("f ", 0), 0u) << sd.aperture;
         expectSameStop(number(sd.aperture.substr(2)), number(ref["FNumber"]), "aperture");
         EXPECT_EQ(sd.isoText, std::to_string(std::lround(number(ref["BaseISO"]))));
-        EXPECT_NE(extra.find(line(1340, std::stoul(ref["BulbDuration"]))), std::string::npos);
+        EXPECT_NE(extra.find(line<unsigned long>(1340, std::stoul(ref["BulbDuration"]))),
+                  std::string::npos);
         EXPECT_NEAR(number(lineValue(extra, "Belichtungsabgeich: ")),
                     number(ref["ExposureCompensation"]), 0.01);
         EXPECT_NEAR(number(lineValue(extra, "Blitzausgleich: ")), number(ref["FlashExposureComp"]),
                     0.01);
-        EXPECT_NE(extra.find(line(1298, number(ref["FocusDistanceLower"]))), std::string::npos);
-        EXPECT_NE(extra.find(line(1299, number(ref["FocusDistanceUpper"]))), std::string::npos);
-        EXPECT_NE(extra.find(line(
+        EXPECT_NE(extra.find(line<double>(1298, number(ref["FocusDistanceLower"]))),
+                  std::string::npos);
+        EXPECT_NE(extra.find(line<double>(1299, number(ref["FocusDistanceUpper"]))),
+                  std::string::npos);
+        EXPECT_NE(extra.find(line<unsigned short>(
                       1350, static_cast<unsigned>(std::lround(number(ref["MinFocalLength"]))))),
                   std::string::npos);
-        EXPECT_NE(extra.find(line(
+        EXPECT_NE(extra.find(line<unsigned short>(
                       1351, static_cast<unsigned>(std::lround(number(ref["MaxFocalLength"]))))),
                   std::string::npos);
         EXPECT_EQ(sd.focalLength, std::to_string(std::lround(number(ref["FocalLength"]))));
@@ -139,15 +144,16 @@ TEST(CrwSamples, shootingDataAgreeWithExiftoolFieldByField) {
                             : flash == 2 ? strings::get(560)
                             : flash == 6 ? strings::get(562)
                                          : "");
-        EXPECT_NE(extra.find(line(1355, std::stoi(ref["Contrast"]))), std::string::npos);
-        EXPECT_NE(extra.find(line(1360, std::stoi(ref["Saturation"]))), std::string::npos);
-        EXPECT_NE(extra.find(line(1365, std::stoi(ref["Sharpness"]))), std::string::npos);
+        EXPECT_NE(extra.find(line<short>(1355, std::stoi(ref["Contrast"]))), std::string::npos);
+        EXPECT_NE(extra.find(line<short>(1360, std::stoi(ref["Saturation"]))), std::string::npos);
+        EXPECT_NE(extra.find(line<short>(1365, std::stoi(ref["Sharpness"]))), std::string::npos);
         if (ref["ColorTone"] == "-") {
             EXPECT_EQ(lineValue(extra, "Farbton: "), "-");
         } else {
-            EXPECT_NE(extra.find(line(1370, std::stoi(ref["ColorTone"]))), std::string::npos);
+            EXPECT_NE(extra.find(line<short>(1370, std::stoi(ref["ColorTone"]))),
+                      std::string::npos);
         }
-        EXPECT_NE(extra.find(line(1317, number(ref["SelfTimer"]))), std::string::npos);
+        EXPECT_NE(extra.find(line<double>(1317, number(ref["SelfTimer"]))), std::string::npos);
         const int focus = std::stoi(ref["FocusMode"]);
         EXPECT_EQ(lineValue(extra, "Autofokusmodus: "), strings::get(focus == 0   ? 655
                                                                      : focus == 1 ? 656

@@ -4,6 +4,11 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
 #include "common/settings.hpp"
 #include "platform/com/activation.hpp"
 #include "platform/com/shell_interfaces.hpp"
@@ -95,7 +100,7 @@ TEST_F(Extractor, answersEveryInterfaceAsOneObject) {
     for (const IID* iid :
          {&IID_IDispatch, &IID_IPersistFile, &IID_IExtractImage, &IID_IExtractImage2,
           &IID_IQueryInfo, &IID_IShellExtInit, &IID_IContextMenu, &IID_IShellPropSheetExt,
-          &IID_IColumnProvider, &IID_IExtractIconA}) {
+          &IID_IColumnProvider, &IID_IExtractIconA, &IID_IImageInfoSource}) {
         ComPtr<IUnknown> other;
         ASSERT_EQ(unknown->QueryInterface(*iid, other.out()), S_OK) << toString(*iid);
         ComPtr<IUnknown> back;
@@ -109,6 +114,70 @@ TEST_F(Extractor, answersEveryInterfaceAsOneObject) {
     persist.reset();
     unknown.reset();
     EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+// A global block's bytes; the block is freed.
+std::string taken(HGLOBAL block) {
+    std::string bytes(static_cast<const char*>(GlobalLock(block)), GlobalSize(block));
+    GlobalUnlock(block);
+    GlobalFree(block);
+    return bytes;
+}
+
+TEST_F(Extractor, handsOutTheImageInfoRecordAndThePreviewFile) {
+    const Bytes file = rawWithPreview("NIKON", 150, 100);
+    const auto path = write("a.nef", file);
+    auto persist = create<IPersistFile>();
+    ASSERT_EQ(persist->Load(toWide(path.string()).c_str(), 0), S_OK);
+    ComPtr<IImageInfoSource> source;
+    ASSERT_EQ(persist->QueryInterface(IID_IImageInfoSource, source.out()), S_OK);
+
+    HGLOBAL record = nullptr, preview = nullptr;
+    ASSERT_EQ(source->GetImageInfo(1, &record, &preview), S_OK);
+    const std::string text = taken(record);
+    const std::string previewBytes = taken(preview);
+    EXPECT_EQ(text.rfind("filePath: " + path.string() + "\nresult: 0x00000000\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\nmake: NIKON\nmodel: NIKON Cam\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\npreviewData: " + std::to_string(previewBytes.size()) + " bytes\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(previewBytes,
+              std::string(file.end() - static_cast<long>(jpeg(150, 100).size()), file.end()));
+
+    // Without the preview the record says so and nothing is handed out.
+    ASSERT_EQ(source->GetImageInfo(0, &record, nullptr), S_OK);
+    EXPECT_NE(taken(record).find("\npreviewData: 0 bytes\n"), std::string::npos);
+    EXPECT_EQ(source->GetImageInfo(1, &record, nullptr), E_POINTER);
+    EXPECT_EQ(source->GetImageInfo(0, nullptr, nullptr), E_POINTER);
+}
+
+TEST_F(Extractor, aFileThatCannotBeReadStillHasItsRecord) {
+    const auto path = write("broken.nef", Bytes{'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F});
+    auto persist = create<IPersistFile>();
+    ASSERT_EQ(persist->Load(toWide(path.string()).c_str(), 0), S_OK);
+    ComPtr<IImageInfoSource> source;
+    ASSERT_EQ(persist->QueryInterface(IID_IImageInfoSource, source.out()), S_OK);
+    HGLOBAL record = nullptr, preview = nullptr;
+    const HRESULT result = source->GetImageInfo(1, &record, &preview);
+    EXPECT_TRUE(FAILED(result));
+    EXPECT_EQ(preview, nullptr);
+    char code[32];
+    std::snprintf(code, sizeof code, "\nresult: 0x%08X\n", static_cast<unsigned>(result));
+    EXPECT_NE(taken(record).find(code), std::string::npos);
+}
+
+// Only the four entry points are visible to the host process: nothing inside the module can
+// be interposed by a symbol of the same name elsewhere.
+TEST(ModuleExports, areTheFourEntryPointsOnly) {
+    FILE* nm = ::popen("nm -D --defined-only --format=just-symbols '" TAVRIN_MODULE_PATH "'", "r");
+    ASSERT_NE(nm, nullptr);
+    std::set<std::string> symbols;
+    char line[512];
+    while (std::fgets(line, sizeof line, nm))
+        symbols.insert(std::string(line, std::strcspn(line, "\n")));
+    ASSERT_EQ(::pclose(nm), 0) << "nm could not read the module";
+    EXPECT_EQ(symbols, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
+                                              "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(Extractor, givesThePreviewAtItsOwnSizeWithoutABox) {

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "platform/imaging/painter.hpp"
+#include "resources/dialog_ids.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/property_pages.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
@@ -64,14 +65,14 @@ TEST_F(Histogram, countsLevelsAndCentresThePreview) {
     EXPECT_EQ(counts[3 * 0x30 + 2], 6000000u);
 
     const auto preview = renderPreview(*wide);
-    ASSERT_EQ(preview->width(), kPreviewWidth);
-    ASSERT_EQ(preview->height(), kPreviewHeight);
+    ASSERT_EQ(preview->width(), resources::kPreviewWidth);
+    ASSERT_EQ(preview->height(), resources::kPreviewHeight);
     EXPECT_EQ(pixel(*preview, 0, 27), 0xF0F0F0u);
     EXPECT_EQ(pixel(*preview, 0, 28), imaging::rgb(0x10, 0x20, 0x30));
     EXPECT_EQ(pixel(*preview, 365, 271), imaging::rgb(0x10, 0x20, 0x30));
     EXPECT_EQ(pixel(*preview, 365, 272), 0xF0F0F0u);
 
-    auto exact = imaging::Bitmap::create(kPreviewWidth, kPreviewHeight);
+    auto exact = imaging::Bitmap::create(resources::kPreviewWidth, resources::kPreviewHeight);
     exact->clear(0xFF405060);
     const auto same = renderPreview(*exact);
     EXPECT_EQ(pixel(*same, 0, 0), imaging::rgb(0x40, 0x50, 0x60));
@@ -144,16 +145,18 @@ TEST_F(Histogram, thePageRunsItsWorkerAndDrawsWhenItIsDone) {
               com::S_OK);
     ASSERT_EQ(pages.size(), 2u);
     const ui::PROPSHEETPAGEA& page = ui::pageDescription(pages[1]);
-    EXPECT_EQ(page.templateId, kHistogramPageTemplate);
+    EXPECT_EQ(page.templateId, resources::kHistogramPageTemplate);
     EXPECT_EQ(ui::pageTitle(pages[1]), "Histogramm");
 
     ui::Dialog dialog(page.pfnDlgProc);
     dialog.send(ui::WM_INITDIALOG);
     ASSERT_TRUE(dialog.waitForRepaint(std::chrono::seconds(30)));
-    auto target = imaging::Bitmap::create(kPreviewWidth, kPreviewHeight);
+    auto target = imaging::Bitmap::create(resources::kPreviewWidth, resources::kPreviewHeight);
     imaging::Painter painter(*target);
-    const ui::DRAWITEMSTRUCT item{kPreviewControl, &painter, {0, 0, kPreviewWidth, kPreviewHeight}};
-    dialog.send(ui::WM_DRAWITEM, kPreviewControl, reinterpret_cast<ui::LPARAM>(&item));
+    const ui::DRAWITEMSTRUCT item{resources::kPreviewControl,
+                                  &painter,
+                                  {0, 0, resources::kPreviewWidth, resources::kPreviewHeight}};
+    dialog.send(ui::WM_DRAWITEM, resources::kPreviewControl, reinterpret_cast<ui::LPARAM>(&item));
     EXPECT_EQ(pixel(*target, 0, 0), 0xF0F0F0u);      // above the 366 x 183 picture
     EXPECT_NE(pixel(*target, 183, 150), 0xF0F0F0u);  // the picture
     dialog.send(ui::WM_DESTROY);

@@ -7,6 +7,7 @@
 
 #include "platform/com/variant.hpp"
 #include "platform/com/wide_text.hpp"
+#include "resources/dialog_ids.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
 #include "shellext/surfaces/detail_columns.hpp"
@@ -328,14 +329,14 @@ class PropertyPages : public Surfaces {
         EXPECT_EQ(pages.size(), 2u);  // information and histogram
         if (pages.empty()) return {};
         const ui::PROPSHEETPAGEA& page = ui::pageDescription(pages[0]);
-        EXPECT_EQ(page.templateId, kInformationPageTemplate);
+        EXPECT_EQ(page.templateId, resources::kInformationPageTemplate);
         EXPECT_EQ(ui::pageTitle(pages[0]), "Bildinformation");
         ui::Dialog dialog(page.pfnDlgProc);
         dialog.send(ui::WM_INITDIALOG, 0, reinterpret_cast<ui::LPARAM>(&page));
         for (ui::HPROPSHEETPAGE p : pages)
             ui::DestroyPropertySheetPage(p);
-        return {ui::dialogItemText(&dialog, kSummaryControl),
-                ui::dialogItemText(&dialog, kExtraInfoControl)};
+        return {ui::dialogItemText(&dialog, resources::kSummaryControl),
+                ui::dialogItemText(&dialog, resources::kExtraInfoControl)};
     }
 };
 

@@ -70,6 +70,16 @@ class RegisteredShellObject {
         return tip;
     }
 
+    // A new object with the file loaded, asked for its property pages as a properties dialog
+    // asks.
+    com::HRESULT addPages(const std::filesystem::path& file, ui::LPFNADDPROPSHEETPAGE addPage,
+                          ui::LPARAM param) const {
+        com::ComPtr<com::IPersistFile> persist = load(file);
+        com::ComPtr<com::IShellPropSheetExt> sheet;
+        if (persist) persist->QueryInterface(com::IID_IShellPropSheetExt, sheet.out());
+        return sheet ? sheet->AddPages(addPage, param) : com::E_FAIL;
+    }
+
     com::ComPtr<com::IColumnProvider> columnProvider() const {
         com::ComPtr<com::IColumnProvider> provider;
         com::CoCreateInstance(clsid_, nullptr, com::CLSCTX_INPROC_SERVER, com::IID_IColumnProvider,
