@@ -1,6 +1,7 @@
 #pragma once
 // The limits every container reader holds a file to, the same for every user of the readers.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tavrin::formats {

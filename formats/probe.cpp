@@ -1,85 +1,68 @@
 #include "formats/probe.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
-#include <optional>
 #include <string_view>
 
 namespace tavrin::formats {
 namespace {
 
-bool has(const FileHead& head, std::size_t at, std::string_view text) {
-    return at + text.size() <= head.size() &&
-           std::memcmp(head.data() + at, text.data(), text.size()) == 0;
-}
+// Bytes a format's files hold at a place in their head.
+struct Mark {
+    std::string_view text;
+    std::size_t at = 0;
+};
 
-bool byteOrderMark(const FileHead& head) {
-    return has(head, 0, "II") || has(head, 0, "MM");
-}
-
-// Each test gives where its magic bytes lie, or nothing.
-using Test = std::optional<std::size_t> (*)(const FileHead&);
-
-std::optional<std::size_t> at0(bool found) {
-    return found ? std::optional<std::size_t>(0) : std::nullopt;
-}
-
-std::optional<std::size_t> phaseOne(const FileHead& head) {
-    for (std::size_t at = 0; at <= 24; ++at) {
-        if (has(head, at, "MMMMRawT") || has(head, at, "IIIITwaR")) return at;
-    }
-    return std::nullopt;
-}
-
+// A format's test: all its marks, moved by the same amount of at most lastShift bytes.
 struct Row {
     FileFormat format;
-    Test test;
+    std::array<Mark, 2> marks;
+    std::size_t lastShift;
     Container container;
 };
 
+using enum FileFormat;
+using enum Container;
+
 constexpr Row kRows[] = {
-    {FileFormat::kPhaseOne, phaseOne, Container::kPhaseOneDirectory},
-    {FileFormat::kCiff,
-     [](const FileHead& h) { return at0(byteOrderMark(h) && has(h, 6, "HEAPCCDR")); },
-     Container::kCiffHeap},
-    {FileFormat::kTiff, [](const FileHead& h) { return at0(byteOrderMark(h)); },
-     Container::kTiffDirectory},
-    {FileFormat::kJpegExif,
-     [](const FileHead& h) { return at0(has(h, 0, "\xFF\xD8\xFF\xE1") && has(h, 6, "Exif")); },
-     Container::kJpegMarkers},
-    {FileFormat::kJpeg, [](const FileHead& h) { return at0(has(h, 0, "\xFF\xD8")); },
-     Container::kJpegMarkers},
-    {FileFormat::kNucoreRaw, [](const FileHead& h) { return at0(has(h, 0, "BR")); },
-     Container::kNone},
-    {FileFormat::kNucoreBmq, [](const FileHead& h) { return at0(has(h, 0, "BM")); },
-     Container::kNone},
-    {FileFormat::kContax,
-     [](const FileHead& h) {
-         return has(h, 25, "ARECOYK") ? std::optional<std::size_t>(25) : std::nullopt;
-     },
-     Container::kNone},
-    {FileFormat::kLogitech, [](const FileHead& h) { return at0(has(h, 0, "PXN")); },
-     Container::kNone},
-    {FileFormat::kRaf, [](const FileHead& h) { return at0(has(h, 0, "FUJIFILM")); },
-     Container::kRafHeader},
-    {FileFormat::kRollei, [](const FileHead& h) { return at0(has(h, 0, "DSC-Image")); },
-     Container::kRolleiHeader},
-    {FileFormat::kMrw,
-     [](const FileHead& h) { return at0(has(h, 0, std::string_view("\0MRM", 4))); },
-     Container::kMrwBlocks},
-    {FileFormat::kX3f, [](const FileHead& h) { return at0(has(h, 0, "FOVb")); },
-     Container::kX3fHeader},
-    {FileFormat::kPpm, [](const FileHead& h) { return at0(has(h, 0, "P6")); },
-     Container::kPpmHeader},
+    {kPhaseOne, {{{"MMMMRawT"}}}, 24, kPhaseOneDirectory},
+    {kPhaseOne, {{{"IIIITwaR"}}}, 24, kPhaseOneDirectory},
+    {kCiff, {{{"II"}, {"HEAPCCDR", 6}}}, 0, kCiffHeap},
+    {kCiff, {{{"MM"}, {"HEAPCCDR", 6}}}, 0, kCiffHeap},
+    {kTiff, {{{"II"}}}, 0, kTiffDirectory},
+    {kTiff, {{{"MM"}}}, 0, kTiffDirectory},
+    {kJpegExif, {{{"\xFF\xD8\xFF\xE1"}, {"Exif", 6}}}, 0, kJpegMarkers},
+    {kJpeg, {{{"\xFF\xD8"}}}, 0, kJpegMarkers},
+    {kNucoreRaw, {{{"BR"}}}, 0, kNone},
+    {kNucoreBmq, {{{"BM"}}}, 0, kNone},
+    {kContax, {{{"ARECOYK", 25}}}, 0, kNone},
+    {kLogitech, {{{"PXN"}}}, 0, kNone},
+    {kRaf, {{{"FUJIFILM"}}}, 0, kRafHeader},
+    {kRollei, {{{"DSC-Image"}}}, 0, kRolleiHeader},
+    {kMrw, {{{std::string_view("\0MRM", 4)}}}, 0, kMrwBlocks},
+    {kX3f, {{{"FOVb"}}}, 0, kX3fHeader},
+    {kPpm, {{{"P6"}}}, 0, kPpmHeader},
 };
+
+bool has(const FileHead& head, const Mark& mark, std::size_t shift) {
+    const std::size_t at = mark.at + shift;
+    return at + mark.text.size() <= head.size() &&
+           std::memcmp(head.data() + at, mark.text.data(), mark.text.size()) == 0;
+}
 
 }  // namespace
 
 Probed probeFormat(const FileHead& head, std::size_t firstRow) {
     for (std::size_t row = firstRow; row < std::size(kRows); ++row) {
-        if (const auto at = kRows[row].test(head))
-            return {kRows[row].format, kRows[row].container, *at, row};
+        const Row& r = kRows[row];
+        for (std::size_t shift = 0; shift <= r.lastShift; ++shift) {
+            const bool all = std::all_of(r.marks.begin(), r.marks.end(),
+                                         [&](const Mark& m) { return has(head, m, shift); });
+            if (all) return {r.format, r.container, r.marks[0].at + shift, row};
+        }
     }
-    return {FileFormat::kUnknown, Container::kNone, 0, std::size(kRows)};
+    return {kUnknown, kNone, 0, std::size(kRows)};
 }
 
 }  // namespace tavrin::formats

@@ -50,7 +50,8 @@ struct Probed {
     std::size_t row = 0;  // the table row that matched (the table's size when none did)
 };
 
-// The first row from firstRow on whose magic bytes the head holds.
+// The first row of the table, from firstRow on, whose magic bytes the head holds (a format may
+// have several rows, one per form of its magic).
 Probed probeFormat(const FileHead& head, std::size_t firstRow = 0);
 
 }  // namespace tavrin::formats

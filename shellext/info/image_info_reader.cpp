@@ -438,7 +438,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     formats::Probed probed = formats::probeFormat(head);
     // Only Phase One's big-endian mark at the very start makes a Phase One file here; any other
     // is read as what the table's next rows find.
-    if (probed.format == formats::FileFormat::kPhaseOne && (probed.at != 0 || head[0] != 'M'))
+    while (probed.format == formats::FileFormat::kPhaseOne && (probed.at != 0 || head[0] != 'M'))
         probed = formats::probeFormat(head, probed.row + 1);
 
     HRESULT r = S_OK;
