@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "common/file_types.hpp"
+#include "formats/jpeg_markers.hpp"
 #include "hosts/tavrin/cache_files.hpp"
 #include "hosts/tavrin/commands.hpp"
 #include "hosts/tavrin/thumbnail_cache.hpp"
 #include "hosts/tavrin/thumbnail_maker.hpp"
 #include "platform/system/ascii.hpp"
 #include "platform/system/files.hpp"
-#include "shellext/info/jpeg_frame.hpp"
 
 namespace tavrin::host {
 namespace {
@@ -161,7 +161,7 @@ int pictureSide(const std::string& path) {
     }
     formats::FileReader file;
     if (file.open(path)) return 0;
-    const auto frame = shell::readJpegFrameSize(file);
+    const auto frame = formats::readJpegFrameSize(file);
     return frame ? std::max(frame->width, frame->height) : 0;
 }
 

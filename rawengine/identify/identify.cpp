@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "formats/jpeg_markers.hpp"
+#include "formats/probe.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 
 namespace tavrin::raw {
@@ -26,6 +28,33 @@ void resetForIdentification(DecodeState& s) {
     }
 }
 
+// Nucore's files: "BR" raw files, and "BM" files that are raw data when both resolutions read
+// 2834.
+void parseNucore(IdentifyContext& c, bool bitmap) {
+    formats::FileReader& f = c.file;
+    DecodeState& s = c.s;
+    if (!bitmap) {
+        s.id.model = "RAW";
+    } else {
+        s.container.dataOffset = 4096;
+        f.setOrder(formats::kLittleEndian);
+        f.seek(38);
+        if (f.ReadU32() != 2834 || f.ReadU32() != 2834) return;
+        s.id.model = "BMQ";
+    }
+    s.id.make = "Nucore";
+    f.setOrder(formats::kLittleEndian);
+    f.seek(10);
+    s.container.dataOffset += f.ReadU32();
+    f.ReadU32();
+    s.geometry.rawWidth = static_cast<int>(f.ReadU32() & 0xFFFF);
+    s.geometry.rawHeight = static_cast<int>(f.ReadU32() & 0xFFFF);
+    if (s.id.model[0] == 'B' && s.geometry.rawWidth == 2597) {
+        s.geometry.rawWidth = 2598;
+        s.container.dataOffset -= std::min<std::uint64_t>(4096, s.container.dataOffset);
+    }
+}
+
 // Header probe: the first test that applies decides how the file is parsed.
 void probeContainer(IdentifyContext& c) {
     formats::FileReader& f = c.file;
@@ -39,86 +68,53 @@ void probeContainer(IdentifyContext& c) {
     c.head.fill(0);
     f.read(c.head.data(), c.head.size());
 
-    for (std::size_t at = 0; at <= 24; ++at) {
-        if (headHas(c, at, "MMMMRawT") || headHas(c, at, "IIIITwaR")) {
-            parsePhaseOne(p, at);
-            return;
-        }
-    }
-    if (f.order() == formats::kLittleEndian || f.order() == formats::kBigEndian) {
-        if (headHas(c, 6, "HEAPCCDR")) {
+    const formats::Probed probed = formats::probeFormat(c.head);
+    switch (probed.format) {
+        case formats::FileFormat::kPhaseOne:
+            return parsePhaseOne(p, probed.at);
+        case formats::FileFormat::kCiff:
             s.container.dataOffset = headerLength;
             if (headerLength < c.fileSize) parseCiff(p, headerLength, c.fileSize - headerLength);
-        } else {
+            return;
+        case formats::FileFormat::kTiff:
             parseTiff(p, 0);
             if (s.id.make.compare(0, 5, "NIKON") == 0 && s.sensor.filterPattern == 0)
                 s.id.make.clear();
+            return;
+        case formats::FileFormat::kJpegExif:
+            if (const auto tiff = formats::standaloneExifTiff(f)) parseTiff(p, *tiff);
+            return;
+        case formats::FileFormat::kNucoreRaw:
+        case formats::FileFormat::kNucoreBmq:
+            return parseNucore(c, probed.format == formats::FileFormat::kNucoreBmq);
+        case formats::FileFormat::kContax: {
+            s.id.make = "Contax";
+            s.id.model = "N Digital";
+            f.seek(33);
+            readTimestamp(p, true);
+            f.seek(60);
+            static constexpr int kTarget[] = {0, 1, 3, 2};
+            for (int i : kTarget)
+                s.colour.cameraMultipliers[i] = static_cast<float>(f.ReadU32());
+            return;
         }
-        return;
+        case formats::FileFormat::kLogitech:
+            s.id.make = "Logitech";
+            s.id.model = "Fotoman Pixtura";
+            return;
+        case formats::FileFormat::kRaf:
+            return parseFuji(p);
+        case formats::FileFormat::kRollei:
+            return parseRollei(p);
+        case formats::FileFormat::kMrw:
+            return parseMinolta(p);
+        case formats::FileFormat::kX3f:
+            return parseFoveon(p);
+        case formats::FileFormat::kJpeg:
+        case formats::FileFormat::kPpm:
+        case formats::FileFormat::kUnknown:
+            break;
     }
-    if (c.head[0] == 0xFF && c.head[1] == 0xD8 && c.head[2] == 0xFF && c.head[3] == 0xE1 &&
-        headHas(c, 6, "Exif")) {
-        f.setOrder(formats::kBigEndian);
-        f.seek(4);
-        const std::uint16_t n = f.ReadU16();
-        f.seek(4 + static_cast<std::uint64_t>(n));
-        if (f.get() != 0xFF) parseTiff(p, 12);
-        return;
-    }
-    if (headHas(c, 0, "BR") || headHas(c, 0, "BM")) {
-        if (headHas(c, 0, "BR")) {
-            s.id.model = "RAW";
-        } else {
-            s.container.dataOffset = 4096;
-            f.setOrder(formats::kLittleEndian);
-            f.seek(38);
-            if (f.ReadU32() != 2834 || f.ReadU32() != 2834) return;
-            s.id.model = "BMQ";
-        }
-        s.id.make = "Nucore";
-        f.setOrder(formats::kLittleEndian);
-        f.seek(10);
-        s.container.dataOffset += f.ReadU32();
-        f.ReadU32();
-        s.geometry.rawWidth = static_cast<int>(f.ReadU32() & 0xFFFF);
-        s.geometry.rawHeight = static_cast<int>(f.ReadU32() & 0xFFFF);
-        if (s.id.model[0] == 'B' && s.geometry.rawWidth == 2597) {
-            s.geometry.rawWidth = 2598;
-            s.container.dataOffset -= std::min<std::uint64_t>(4096, s.container.dataOffset);
-        }
-        return;
-    }
-    if (headHas(c, 25, "ARECOYK")) {
-        s.id.make = "Contax";
-        s.id.model = "N Digital";
-        f.seek(33);
-        readTimestamp(p, true);
-        f.seek(60);
-        static constexpr int kTarget[] = {0, 1, 3, 2};
-        for (int i : kTarget)
-            s.colour.cameraMultipliers[i] = static_cast<float>(f.ReadU32());
-        return;
-    }
-    if (headHas(c, 0, "PXN")) {
-        s.id.make = "Logitech";
-        s.id.model = "Fotoman Pixtura";
-        return;
-    }
-    if (headHas(c, 0, "FUJIFILM")) {
-        f.seek(92);
-        parseFuji(p, f.ReadU32());
-        f.setOrder(formats::kBigEndian);
-        f.seek(84);
-        parseTiff(p, static_cast<std::uint64_t>(f.ReadU32()) + 12);
-        f.setOrder(formats::kBigEndian);
-        f.seek(100);
-        s.container.dataOffset = f.ReadU32();
-        return;
-    }
-    if (headHas(c, 0, "DSC-Image")) return parseRollei(p);
-    if (c.head[0] == 0x00 && headHas(c, 1, "MRM")) return parseMinolta(p);
-    if (headHas(c, 0, "FOVb")) return parseFoveon(p);
-
     for (const auto& row : kFileSizeTable) {
         if (row.size != c.fileSize) continue;
         s.id.make = row.make;

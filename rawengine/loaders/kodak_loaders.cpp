@@ -4,62 +4,13 @@
 #include <array>
 #include <vector>
 
+#include "formats/kodak_codes.hpp"
 #include "rawengine/loaders/placement.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/loaders/row_buffers.hpp"
 
 namespace tavrin::raw {
 namespace {
-
-// The fields of the 65000 codes come from a 64-bit buffer refilled four bytes at a time in
-// the order the camera writes them.
-class KodakFields {
-  public:
-    explicit KodakFields(formats::FileReader& file) : file_(file) {}
-
-    void reset() { buffer_ = 0, count_ = 0; }
-    void preload() {
-        const std::uint64_t hi = static_cast<std::uint8_t>(file_.get());
-        const std::uint64_t lo = static_cast<std::uint8_t>(file_.get());
-        buffer_ = hi << 8 | lo;
-        count_ = 16;
-    }
-
-    int next(int length) {
-        if (length == 0) return 0;
-        if (count_ < length) {
-            std::uint8_t b[4];
-            for (auto& byte : b)
-                byte = static_cast<std::uint8_t>(file_.get());
-            buffer_ += static_cast<std::uint64_t>(b[0]) << (count_ + 8);
-            buffer_ += static_cast<std::uint64_t>(b[1]) << count_;
-            buffer_ += static_cast<std::uint64_t>(b[2]) << (count_ + 24);
-            buffer_ += static_cast<std::uint64_t>(b[3]) << (count_ + 16);
-            count_ += 32;
-        }
-        const auto bits = static_cast<std::uint32_t>(buffer_ & (0xFFFFu >> (16 - length)));
-        buffer_ >>= length;
-        count_ -= length;
-        return signedDifference(bits, length);
-    }
-
-  private:
-    formats::FileReader& file_;
-    std::uint64_t buffer_ = 0;
-    int count_ = 0;
-};
-
-// Reads the 4-bit field lengths of a block, low nibble first; false when one exceeds 12.
-bool readLengths(formats::FileReader& file, int count, std::array<std::uint8_t, 512>& lengths) {
-    bool valid = true;
-    for (int i = 0; i < count; i += 2) {
-        const auto byte = static_cast<std::uint8_t>(file.get());
-        lengths[i] = byte & 15;
-        lengths[i + 1] = byte >> 4;
-        if (lengths[i] > 12 || lengths[i + 1] > 12) valid = false;
-    }
-    return valid;
-}
 
 // Values beyond the curve are limited to its last entry.
 unsigned limitedCurve(const DecodeState& s, int value) {
@@ -109,8 +60,8 @@ void loadKodak65000Raw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     formats::FileReader& file = ctx.file;
-    KodakFields fields(file);
-    std::array<std::uint8_t, 512> lengths{};
+    formats::KodakFields fields(file);
+    formats::KodakLengths lengths{};
     std::array<std::uint16_t, 6> plain{};
     bool raw = false;
     int predictor[2] = {0, 0};
@@ -119,7 +70,7 @@ void loadKodak65000Raw(DecodeContext& ctx) {
             if (col % 256 == 0) {
                 const int length = std::min(256, g.width - col);
                 const std::uint64_t start = file.tell();
-                raw = !readLengths(file, length, lengths);
+                raw = !formats::readKodakLengths(file, length, lengths);
                 fields.reset();
                 predictor[0] = predictor[1] = 0;
                 if (length % 8 == 4) fields.preload();
@@ -154,42 +105,13 @@ void loadKodak65000Raw(DecodeContext& ctx) {
 void loadKodakYuvRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
-    formats::FileReader& file = ctx.file;
-    KodakFields fields(file);
-    std::array<std::uint8_t, 512> lengths{};
-    std::size_t cursor = 0;
-    int y[4] = {}, cb = 0, cr = 0;
-    for (int row = 0; row < g.height; row += 2) {
-        for (int col = 0; col < g.width; col += 2) {
-            if (col % 128 == 0) {
-                const int length = std::min(384, (g.width - col + 1) * 3 / 4 * 4);
-                readLengths(file, length, lengths);
-                fields.reset();
-                cursor = 0;
-                y[1] = y[3] = cb = cr = 0;
-                if (length % 8 == 4) fields.preload();
+    formats::forEachKodakYuvPixel(
+        ctx.file, g.width, g.height, [&](int row, int col, const int(&sums)[3]) {
+            std::uint16_t* pixel = pixelAt(s, row, col);
+            for (int k = 0; k < 3; ++k) {
+                if (sums[k] > 0) pixel[k] = static_cast<std::uint16_t>(limitedCurve(s, sums[k]));
             }
-            int d[6];
-            for (int& field : d)
-                field = fields.next(lengths[cursor++ % lengths.size()]);
-            y[0] = d[0] + y[1];
-            y[1] = d[1] + y[0];
-            y[2] = d[2] + y[3];
-            y[3] = d[3] + y[2];
-            cb += d[4];
-            cr += d[5];
-            for (int i = 0; i < 4; ++i) {
-                const int r = row + i / 2, c = col + i % 2;
-                if (r >= g.height || c >= g.width) continue;
-                std::uint16_t* pixel = pixelAt(s, r, c);
-                const int sums[3] = {y[i] + cr, y[i], y[i] + cb};
-                for (int k = 0; k < 3; ++k) {
-                    if (sums[k] > 0)
-                        pixel[k] = static_cast<std::uint16_t>(limitedCurve(s, sums[k]));
-                }
-            }
-        }
-    }
+        });
     s.sensor.whiteLevel = 3700;
 }
 

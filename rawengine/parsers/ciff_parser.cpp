@@ -4,8 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "formats/ciff_heap.hpp"
 #include "rawengine/parsers/parse_context.hpp"
-#include "rawengine/raw_limits.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -57,116 +57,99 @@ void readGrayPatch(ParseContext& ctx, std::uint64_t at) {
     }
 }
 
-void parseHeap(ParseContext& ctx, CiffState& st, std::uint64_t offset, std::uint64_t length) {
+void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& record) {
     formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
-    if (length < 4 || offset + length > f.size() || ctx.nesting >= kMaxNesting) return;
-    struct Nest {
-        int& depth;
-        ~Nest() { --depth; }
-    } nest{++ctx.nesting};
-    f.seek(offset + length - 4);
-    const std::uint64_t table = f.ReadU32() + offset;
-    f.seek(table);
-    const unsigned records = f.ReadU16();
-    if (records < 1 || records > 100) return;
-    for (unsigned r = 0; r < records && ctx.spend(); ++r) {
-        const unsigned type = f.ReadU16();
-        const std::uint32_t len = f.ReadU32();
-        const std::uint64_t data = f.ReadU32() + offset;
-        const std::uint64_t next = f.tell();
-        const std::string& model = s.id.model;
-        f.seek(data);
-        switch (type) {
-            case 0x080A:
-                s.id.make = readText(f, 64);
-                f.seek(data + s.id.make.size() + 1);
-                s.id.model = readText(f, 64);
-                break;
-            case 0x102A:
-                f.seek(data + 14);
-                st.whiteBalanceIndex = f.ReadU16();
-                if (st.whiteBalanceIndex == 6 &&
-                    (model == "Canon EOS DIGITAL REBEL" || model == "Canon EOS 300D DIGITAL")) {
-                    st.whiteBalanceIndex = 7;
-                }
-                break;
-            case 0x102C:
-                if (model == "Canon PowerShot G1" || model == "Canon PowerShot Pro90 IS") {
-                    f.seek(data + 120);
-                    auto& g = s.colour.grayPatch;
-                    g[0][1] = f.ReadU16();
-                    g[0][0] = f.ReadU16();
-                    g[1][0] = f.ReadU16();
-                    g[1][1] = f.ReadU16();
-                } else if (!masksWords(model)) {
-                    readColourWords(ctx, data + 100);
-                }
-                break;
-            case 0x0032: {
-                const int i = st.whiteBalanceIndex;
-                if (model == "Canon EOS D30") {
-                    readColourWords(ctx, data + 72);
-                } else if (masksWords(model)) {
-                    // masked words: see masksWords
-                } else if (s.colour.cameraMultipliers[0] == 0) {
-                    const bool mapped = i >= 0 && i < static_cast<int>(kMap2.size());
-                    readColourWords(ctx, data + 80 + (mapped ? 8 * kMap2[i] : 0));
-                }
-                break;
+    const std::uint64_t data = record.offset;
+    const std::uint32_t len = record.size;
+    const std::string& model = s.id.model;
+    f.seek(data);
+    switch (record.type) {
+        case 0x080A:
+            s.id.make = readText(f, 64);
+            f.seek(data + s.id.make.size() + 1);
+            s.id.model = readText(f, 64);
+            break;
+        case 0x102A:
+            f.seek(data + 14);
+            st.whiteBalanceIndex = f.ReadU16();
+            if (st.whiteBalanceIndex == 6 &&
+                (model == "Canon EOS DIGITAL REBEL" || model == "Canon EOS 300D DIGITAL")) {
+                st.whiteBalanceIndex = 7;
             }
-            case 0x10A9: {
-                int i = st.whiteBalanceIndex;
-                if (model == "Canon EOS 10D") {
-                    if (i < 0 || i >= static_cast<int>(kMap3.size())) break;
-                    i = kMap3[i];
-                }
-                if (i < 0 || i > 64) break;
-                f.seek(data + 2 + 8 * static_cast<std::uint64_t>(i));
-                std::uint16_t w[4];
-                for (auto& v : w)
-                    v = f.ReadU16();
-                if (w[1] && w[2]) {
-                    s.colour.cameraMultipliers[0] = static_cast<float>(w[0]) / w[1];
-                    s.colour.cameraMultipliers[2] = static_cast<float>(w[3]) / w[2];
-                }
-                break;
+            break;
+        case 0x102C:
+            if (model == "Canon PowerShot G1" || model == "Canon PowerShot Pro90 IS") {
+                f.seek(data + 120);
+                auto& g = s.colour.grayPatch;
+                g[0][1] = f.ReadU16();
+                g[0][0] = f.ReadU16();
+                g[1][0] = f.ReadU16();
+                g[1][1] = f.ReadU16();
+            } else if (!masksWords(model)) {
+                readColourWords(ctx, data + 100);
             }
-            case 0x1030:
-                if (st.whiteBalanceIndex == 6 || st.whiteBalanceIndex == 15)
-                    readGrayPatch(ctx, data);
-                break;
-            case 0x1031:
-                f.seek(data + 2);
-                s.geometry.rawWidth = f.ReadU16();
-                s.geometry.rawHeight = f.ReadU16();
-                break;
-            case 0x180E: {
-                const auto t = static_cast<std::time_t>(f.ReadU32());
-                if (t > 0) s.container.timestamp = t;
-                break;
+            break;
+        case 0x0032: {
+            const int i = st.whiteBalanceIndex;
+            if (model == "Canon EOS D30") {
+                readColourWords(ctx, data + 72);
+            } else if (masksWords(model)) {
+                // masked words: see masksWords
+            } else if (s.colour.cameraMultipliers[0] == 0) {
+                const bool mapped = i >= 0 && i < static_cast<int>(kMap2.size());
+                readColourWords(ctx, data + 80 + (mapped ? 8 * kMap2[i] : 0));
             }
-            case 0x580E:
-                if (len > 0) s.container.timestamp = static_cast<std::time_t>(len);
-                break;
-            case 0x1810: {
-                f.seek(data + 12);
-                const std::uint32_t degrees = f.ReadU32();
-                if (degrees % 90 == 0 && degrees < 360)
-                    s.container.rotationDegrees = static_cast<int>(degrees);
-                break;
-            }
-            case 0x2007:  // the camera's JPEG of the picture
-                s.container.notePreview(data, len);
-                break;
-            case 0x1835:
-                s.container.canonTable = static_cast<int>(f.ReadU32() & 0xFF);
-                break;
-            default:
-                if ((type >> 8) == 0x28 || (type >> 8) == 0x30) parseHeap(ctx, st, data, len);
-                break;
+            break;
         }
-        f.seek(next);
+        case 0x10A9: {
+            int i = st.whiteBalanceIndex;
+            if (model == "Canon EOS 10D") {
+                if (i < 0 || i >= static_cast<int>(kMap3.size())) break;
+                i = kMap3[i];
+            }
+            if (i < 0 || i > 64) break;
+            f.seek(data + 2 + 8 * static_cast<std::uint64_t>(i));
+            std::uint16_t w[4];
+            for (auto& v : w)
+                v = f.ReadU16();
+            if (w[1] && w[2]) {
+                s.colour.cameraMultipliers[0] = static_cast<float>(w[0]) / w[1];
+                s.colour.cameraMultipliers[2] = static_cast<float>(w[3]) / w[2];
+            }
+            break;
+        }
+        case 0x1030:
+            if (st.whiteBalanceIndex == 6 || st.whiteBalanceIndex == 15) readGrayPatch(ctx, data);
+            break;
+        case 0x1031:
+            f.seek(data + 2);
+            s.geometry.rawWidth = f.ReadU16();
+            s.geometry.rawHeight = f.ReadU16();
+            break;
+        case 0x180E: {
+            const auto t = static_cast<std::time_t>(f.ReadU32());
+            if (t > 0) s.container.timestamp = t;
+            break;
+        }
+        case 0x580E:
+            if (len > 0) s.container.timestamp = static_cast<std::time_t>(len);
+            break;
+        case 0x1810: {
+            f.seek(data + 12);
+            const std::uint32_t degrees = f.ReadU32();
+            if (degrees % 90 == 0 && degrees < 360)
+                s.container.rotationDegrees = static_cast<int>(degrees);
+            break;
+        }
+        case 0x2007:  // the camera's JPEG of the picture
+            s.container.notePreview(data, len);
+            break;
+        case 0x1835:
+            s.container.canonTable = static_cast<int>(f.ReadU32() & 0xFF);
+            break;
+        default:
+            break;
     }
 }
 
@@ -174,7 +157,8 @@ void parseHeap(ParseContext& ctx, CiffState& st, std::uint64_t offset, std::uint
 
 void parseCiff(ParseContext& ctx, std::uint64_t offset, std::uint64_t length) {
     CiffState st;
-    parseHeap(ctx, st, offset, length);
+    formats::walkCiffHeap(ctx.file, offset, length, ctx.nesting, ctx.budget,
+                          [&](const formats::CiffRecord& record) { readRecord(ctx, st, record); });
     if (st.whiteBalanceIndex == 0 && ctx.s.id.model == "Canon EOS D30") {
         ctx.s.colour.cameraMultipliers[0] = -1;
     }

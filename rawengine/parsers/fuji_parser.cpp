@@ -1,26 +1,24 @@
-// Fuji's RAF directory: the white-balance words.
+// Fuji's RAF file: the white-balance words of its directory, the TIFF data of the camera's JPEG
+// and where the raw data lie.
 
+#include "formats/raf_header.hpp"
 #include "rawengine/parsers/parse_context.hpp"
 
 namespace tavrin::raw {
 
-void parseFuji(ParseContext& ctx, std::uint64_t offset) {
+void parseFuji(ParseContext& ctx) {
     formats::FileReader& f = ctx.file;
+    const formats::RafHeader header = formats::readRafHeader(f);
+    formats::walkRafDirectory(f, header.directoryOffset, [&](const formats::RafEntry& entry) {
+        if (entry.tag != formats::kRafWhiteBalanceTag) return;
+        static constexpr int kTarget[] = {1, 0, 3, 2};
+        for (int c : kTarget)
+            ctx.s.colour.cameraMultipliers[c] = f.ReadU16();
+    });
     f.setOrder(formats::kBigEndian);
-    f.seek(offset);
-    const std::uint32_t entries = f.ReadU32();
-    if (entries < 1 || entries > 60) return;
-    for (std::uint32_t e = 0; e < entries && !f.atEnd(); ++e) {
-        const unsigned tag = f.ReadU16();
-        const unsigned length = f.ReadU16();
-        const std::uint64_t next = f.tell() + length;
-        if (tag == 0x2FF0) {
-            static constexpr int kTarget[] = {1, 0, 3, 2};
-            for (int c : kTarget)
-                ctx.s.colour.cameraMultipliers[c] = f.ReadU16();
-        }
-        f.seek(next);
-    }
+    parseTiff(ctx, static_cast<std::uint64_t>(header.jpegOffset) + 12);
+    f.setOrder(formats::kBigEndian);
+    ctx.s.container.dataOffset = header.rawOffset;
 }
 
 }  // namespace tavrin::raw

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "formats/container_limits.hpp"
 #include "formats/file_reader.hpp"
 #include "formats/tiff_types.hpp"
 #include "rawengine/decode_state.hpp"
@@ -27,15 +28,13 @@ struct ParseContext {
     formats::FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int nesting = 0;                  // containers inside containers
-    // Records and packets the nested parsers may still read: nesting alone would let a hostile
-    // file make them read the same bytes over and over.
-    int budget = 100000;
+    formats::RecordBudget budget{};   // records and packets the nested parsers may still read
     // The first directory of the full-size picture (NewSubfileType 0): in a DNG that is the raw
     // image, whatever previews its other directories describe.
     std::optional<TiffImage> fullSizeImage{};
     bool orientationSeen = false;  // a directory gave the picture's orientation
 
-    bool spend() { return budget-- > 0; }
+    bool spend() { return budget.spend(); }
 
     // Marks a directory as walked; false when it was walked before (a loop in the file).
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
@@ -64,7 +63,7 @@ void parseMinolta(ParseContext& ctx);
 void parseRollei(ParseContext& ctx);
 void parsePhaseOne(ParseContext& ctx, std::uint64_t base);
 void parseLeaf(ParseContext& ctx, std::uint64_t offset);
-void parseFuji(ParseContext& ctx, std::uint64_t offset);
+void parseFuji(ParseContext& ctx);
 void parseFoveon(ParseContext& ctx);
 void parseExternal(ParseContext& ctx);
 void parseJpegMarkers(ParseContext& ctx, std::uint64_t offset);

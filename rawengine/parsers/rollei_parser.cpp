@@ -5,36 +5,19 @@
 #include <ctime>
 #include <string>
 
+#include "formats/rollei_header.hpp"
 #include "rawengine/parsers/parse_context.hpp"
 
 namespace tavrin::raw {
-namespace {
-
-constexpr int kMaxLines = 1000;
-
-bool readLine(formats::FileReader& f, std::string& line) {
-    line.clear();
-    for (int c; (c = f.get()) >= 0;) {
-        if (c == '\n') return true;
-        if (line.size() < 128) line += static_cast<char>(c);
-    }
-    return !line.empty();
-}
-
-}  // namespace
 
 void parseRollei(ParseContext& ctx) {
-    formats::FileReader& f = ctx.file;
     DecodeState& s = ctx.s;
-    f.seek(0);
     std::tm t{};
     int thumbWidth = 0, thumbHeight = 0;
-    std::string line;
-    for (int n = 0; n < kMaxLines && readLine(f, line) && line.compare(0, 4, "EOHD") != 0; ++n) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos || eq < 3) continue;
-        const std::string key = line.substr(0, 3);
-        const char* value = line.c_str() + eq + 1;
+    formats::walkRolleiHeader(ctx.file, [&](const std::string& name, const std::string& text) {
+        if (name.size() < 3) return;
+        const std::string key = name.substr(0, 3);
+        const char* value = text.c_str();
         if (key == "DAT") std::sscanf(value, "%d.%d.%d", &t.tm_mday, &t.tm_mon, &t.tm_year);
         if (key == "TIM") std::sscanf(value, "%d:%d:%d", &t.tm_hour, &t.tm_min, &t.tm_sec);
         if (key == "HDR") s.container.dataOffset = std::strtoul(value, nullptr, 10);
@@ -47,7 +30,7 @@ void parseRollei(ParseContext& ctx) {
             if (o == 0) s.container.rotationDegrees = 0;
             if (o == 3) s.container.rotationDegrees = 270;
         }
-    }
+    });
     if (t.tm_year > 0) {
         t.tm_year -= 1900;
         t.tm_mon -= 1;

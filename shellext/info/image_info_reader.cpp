@@ -8,13 +8,17 @@
 #include "common/file_types.hpp"
 #include "common/log.hpp"
 #include "common/settings.hpp"
+#include "formats/jpeg_markers.hpp"
+#include "formats/leaf_packets.hpp"
+#include "formats/mrw_blocks.hpp"
+#include "formats/ppm_header.hpp"
+#include "formats/probe.hpp"
+#include "formats/raf_header.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/system/ascii.hpp"
 #include "platform/system/eventlog.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/info_context.hpp"
-#include "shellext/info/jpeg_frame.hpp"
-#include "shellext/info/ppm_header.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
@@ -48,7 +52,7 @@ class ContainerReader {
   private:
     HRESULT parseTiff(std::uint64_t base);
     HRESULT parseIfd(std::uint64_t base, int depth);
-    void findLeafPackets(int depth);
+    void findLeafPackets(std::uint64_t offset);
     HRESULT parseMrwBlocks();
     bool readPpmHeader();
     HRESULT load();
@@ -246,43 +250,24 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
     return S_OK;
 }
 
-void ContainerReader::findLeafPackets(int depth) {
-    formats::FileReader& f = file_;
-    const std::uint64_t start = f.tell();
-    if (depth > kMaxDepth) return;
-    char mark[8];
-    while (ctx_.spend() && f.read(mark, 8) == 8 && std::memcmp(mark, "PKTS", 5) == 0) {
+void ContainerReader::findLeafPackets(std::uint64_t offset) {
+    formats::walkLeafPackets(file_, offset, 0, ctx_.budget, [&](const formats::LeafPacket& packet) {
         info_.model = "Valeo";
-        char name[41] = {};
-        f.read(name, 40);
-        const std::uint32_t size = f.ReadU32();
-        const std::uint64_t content = f.tell();
-        if (std::strcmp(name, "JPEG_preview_data") == 0) {
+        if (packet.name == "JPEG_preview_data") {
             leafPreview_ = true;
             info_.previewPrefix.clear();
-            info_.previewOffset = static_cast<std::int64_t>(content);
-            info_.previewLength = size;
+            info_.previewOffset = static_cast<std::int64_t>(packet.content);
+            info_.previewLength = packet.size;
         }
-        findLeafPackets(depth + 1);
-        f.seek(content + size);
-    }
-    f.seek(start);
+    });
 }
 
 HRESULT ContainerReader::parseMrwBlocks() {
-    formats::FileReader& f = file_;
-    f.setOrder(formats::kBigEndian);
-    f.seek(4);
-    const std::uint64_t end = static_cast<std::uint64_t>(f.ReadU32()) + 8;
-    while (f.tell() < end && f.tell() + 8 <= f.size()) {
-        const std::uint64_t block = f.tell();
-        const std::uint32_t tag = f.ReadU32();
-        const std::uint32_t length = f.ReadU32();
-        if (tag == 0x00545457) {
-            if (const HRESULT r = parseTiff(f.tell()); r != S_OK) return r;
-        }
-        f.seek(block + length + 8);
-    }
+    HRESULT result = S_OK;
+    formats::walkMrwBlocks(file_, [&](const formats::MrwBlock& block) {
+        if (block.tag == formats::kMrwTiffBlock && result == S_OK) result = parseTiff(block.data);
+    });
+    if (result != S_OK) return result;
     // The stored preview lacks its first byte.
     info_.previewOffset += 1;
     info_.previewLength -= 1;
@@ -292,7 +277,7 @@ HRESULT ContainerReader::parseMrwBlocks() {
 }
 
 bool ContainerReader::readPpmHeader() {
-    const auto header = shell::readPpmHeader(file_);
+    const auto header = formats::readPpmHeader(file_);
     if (!header) return false;
     info_.previewWidth = header->width;
     info_.previewHeight = header->height;
@@ -446,62 +431,66 @@ HRESULT ContainerReader::read(bool loadPreview) {
     const int b0 = f.get(), b1 = f.get();
     f.setOrder(orderOf(b0, b1));
     const std::uint32_t hdr = f.ReadU32();  // right behind the order mark: the CIFF header length
-    std::uint8_t head[32] = {};
+    formats::FileHead head{};
     f.seek(0);
-    f.read(head, sizeof head);
+    f.read(head.data(), head.size());
     info_.fileSize = static_cast<std::int64_t>(f.size());
-    auto headIs = [&](std::size_t at, std::string_view text) {
-        return std::memcmp(head + at, text.data(), text.size()) == 0;
-    };
-    const bool tiffOrder = f.order() == formats::kLittleEndian || f.order() == formats::kBigEndian;
+    formats::Probed probed = formats::probeFormat(head);
+    // Only Phase One's big-endian mark at the very start makes a Phase One file here; any other
+    // is read as what the table's next rows find.
+    while (probed.format == formats::FileFormat::kPhaseOne && (probed.at != 0 || head[0] != 'M'))
+        probed = formats::probeFormat(head, probed.row + 1);
 
     HRESULT r = S_OK;
-    if (headIs(0, "MMMMRawT")) {
-        // Phase One: nothing more here.
-    } else if (tiffOrder && headIs(6, "HEAPCCDR")) {
-        readCanonShotInfo(ctx_);
-        if (hdr < f.size()) r = readCiffDirectory(ctx_, hdr, f.size() - hdr, 0);
-        if (r != S_OK) return r;
-        f.seek(hdr);
-    } else if (tiffOrder) {
-        if ((r = parseTiff(0)) != S_OK) return r;
-    } else if (headIs(0, std::string_view("\0MRM", 4))) {
-        f.setOrder(formats::kBigEndian);
-        f.seek(4);
-        info_.previewLength = f.ReadU32();
-        if ((r = parseMrwBlocks()) != S_OK) return r;
-    } else if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF && head[3] == 0xE1 &&
-               headIs(6, "Exif")) {
-        f.setOrder(formats::kBigEndian);
-        f.seek(4);
-        const std::uint16_t n = f.ReadU16();
-        f.seek(static_cast<std::uint64_t>(n) + 4);
-        if (f.get() != 0xFF) parseTiff(12);
-        info_.previewLength = 0;
-    } else if (headIs(0, "FUJIFILM")) {
-        f.setOrder(formats::kBigEndian);
-        f.seek(84);
-        const std::uint32_t offset = f.ReadU32();
-        const std::uint32_t length = f.ReadU32();
-        if ((r = parseTiff(static_cast<std::uint64_t>(offset) + 12)) != S_OK) return r;
-        // The preview is the camera's complete JPEG: nothing goes in front of it.
-        info_.previewPrefix.clear();
-        info_.previewOffset = offset;
-        info_.previewLength = length;
-    } else if (headIs(0, "DSC-Image")) {
-        readRolleiHeader(ctx_);
-    } else if (headIs(0, "FOVb")) {
-        if ((r = readFoveonProperties(ctx_)) != S_OK) return r;
+    switch (probed.format) {
+        case formats::FileFormat::kPhaseOne:
+            break;  // nothing more here
+        case formats::FileFormat::kCiff:
+            readCanonShotInfo(ctx_);
+            if (hdr < f.size()) r = readCiffDirectory(ctx_, hdr, f.size() - hdr);
+            if (r != S_OK) return r;
+            f.seek(hdr);
+            break;
+        case formats::FileFormat::kTiff:
+            if ((r = parseTiff(0)) != S_OK) return r;
+            break;
+        case formats::FileFormat::kMrw:
+            f.setOrder(formats::kBigEndian);
+            f.seek(4);
+            info_.previewLength = f.ReadU32();
+            if ((r = parseMrwBlocks()) != S_OK) return r;
+            break;
+        case formats::FileFormat::kJpegExif:
+            if (const auto tiff = formats::standaloneExifTiff(f)) parseTiff(*tiff);
+            info_.previewLength = 0;
+            break;
+        case formats::FileFormat::kRaf: {
+            const formats::RafHeader raf = formats::readRafHeader(f);
+            if ((r = parseTiff(static_cast<std::uint64_t>(raf.jpegOffset) + 12)) != S_OK) return r;
+            // The preview is the camera's complete JPEG: nothing goes in front of it.
+            info_.previewPrefix.clear();
+            info_.previewOffset = raf.jpegOffset;
+            info_.previewLength = raf.jpegLength;
+            break;
+        }
+        case formats::FileFormat::kRollei:
+            readRolleiHeader(ctx_);
+            break;
+        case formats::FileFormat::kX3f:
+            if ((r = readFoveonProperties(ctx_)) != S_OK) return r;
+            break;
+        default:
+            break;
     }
 
-    f.seek(8);
-    findLeafPackets(0);
-    f.seek(3472);
-    findLeafPackets(0);
+    findLeafPackets(8);
+    findLeafPackets(3472);
 
     const std::string_view extension = extensionOf(info_.filePath);
     bool plain = false;
-    if (head[0] == 0xFF && head[1] == 0xD8) {
+    const bool jpeg = probed.format == formats::FileFormat::kJpegExif ||
+                      probed.format == formats::FileFormat::kJpeg;
+    if (jpeg) {
         ExifReader exif(f);
         exif.read();
         auto text = [&](const char* name) -> const std::string* {
@@ -519,13 +508,13 @@ HRESULT ContainerReader::read(bool loadPreview) {
         if (auto* t = text("ApertureValue")) sd.setAperture(*t);
         if (auto* t = text("ImageWidth")) sd.width = parseDecimal(*t);
         if (auto* t = text("ImageHeight")) sd.height = parseDecimal(*t);
-        if (const auto frame = readJpegFrameSize(f)) {
+        if (const auto frame = formats::readJpegFrameSize(f)) {
             info_.frameWidth = frame->width;
             info_.frameHeight = frame->height;
         }
         info_.previewLength = info_.fileSize;
         plain = true;
-    } else if (head[0] == 'P' && head[1] == '6') {
+    } else if (probed.format == formats::FileFormat::kPpm) {
         plain = readPpmHeader();
     } else if (ascii::equalsIgnoreCase(extension, ".tiff")) {
         wholeFile_ = true;

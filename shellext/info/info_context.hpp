@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "formats/container_limits.hpp"
 #include "formats/file_reader.hpp"
 #include "formats/tiff_types.hpp"
 #include "platform/com/types.hpp"
@@ -29,12 +30,12 @@ struct InfoContext {
     formats::FileReader& file;
     std::set<std::uint64_t> visited;  // directories already walked
     int depth = 0;
-    int budget = 100000;  // records the nested readers may still read
+    formats::RecordBudget budget{};  // records the nested readers may still read
     // Every embedded picture the walk passed, for when the chosen preview is cut off.
     std::vector<EmbeddedPicture> pictures{};
 
     bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
-    bool spend() { return budget-- > 0; }
+    bool spend() { return budget.spend(); }
     void notePicture(std::int64_t offset, std::int64_t length) {
         if (offset > 0 && length > 0 && pictures.size() < kMaxEntries)
             pictures.push_back({offset, length});
@@ -57,7 +58,7 @@ void readFujiNote(InfoContext& ctx);
 void readDescriptionText(InfoContext& ctx, std::string text);
 void readKodakText(InfoContext& ctx, std::string text);
 void readCanonShotInfo(InfoContext& ctx);
-HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth);
+HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length);
 void readRolleiHeader(InfoContext& ctx);
 HRESULT readFoveonProperties(InfoContext& ctx);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "formats/kodak_codes.hpp"
 #include "platform/imaging/bitmap.hpp"
 #include "platform/system/ascii.hpp"
 
@@ -203,64 +204,14 @@ HRESULT decodeKodakYuvPreview(InfoContext& ctx) {
     const KodakCurve curve = readKodakCurve(ctx);
     const Canvas canvas(ctx);
     if (canvas.status() != com::S_OK) return canvas.status();
-    const int width = info.previewWidth, height = info.previewHeight;
-    std::uint8_t lengths[384] = {};
-    std::uint64_t bitBuffer = 0;
-    int bits = 0;
-    int y1 = 0, y3 = 0, cb = 0, cr = 0;
-    for (int row = 0; row < height; row += 2) {
-        for (int col = 0; col < width; col += 2) {
-            if (col % 128 == 0) {
-                const int len = std::min(((width - col + 1) * 3) & ~3, 384);
-                for (int i = 0; i < len; i += 2) {
-                    const int c = f.get() & 0xFF;
-                    lengths[i] = static_cast<std::uint8_t>(c & 15);
-                    lengths[i + 1] = static_cast<std::uint8_t>(c >> 4);
-                }
-                bitBuffer = 0;
-                bits = 0;
-                y1 = y3 = cb = cr = 0;
-                if (len % 8 == 4) {
-                    bitBuffer = static_cast<std::uint64_t>(f.get() & 0xFF) << 8;
-                    bitBuffer += static_cast<std::uint64_t>(f.get() & 0xFF);
-                    bits = 16;
-                }
+    formats::forEachKodakYuvPixel(
+        f, info.previewWidth, info.previewHeight, [&](int row, int col, const int(&sums)[3]) {
+            int rgb[3] = {sums[0], sums[1], sums[2]};
+            for (int& ch : rgb) {
+                if (ch > 0) ch = curveValue(curve, ch);
             }
-            // Each block of the 128 columns has its own six code lengths.
-            const int first = (col % 128) / 2 * 6;
-            int d[6];
-            for (int j = 0; j < 6; ++j) {
-                int& diff = d[j];
-                const int length = lengths[first + j];
-                if (bits < length) {
-                    for (const int shift : {bits + 8, bits, bits + 24, bits + 16}) {
-                        bitBuffer += static_cast<std::uint64_t>(f.get() & 0xFF) << shift;
-                    }
-                    bits += 32;
-                }
-                diff = length ? static_cast<int>(bitBuffer & ((1ull << length) - 1)) : 0;
-                bitBuffer >>= length;
-                bits -= length;
-                if (length && (diff & (1 << (length - 1))) == 0) diff -= (1 << length) - 1;
-            }
-            const int y0 = d[0] + y1;
-            y1 = d[1] + y0;
-            const int y2 = d[2] + y3;
-            y3 = d[3] + y2;
-            cb += d[4];
-            cr += d[5];
-            const int ys[4] = {y0, y1, y2, y3};
-            for (int i = 0; i < 4; ++i) {
-                const int r = row + i / 2, c = col + i % 2;
-                if (r >= height || c >= width) continue;
-                int rgb[3] = {ys[i] + cr, ys[i], ys[i] + cb};
-                for (int& ch : rgb) {
-                    if (ch > 0) ch = curveValue(curve, ch);
-                }
-                storeKodakPixel(canvas.row(r) + 3 * c, rgb[0], rgb[1], rgb[2]);
-            }
-        }
-    }
+            storeKodakPixel(canvas.row(row) + 3 * col, rgb[0], rgb[1], rgb[2]);
+        });
     return com::S_OK;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/strings.hpp"
+#include "formats/ciff_heap.hpp"
 #include "shellext/info/info_context.hpp"
 #include "shellext/metadata/canon_tables.hpp"
 #include "shellext/metadata/ciff_layout.hpp"
@@ -20,41 +21,16 @@ namespace {
 
 using namespace ciff;
 
-constexpr unsigned kMaxCiffRecords = 1000;
 constexpr std::uint32_t kMaxShotRecord = 4096;
 
-bool isSubHeap(unsigned type) {
-    return (type >> 8) == 0x28 || (type >> 8) == 0x30;
-}
-
 // Calls visit(type without its storage bits, size, data position) for each record of the heap and
-// of its sub-heaps, in file order; visit may move the file position.
+// of its sub-heaps, in file order, with the file at the data.
 template <typename Visit>
-void walkHeap(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth,
-              Visit& visit) {
-    formats::FileReader& f = ctx.file;
-    if (length < 4 || start + length > f.size() || depth > kMaxDepth) return;
-    f.seek(start + length - 4);
-    f.seek(start + f.ReadU32());
-    const unsigned records = f.ReadU16();
-    for (unsigned r = 0; r < records && r < kMaxCiffRecords && ctx.spend(); ++r) {
-        const std::uint64_t entry = f.tell();
-        const unsigned type = f.ReadU16();
-        std::uint32_t size = f.ReadU32();
-        std::uint64_t data = f.ReadU32() + start;
-        const std::uint64_t next = f.tell();
-        if ((type & kStorageBits) == kInRecord) {
-            size = kInRecordSize;
-            data = entry + 2;
-        }
-        if (isSubHeap(type)) {
-            walkHeap(ctx, data, size, depth + 1, visit);
-        } else {
-            f.seek(data);
-            visit(type & ~kStorageBits, size, data);
-        }
-        f.seek(next);
-    }
+void walkHeap(InfoContext& ctx, std::uint64_t start, std::uint64_t length, Visit& visit) {
+    formats::walkCiffHeap(ctx.file, start, length, 0, ctx.budget,
+                          [&](const formats::CiffRecord& record) {
+                              visit(record.kind(), record.dataSize(), record.dataOffset());
+                          });
 }
 
 // One record's bytes; a field beyond its end is absent.
@@ -118,7 +94,7 @@ ShotRecords findShotRecords(InfoContext& ctx) {
                 break;
         }
     };
-    if (heap < f.size()) walkHeap(ctx, heap, f.size() - heap, 0, visit);
+    if (heap < f.size()) walkHeap(ctx, heap, f.size() - heap, visit);
     return found;
 }
 
@@ -203,7 +179,7 @@ void appendNumber(ImageInfo& info, unsigned line, std::optional<std::int16_t> va
 
 }  // namespace
 
-HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length, int depth) {
+HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length) {
     formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
     auto visit = [&](unsigned type, std::uint32_t size, std::uint64_t data) {
@@ -244,7 +220,7 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
                 break;
         }
     };
-    walkHeap(ctx, start, length, depth, visit);
+    walkHeap(ctx, start, length, visit);
     return com::S_OK;
 }
 

@@ -1,16 +1,10 @@
 #pragma once
-// Canon's CIFF heap (CRW files): where a record keeps its data, and the records and fields that
-// hold the shooting data.
+// Canon's CIFF heap (CRW files): the records and fields that hold the shooting data.
 
 #include <cstddef>
 #include <cstdint>
 
 namespace tavrin::shell::ciff {
-
-// A record's type tells where its data lie: in the heap, or (up to eight bytes) in the record
-// itself, in place of its size and offset.
-inline constexpr unsigned kStorageBits = 0xC000, kInRecord = 0x4000;
-inline constexpr std::uint32_t kInRecordSize = 8;
 
 // The records of the shooting data (types without their storage bits).
 enum RecordType : unsigned {

@@ -7,38 +7,27 @@
 
 #include "common/settings.hpp"
 #include "common/strings.hpp"
+#include "formats/rollei_header.hpp"
+#include "formats/x3f_header.hpp"
 #include "platform/system/ascii.hpp"
 #include "shellext/info/info_context.hpp"
 
 namespace tavrin::shell {
 namespace {
 
-constexpr std::size_t kMaxLine = 127;
-constexpr int kMaxHeaderLines = 10000;
 constexpr std::uint64_t kMaxPropertyBytes = 16 << 20;
 
-bool readLine(formats::FileReader& f, std::string& line) {
-    line.clear();
-    int c = 0;
-    while ((c = f.get()) >= 0 && c != '\n') {
-        if (line.size() < kMaxLine) line += static_cast<char>(c);
-    }
-    return c >= 0 || !line.empty();
-}
-
-// Looks words up in the four-byte words from the directory: the word after the one that reads
-// mark, or nothing at the end of the file.
-std::optional<std::uint32_t> wordAfter(formats::FileReader& f, std::uint64_t from,
-                                       const char* mark) {
-    f.seek(from);
-    std::uint32_t markWord = 0;
-    std::memcpy(&markWord, mark, 4);
-    while (!f.atEnd()) {
-        std::uint32_t w = 0;
-        if (f.read(&w, 4) != 4) break;
-        if (w == markWord) return f.ReadU32();
-    }
-    return std::nullopt;
+// Where the section behind the one of the given type begins: the word behind that type's entry in
+// the directory.
+std::optional<std::uint32_t> sectionAfter(formats::FileReader& f, std::uint64_t directory,
+                                          std::string_view type) {
+    std::optional<std::uint64_t> behind;
+    formats::walkX3fDirectory(f, directory, [&](const formats::X3fSection& section) {
+        if (!behind && section.is(type)) behind = section.end;
+    });
+    if (!behind) return std::nullopt;
+    f.seek(*behind);
+    return f.ReadU32();
 }
 
 std::string textOf(unsigned id) {
@@ -132,54 +121,43 @@ void takeProperty(ImageInfo& info, const std::string& name, const std::string& v
 }  // namespace
 
 void readRolleiHeader(InfoContext& ctx) {
-    formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
-    f.seek(0);
-    std::string line;
-    for (int n = 0; n < kMaxHeaderLines && readLine(f, line); ++n) {
-        if (line.compare(0, 4, "EOHD") == 0) {
-            info.make = "Rollei";
-            info.model = "d530flex";
-            info.previewLength = info.previewPixelBytes(2);
-            return;
-        }
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
-        if (key == "HDR") info.previewOffset = parseDecimal(value);
-        if (key == "X  ") info.shooting.width = parseDecimal(value);
-        if (key == "Y  ") info.shooting.height = parseDecimal(value);
-        if (key == "TX ") info.previewWidth = parseDecimal(value);
-        if (key == "TY ") info.previewHeight = parseDecimal(value);
-        if (key == "ORI") info.orientation = parseDecimal(value) * 3;
-        if (key == "DAT") info.shooting.setDate(value);
-        if (key == "TIM") info.shooting.setDate(info.shooting.dateTaken + " " + value);
-        if (key == "APT") {
-            char text[32];
-            std::snprintf(text, sizeof text, "f %.1f", std::strtod(value.c_str(), nullptr));
-            info.shooting.setAperture(text);
-        }
-        if (key == "FOCLEN") info.shooting.setFocalLengthInt(parseDecimal(value));
+    const bool complete =
+        formats::walkRolleiHeader(ctx.file, [&](const std::string& key, const std::string& value) {
+            if (key == "HDR") info.previewOffset = parseDecimal(value);
+            if (key == "X  ") info.shooting.width = parseDecimal(value);
+            if (key == "Y  ") info.shooting.height = parseDecimal(value);
+            if (key == "TX ") info.previewWidth = parseDecimal(value);
+            if (key == "TY ") info.previewHeight = parseDecimal(value);
+            if (key == "ORI") info.orientation = parseDecimal(value) * 3;
+            if (key == "DAT") info.shooting.setDate(value);
+            if (key == "TIM") info.shooting.setDate(info.shooting.dateTaken + " " + value);
+            if (key == "APT") {
+                char text[32];
+                std::snprintf(text, sizeof text, "f %.1f", std::strtod(value.c_str(), nullptr));
+                info.shooting.setAperture(text);
+            }
+            if (key == "FOCLEN") info.shooting.setFocalLengthInt(parseDecimal(value));
+        });
+    if (complete) {
+        info.make = "Rollei";
+        info.model = "d530flex";
+        info.previewLength = info.previewPixelBytes(2);
     }
 }
 
 HRESULT readFoveonProperties(InfoContext& ctx) {
     formats::FileReader& f = ctx.file;
     ImageInfo& info = ctx.info;
-    f.setOrder(formats::kLittleEndian);
-    f.seek(4);
-    info.formatVersion = static_cast<std::int32_t>(f.ReadU32());
-    f.seek(248);
-    info.shooting.width = static_cast<std::int32_t>(f.ReadU32() & 0x7FFFFFFF);
-    info.shooting.height = static_cast<std::int32_t>(f.ReadU32() & 0x7FFFFFFF);
-    f.seek(36);
-    info.orientation = static_cast<std::int32_t>(f.ReadU32() & 0x7FFFFFFF);
-    if (f.size() < 4) return com::S_OK;
-    f.seek(f.size() - 4);
-    const std::uint64_t directory = f.ReadU32();
+    const formats::X3fHeader header = formats::readX3fHeader(f);
+    info.formatVersion = static_cast<std::int32_t>(header.version);
+    info.shooting.width = static_cast<std::int32_t>(header.width & 0x7FFFFFFF);
+    info.shooting.height = static_cast<std::int32_t>(header.height & 0x7FFFFFFF);
+    info.orientation = static_cast<std::int32_t>(header.rotation & 0x7FFFFFFF);
+    if (!header.directory) return com::S_OK;
+    const std::uint64_t directory = *header.directory;
 
-    if (const auto properties = wordAfter(f, directory, "CAMF")) {
+    if (const auto properties = sectionAfter(f, directory, "CAMF")) {
         const std::uint64_t p = *properties;
         f.seek(p + 8);
         const std::uint64_t n = f.ReadU32();
@@ -207,7 +185,7 @@ HRESULT readFoveonProperties(InfoContext& ctx) {
         return com::S_OK;
     }
 
-    const auto image = wordAfter(f, directory, info.formatVersion == 0x20001 ? "IMAG" : "IMA2");
+    const auto image = sectionAfter(f, directory, info.formatVersion == 0x20001 ? "IMAG" : "IMA2");
     if (!image) return com::E_NOTIMPL;
     f.seek(*image + 16);
     info.previewWidth = static_cast<std::int32_t>(f.ReadU32() & 0xFFFF);

@@ -7,11 +7,11 @@
 #include "common/settings.hpp"
 #include "common/strings.hpp"
 #include "formats/file_reader.hpp"
+#include "formats/jpeg_markers.hpp"
+#include "formats/ppm_header.hpp"
 #include "platform/com/wide_text.hpp"
 #include "platform/system/ascii.hpp"
 #include "shellext/info/image_info_reader.hpp"
-#include "shellext/info/jpeg_frame.hpp"
-#include "shellext/info/ppm_header.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
 namespace tavrin::shell {
@@ -48,7 +48,7 @@ void copyWide(WCHAR (&target)[N], std::string_view text) {
 void readPpmSize(const std::string& path, ImageInfo& info) {
     formats::FileReader f;
     if (f.open(path)) return;
-    if (const auto header = readPpmHeader(f)) {
+    if (const auto header = formats::readPpmHeader(f)) {
         info.shooting.width = header->width;
         info.shooting.height = header->height;
     }
@@ -68,7 +68,7 @@ void readJpegColumns(const std::string& path, ImageInfo& info) {
     if (const ExifTag* t = exif.findByName("ImageHeight"))
         info.shooting.height = parseDecimal(t->text);
     // The notes may describe the camera's original picture; the frame is this file's own.
-    if (const auto frame = readJpegFrameSize(f)) {
+    if (const auto frame = formats::readJpegFrameSize(f)) {
         const ExifTag* turn = exif.findByName("Orientation");
         const bool sideways = turn && (turn->text == "upper right" || turn->text == "lower left");
         info.shooting.width = sideways ? frame->height : frame->width;

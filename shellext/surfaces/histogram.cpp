@@ -4,12 +4,12 @@
 #include <numeric>
 
 #include "common/strings.hpp"
+#include "formats/ppm_header.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/graphics.hpp"
 #include "platform/system/ascii.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
-#include "shellext/info/ppm_header.hpp"
 
 namespace tavrin::shell {
 namespace {
@@ -21,7 +21,7 @@ constexpr int kBoxWidth = 255, kBoxHeight = 100;
 std::unique_ptr<imaging::Bitmap> readPpm(const std::string& path) {
     formats::FileReader f;
     if (f.open(path)) return nullptr;
-    const auto header = readPpmHeader(f);
+    const auto header = formats::readPpmHeader(f);
     if (!header || !imaging::Bitmap::sizeAllowed(header->width, header->height)) return nullptr;
     const int bytesPerSample = header->maxValue < 256 ? 1 : 2;
     const std::uint64_t need = 3ull * bytesPerSample * header->width * header->height;

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "common/strings.hpp"
+#include "formats/jpeg_markers.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/system/files.hpp"
 #include "shellext/info/image_info_reader.hpp"
-#include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/preview_decoders.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
@@ -108,7 +108,7 @@ TEST(JpegFrame, isFoundBehindOtherSegmentsAndNotPastTheScan) {
     const auto frameOf = [](Bytes bytes) -> std::pair<int, int> {
         formats::FileReader f;
         f.openMemory(std::move(bytes));
-        const auto frame = readJpegFrameSize(f);
+        const auto frame = formats::readJpegFrameSize(f);
         return frame ? std::pair{frame->width, frame->height} : std::pair{-1, -1};
     };
     const Bytes sof2 = {0xFF, 0xC2, 0x00, 0x11, 0x08, 0x00, 0x10, 0x00, 0x20};

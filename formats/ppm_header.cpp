@@ -1,10 +1,10 @@
-#include "shellext/info/ppm_header.hpp"
+#include "formats/ppm_header.hpp"
 
 #include <algorithm>
 
-namespace tavrin::shell {
+namespace tavrin::formats {
 
-std::optional<PpmHeader> readPpmHeader(formats::FileReader& f) {
+std::optional<PpmHeader> readPpmHeader(FileReader& f) {
     f.seek(2);
     long numbers[3] = {};
     for (long& n : numbers) {
@@ -26,4 +26,4 @@ std::optional<PpmHeader> readPpmHeader(formats::FileReader& f) {
                      static_cast<std::int32_t>(numbers[2]), f.tell()};
 }
 
-}  // namespace tavrin::shell
+}  // namespace tavrin::formats

@@ -7,7 +7,7 @@
 
 #include "formats/file_reader.hpp"
 
-namespace tavrin::shell {
+namespace tavrin::formats {
 
 struct PpmHeader {
     std::int32_t width = 0;
@@ -17,6 +17,6 @@ struct PpmHeader {
 };
 
 // Reads from the file's third byte on; nothing when a number is missing.
-std::optional<PpmHeader> readPpmHeader(formats::FileReader& file);
+std::optional<PpmHeader> readPpmHeader(FileReader& file);
 
-}  // namespace tavrin::shell
+}  // namespace tavrin::formats
