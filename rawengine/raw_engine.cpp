@@ -15,6 +15,11 @@ using com::E_FAIL;
 using com::E_NOTIMPL;
 using com::S_OK;
 
+// A stage that tells nothing more of the file.
+DecodeStatus stageOnly(DecodeStage stage) {
+    return {stage, {}, {}, {}};
+}
+
 }  // namespace
 
 RawEngine::RawEngine() : RawEngine(builtInPipeline()) {}
@@ -144,7 +149,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     if (s.sensor.isFoveon) {
         // 9.
-        if (progress_) progress_->SetStatus({DecodeStage::kFoveonInterpolation}, 40);
+        if (progress_) progress_->SetStatus(stageOnly(DecodeStage::kFoveonInterpolation), 40);
         pipeline_.foveonInterpolate(ctx);
     } else {
         // 10. White balance, then scaling.
@@ -164,9 +169,10 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         if (s.sensor.filterPattern) {
             g.trim = 1;
             if (progress_) {
-                progress_->SetStatus({quickInterpolate ? DecodeStage::kBilinearInterpolation
-                                                       : DecodeStage::kVngInterpolation},
-                                     60);
+                progress_->SetStatus(
+                    stageOnly(quickInterpolate ? DecodeStage::kBilinearInterpolation
+                                               : DecodeStage::kVngInterpolation),
+                    60);
             }
             pipeline_.vngInterpolate(ctx);
         }
@@ -177,7 +183,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 16.
     if (progress_) {
         if (!progress_->ShouldContinue()) return cancel();
-        progress_->SetStatus({DecodeStage::kConverting}, 90);
+        progress_->SetStatus(stageOnly(DecodeStage::kConverting), 90);
     }
     // 17, 18.
     pipeline_.convertToRgb(ctx);

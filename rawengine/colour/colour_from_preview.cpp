@@ -134,8 +134,7 @@ void useMatrix(DecodeState& s, const ColourFit& fit, MatrixSource source) {
     s.colour.matrixSource = source;
 }
 
-}  // namespace
-
+// The name a model's colours are learned under.
 std::string learnedColourName(const DecodeState& s) {
     return s.id.make + " " + s.id.model;
 }
@@ -144,6 +143,8 @@ bool colourFromPreviewApplies(const DecodeState& s) {
     return !s.sensor.useColourMatrix && !s.sensor.isFoveon && s.sensor.colourCount == 3 &&
            s.sensor.filterPattern != 0;
 }
+
+}  // namespace
 
 std::string matrixOrigin(const DecodeState& s, const LearnedColourStore* store) {
     if (s.colour.matrixSource == MatrixSource::Table) return "table";

@@ -18,8 +18,6 @@ void setFixedColourMatrix(DecodeState& s, int set);
 // colour_from_preview.cpp: for a camera without matrix numbers, after loading and before
 // scaling: the matrix fitted from the file's preview, or learned from earlier files, and the
 // fixed balance that goes with it.
-bool colourFromPreviewApplies(const DecodeState& s);
-std::string learnedColourName(const DecodeState& s);
 void colourFromPreview(DecodeContext& ctx);
 // Where a decode's matrix comes from: "table", "file", "learned from N files" or "none"; what
 // was learned is read from the store, when there is one.

@@ -87,10 +87,12 @@ TEST_F(LearnedColours, survivesASecondProcessAndIsAveragedOverFiles) {
 TEST(DecodeTexts, everyStageHasItsLine) {
     EXPECT_EQ(statusText({DecodeStage::kLoading, "NIKON", "D70", "/photos/DSC_0001.NEF"}),
               "Lade NIKON D70 Bild von /photos/DSC_0001.NEF...");
-    EXPECT_EQ(statusText({DecodeStage::kFoveonInterpolation}), "Foveon-Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kBilinearInterpolation}), "Bilineare Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kVngInterpolation}), "VNG-Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kConverting}), "Umwandeln in RGB Farbraum...");
+    EXPECT_EQ(statusText({DecodeStage::kFoveonInterpolation, {}, {}, {}}),
+              "Foveon-Interpolation...");
+    EXPECT_EQ(statusText({DecodeStage::kBilinearInterpolation, {}, {}, {}}),
+              "Bilineare Interpolation...");
+    EXPECT_EQ(statusText({DecodeStage::kVngInterpolation, {}, {}, {}}), "VNG-Interpolation...");
+    EXPECT_EQ(statusText({DecodeStage::kConverting, {}, {}, {}}), "Umwandeln in RGB Farbraum...");
 }
 
 TEST(DecodeTexts, aMemoryErrorNamesTheStepAndOtherFailuresKeepTheirText) {
