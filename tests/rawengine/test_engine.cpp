@@ -235,7 +235,7 @@ TEST_F(Engine, brightnessFollowsTheIndex) {
 TEST_F(Engine, handsItsStepsTheColourFitChoiceAndTheStore) {
     const auto path = nef();
     static const LearnedColourStore* seen = nullptr;
-    static bool fitAllowed = false;
+    static bool fitAllowed = true;
     Pipeline pipeline = kFake;
     pipeline.colourFromPreview = [](DecodeContext& c) {
         seen = c.learnedColours;
