@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench/bench_samples.hpp"
+#include "engine_settings/settings_learned_colours.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/colour/preview_fit.hpp"
 #include "rawengine/loaders/lossless_jpeg.hpp"
@@ -35,6 +36,15 @@ std::filesystem::path firstSample(const std::string& extension) {
 
 void noStep(DecodeContext&) {}
 
+// Brightness index 0, and colours learned in the settings store as the callers keep them (the
+// benchmarks that decode whole pictures give themselves a registry of their own).
+DecodeOptions learningOptions() {
+    static tavrin::engine_settings::SettingsLearnedColours learned;
+    DecodeOptions options;
+    options.learnedColours = &learned;
+    return options;
+}
+
 // Megapixels per second of the sensor area.
 void countPixels(benchmark::State& state, std::int64_t pixels) {
     state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixels) * 1e-6,
@@ -51,7 +61,7 @@ void BM_CanonCompressedLoad(benchmark::State& state) {
         RawEngine engine(loaderOnly);
         int w = 0, h = 0;
         engine.OpenAndIdentify(file, &w, &h, nullptr, nullptr, nullptr, false);
-        engine.OpenImageFile(file, nullptr, state.range(0) != 0, true, 0);
+        engine.OpenImageFile(file, nullptr, state.range(0) != 0, true, 0, DecodeOptions{});
         pixels = static_cast<std::int64_t>(w) * h;
     }
     countPixels(state, pixels);
@@ -195,9 +205,8 @@ void BM_DecodeX3f(benchmark::State& state) {
                                                    kFoveonWidth, kFoveonHeight, foveonData());
     for (auto _ : state) {
         RawEngine engine;
-        engine.setBrightnessIndex(0);
         engine.identifyMemory(file, "IMG.X3F");
-        engine.OpenImageFile("IMG.X3F", nullptr, true, true, 0);
+        engine.OpenImageFile("IMG.X3F", nullptr, true, true, 0, DecodeOptions{});
         benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
     }
     countPixels(state, std::int64_t{kFoveonWidth} * kFoveonHeight);
@@ -213,10 +222,9 @@ void BM_DecodeCrw(benchmark::State& state) {
     std::int64_t pixels = 0;
     for (auto _ : state) {
         RawEngine engine;
-        engine.setBrightnessIndex(0);
         int w = 0, h = 0;
         engine.OpenAndIdentify(file, &w, &h, nullptr, nullptr, nullptr, false);
-        engine.OpenImageFile(file, nullptr, quality == 1, quality == 2, 1);
+        engine.OpenImageFile(file, nullptr, quality == 1, quality == 2, 1, learningOptions());
         benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
         pixels = static_cast<std::int64_t>(w) * h;
     }
@@ -235,9 +243,8 @@ void BM_HalfDecodeColourFromPreview(benchmark::State& state) {
     if (state.range(0) == 0) pipeline.colourFromPreview = nullptr;
     const auto decode = [&] {
         RawEngine engine(pipeline);
-        engine.setBrightnessIndex(0);
         engine.OpenAndIdentify(file, nullptr, nullptr, nullptr, nullptr, nullptr, false);
-        engine.OpenImageFile(file, nullptr, true, false, 1);
+        engine.OpenImageFile(file, nullptr, true, false, 1, learningOptions());
         benchmark::DoNotOptimize(engine.CreateGdiplusBitmap());
     };
     for (int i = 0; state.range(0) == 2 && i < 3; ++i)
@@ -318,7 +325,7 @@ void BM_Interpolate(benchmark::State& state) {
         std::copy_n(source.image.get(), 3000 * 2000 * 4, s.image.get());
         state.ResumeTiming();
         DecodeContext ctx{s, file, bits, pool, nullptr};
-        vng_interpolate(ctx);
+        vngInterpolate(ctx);
     }
     countPixels(state, 3000 * 2000);
 }
@@ -338,7 +345,7 @@ void BM_ConvertToRgb(benchmark::State& state) {
     HuffmanPool pool;
     for (auto _ : state) {
         DecodeContext ctx{s, file, bits, pool, nullptr};
-        ConvertToRgb(ctx);
+        convertToRgb(ctx);
     }
     countPixels(state, 3000 * 2000);
 }

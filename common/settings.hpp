@@ -10,13 +10,6 @@ namespace tavrin {
 // The product key under HKEY_CURRENT_USER; subkeys are appended directly (".CR2", "Viewer").
 inline constexpr std::string_view kProductKey = "Software\\Tavrin Software\\Tavrin Plus\\";
 
-// Explorer's own thumbnail size and the user's per-type program choice (outside the product key).
-inline constexpr std::string_view kExplorerKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-inline constexpr std::string_view kExplorerThumbnailSize = "ThumbnailSize";
-inline constexpr std::string_view kFileExtsKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
-
 // The longest texts the readers take, in bytes with the terminator.
 inline constexpr std::size_t kMaxSettingText = 260;
 inline constexpr std::size_t kMaxClassName = 255;

@@ -3,6 +3,7 @@
 // and Huffman pool. Each engine has one; nothing is shared between engines.
 
 #include "formats/file_reader.hpp"
+#include "rawengine/colour/learned_colours.hpp"
 #include "rawengine/decode_progress.hpp"
 #include "rawengine/decode_state.hpp"
 #include "rawengine/io/bit_reader.hpp"
@@ -16,6 +17,7 @@ struct DecodeContext {
     BitReader& bits;
     HuffmanPool& huffman;
     IDecodeProgress* progress = nullptr;
+    LearnedColourStore* learnedColours = nullptr;
 };
 
 using StageFn = void (*)(DecodeContext&);

@@ -4,10 +4,6 @@
 #include <cstdio>
 #include <new>
 
-#include "common/file_types.hpp"
-#include "common/settings.hpp"
-#include "common/settings_names.hpp"
-#include "common/strings.hpp"
 #include "rawengine/identify/identify.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_limits.hpp"
@@ -19,31 +15,12 @@ using com::E_FAIL;
 using com::E_NOTIMPL;
 using com::S_OK;
 
-constexpr unsigned kOutOfMemory = 511;
-constexpr unsigned kLoading = 512;
-constexpr unsigned kFoveonInterpolation = 513;
-constexpr unsigned kBilinear = 514;
-constexpr unsigned kVng = 515;
-constexpr unsigned kConverting = 516;
-
-// The white-balance mode: the global mode, the file type's own when it says so, and the
-// caller's override above both.
-std::uint32_t whiteBalanceMode(const std::string& path, std::uint32_t override) {
-    using namespace settings;
-    std::uint32_t mode = GetUserSetting(kWhiteBalance, kWhiteBalanceModeGlobal.name,
-                                        kWhiteBalanceModeGlobal.defaultValue);
-    const std::string extension(extensionOf(path));
-    if (GetUserSetting(extension, kUseWhiteBalance.name, kUseWhiteBalance.defaultValue) == 1) {
-        mode = GetUserSetting(extension, kWhiteBalanceMode.name, kWhiteBalanceMode.defaultValue);
-    }
-    return override != kWhiteBalanceFromSettings ? override : mode;
+// A stage that tells nothing more of the file.
+DecodeStatus stageOnly(DecodeStage stage) {
+    return {stage, {}, {}, {}};
 }
 
 }  // namespace
-
-CImageLoaderException CImageLoaderException::outOfMemory(std::string_view step) {
-    return CImageLoaderException(strings::format(kOutOfMemory, std::string(step).c_str()));
-}
 
 RawEngine::RawEngine() : RawEngine(builtInPipeline()) {}
 
@@ -107,18 +84,17 @@ HRESULT RawEngine::cancel() {
 
 HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgress* progress,
                                  bool halfSize, bool quickInterpolate,
-                                 std::uint32_t whiteBalanceOverride) {
+                                 std::uint32_t whiteBalanceOverride, const DecodeOptions& options) {
     progress_ = progress;
     DecodeState& s = state_;
     Geometry& g = s.geometry;
 
-    // 1. Brightness from the settings: 1.2 raised to the stored index.
-    s.colour.brightness =
-        static_cast<float>(std::pow(1.2, brightnessIndex_.value_or(GetBrightnessIndex())));
+    // 1. Brightness: 1.2 raised to the index.
+    s.colour.brightness = static_cast<float>(std::pow(1.2, options.brightnessIndex));
 
     // 2. Working size.
     s.options.quickInterpolate = quickInterpolate;
-    s.options.colourFit = colourFit_;
+    s.options.colourFit = options.colourFit;
     g.halfShrink = halfSize && s.sensor.filterPattern != 0 ? 1 : 0;
     // In 64 bits: a hostile side may be the largest int (refused below, by its size).
     g.workHeight = static_cast<int>((std::int64_t{g.height} + g.halfShrink) >> g.halfShrink);
@@ -140,8 +116,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     // 4. Tell the sink what is being loaded.
     if (progress_) {
-        progress_->SetStatus(
-            strings::format(kLoading, s.id.make.c_str(), s.id.model.c_str(), path.c_str()), 10);
+        progress_->SetStatus({DecodeStage::kLoading, s.id.make, s.id.model, path.native()}, 10);
         if (!progress_->ShouldContinue()) return cancel();
     }
 
@@ -158,7 +133,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     }
 
     // 6, 7. Load the raw data at the working size.
-    DecodeContext ctx{s, file_, bits_, huffman_, progress_};
+    DecodeContext ctx{s, file_, bits_, huffman_, progress_, options.learnedColours};
     bits_.setZeroAfterFF(s.sensor.zeroAfterFF);
     try {
         loader(ctx);
@@ -174,11 +149,13 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     if (s.sensor.isFoveon) {
         // 9.
-        if (progress_) progress_->SetStatus(std::string(strings::get(kFoveonInterpolation)), 40);
+        if (progress_) progress_->SetStatus(stageOnly(DecodeStage::kFoveonInterpolation), 40);
         pipeline_.foveonInterpolate(ctx);
     } else {
         // 10. White balance, then scaling.
-        const std::uint32_t mode = whiteBalanceMode(path.string(), whiteBalanceOverride);
+        const std::uint32_t mode = whiteBalanceOverride != kWhiteBalanceFromSettings
+                                       ? whiteBalanceOverride
+                                       : options.whiteBalanceMode;
         s.options.cameraWhiteBalance = mode == 1;
         s.options.autoWhiteBalance = mode == 2;
         if (pipeline_.colourFromPreview) pipeline_.colourFromPreview(ctx);
@@ -192,8 +169,10 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         if (s.sensor.filterPattern) {
             g.trim = 1;
             if (progress_) {
-                progress_->SetStatus(std::string(strings::get(quickInterpolate ? kBilinear : kVng)),
-                                     60);
+                progress_->SetStatus(
+                    stageOnly(quickInterpolate ? DecodeStage::kBilinearInterpolation
+                                               : DecodeStage::kVngInterpolation),
+                    60);
             }
             pipeline_.vngInterpolate(ctx);
         }
@@ -204,7 +183,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 16.
     if (progress_) {
         if (!progress_->ShouldContinue()) return cancel();
-        progress_->SetStatus(std::string(strings::get(kConverting)), 90);
+        progress_->SetStatus(stageOnly(DecodeStage::kConverting), 90);
     }
     // 17, 18.
     pipeline_.convertToRgb(ctx);

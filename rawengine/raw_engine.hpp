@@ -5,17 +5,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/com/types.hpp"
 #include "platform/imaging/bitmap.hpp"
 #include "rawengine/decode_context.hpp"
+#include "rawengine/decode_options.hpp"
 
 namespace tavrin::raw {
 
 using com::HRESULT;
 
+// The white-balance override that leaves the choice to the decode's options.
 inline constexpr std::uint32_t kWhiteBalanceFromSettings = 0xFFFFFFFF;
 
 class RawEngine {
@@ -29,13 +30,6 @@ class RawEngine {
     // Must precede every use.
     void ResetSession();
 
-    // Decodes of this engine use this brightness index instead of the user's setting.
-    void setBrightnessIndex(int index) { brightnessIndex_ = index; }
-
-    // Whether decodes of a camera without matrix numbers may fit its colours to the file's
-    // preview (on by default); without, they use only what earlier fits taught.
-    void setColourFit(bool allowed) { colourFit_ = allowed; }
-
     // Opens and identifies the file. E_FAIL (with the C library's error text for the path on
     // standard error) when it cannot be opened; S_OK otherwise, whatever identification found.
     // Sizes are -1 where the file has no picture.
@@ -43,10 +37,12 @@ class RawEngine {
                             int* outRotation, std::string* makeOut, std::string* modelOut,
                             bool closeAfter);
 
-    // Decodes the identified file. E_NOTIMPL for an unsupported file, E_FAIL when the sink
-    // cancels. Throws CImageLoaderException when memory runs out.
+    // Decodes the identified file with the caller's options; an override other than
+    // kWhiteBalanceFromSettings replaces their white-balance mode. E_NOTIMPL for an unsupported
+    // file, E_FAIL when the sink cancels. Throws CImageLoaderException when memory runs out.
     HRESULT OpenImageFile(const std::filesystem::path& path, IDecodeProgress* progress,
-                          bool halfSize, bool quickInterpolate, std::uint32_t whiteBalanceOverride);
+                          bool halfSize, bool quickInterpolate, std::uint32_t whiteBalanceOverride,
+                          const DecodeOptions& options);
 
     void GetOutputSize(int* outWidth, int* outHeight) const;
     // Writes the decoded picture as 24-bit blue-green-red rows, bottom row first, of the size
@@ -75,8 +71,6 @@ class RawEngine {
     BitReader bits_{file_};
     HuffmanPool huffman_;
     IDecodeProgress* progress_ = nullptr;
-    std::optional<int> brightnessIndex_;
-    bool colourFit_ = true;
 };
 
 }  // namespace tavrin::raw

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/log.hpp"
+#include "engine_settings/decode_settings.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "viewer/decode_mode.hpp"
 #include "viewer/shell_object_client.hpp"
@@ -48,7 +49,8 @@ std::unique_ptr<imaging::Bitmap> decode(const LoadRequest& request, raw::IDecode
                                   ? raw::kWhiteBalanceFromSettings
                                   : static_cast<std::uint32_t>(request.overrideWhiteBalance);
     result = engine.OpenImageFile(request.path, &progress, mode == 1, mode == 1 || mode == 2,
-                                  whiteBalance);
+                                  whiteBalance,
+                                  engine_settings::decodeOptionsFor(request.path.native()));
     LogLine("Viewer opened the full image for " + request.name);
     progress.SetStatusId(kConverting, 95);
     if (FAILED(result)) return nullptr;
@@ -114,7 +116,7 @@ void PictureLoader::SetStatusId(unsigned, int percent) {
     onStatus_(percent);
 }
 
-void PictureLoader::SetStatus(const std::string&, int percent) {
+void PictureLoader::SetStatus(const raw::DecodeStatus&, int percent) {
     onStatus_(percent);
 }
 

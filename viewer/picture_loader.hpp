@@ -57,7 +57,7 @@ class PictureLoader final : public raw::IDecodeProgress {
     void wait();
 
     void SetStatusId(unsigned stringId, int percent) override;
-    void SetStatus(const std::string& text, int percent) override;
+    void SetStatus(const raw::DecodeStatus& status, int percent) override;
     bool ShouldContinue() override { return keepGoing_; }
 
   private:

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include "engine_settings/decode_settings.hpp"
+#include "engine_settings/decode_texts.hpp"
 #include "hosts/tavrin/commands.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/imaging/ppm_writer.hpp"
@@ -110,7 +112,8 @@ int runDecode(std::span<const std::string_view> args, Io io) {
     }
 
     raw::RawEngine engine;
-    if (o.brightness) engine.setBrightnessIndex(*o.brightness);
+    raw::DecodeOptions options = engine_settings::decodeOptionsFor(input.native());
+    if (o.brightness) options.brightnessIndex = *o.brightness;
     if (engine.OpenAndIdentify(input, nullptr, nullptr, nullptr, nullptr, nullptr, false) !=
         com::S_OK) {
         return 1;  // the engine has said why
@@ -121,8 +124,8 @@ int runDecode(std::span<const std::string_view> args, Io io) {
         return 1;
     }
     try {
-        const com::HRESULT hr =
-            engine.OpenImageFile(input, nullptr, o.quality == 1, o.quality == 2, o.whiteBalance);
+        const com::HRESULT hr = engine.OpenImageFile(input, nullptr, o.quality == 1, o.quality == 2,
+                                                     o.whiteBalance, options);
         if (hr == com::E_NOTIMPL && !s.supported) {
             io.err << "tavrin decode: " << input.string()
                    << ": the file is too short for the picture it describes (truncated?)\n";
@@ -139,7 +142,8 @@ int runDecode(std::span<const std::string_view> args, Io io) {
             return 1;
         }
     } catch (const raw::CImageLoaderException& e) {
-        io.err << "tavrin decode: " << input.string() << ": " << e.text();
+        io.err << "tavrin decode: " << input.string() << ": "
+               << engine_settings::loaderErrorText(e);
         return 1;
     }
     const auto bitmap = engine.CreateGdiplusBitmap();

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine_settings/settings_learned_colours.hpp"
 #include "hosts/tavrin/commands.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/raw_engine.hpp"
@@ -39,6 +40,7 @@ std::string utc(std::time_t t) {
 }
 
 void describe(std::ostream& out, const std::string& path, const raw::DecodeState& s) {
+    const engine_settings::SettingsLearnedColours learned;
     const auto& g = s.geometry;
     out << "file: " << path << "\n"
         << "make: " << s.id.make << "\n"
@@ -58,7 +60,7 @@ void describe(std::ostream& out, const std::string& path, const raw::DecodeState
         << "timestamp: " << utc(s.container.timestamp) << "\n"
         << "camera multipliers: " << list(s.colour.cameraMultipliers) << "\n"
         << "preset multipliers: " << list(s.colour.presetMultipliers) << "\n"
-        << "colour matrix: " << raw::matrixOrigin(s) << "\n"
+        << "colour matrix: " << raw::matrixOrigin(s, &learned) << "\n"
         << "supported: " << (s.supported ? "yes" : "no") << "\n";
 }
 

@@ -134,8 +134,7 @@ void useMatrix(DecodeState& s, const ColourFit& fit, MatrixSource source) {
     s.colour.matrixSource = source;
 }
 
-}  // namespace
-
+// The name a model's colours are learned under.
 std::string learnedColourName(const DecodeState& s) {
     return s.id.make + " " + s.id.model;
 }
@@ -145,11 +144,13 @@ bool colourFromPreviewApplies(const DecodeState& s) {
            s.sensor.filterPattern != 0;
 }
 
-std::string matrixOrigin(const DecodeState& s) {
+}  // namespace
+
+std::string matrixOrigin(const DecodeState& s, const LearnedColourStore* store) {
     if (s.colour.matrixSource == MatrixSource::Table) return "table";
     if (s.colour.matrixSource == MatrixSource::File) return "file";
     if (!colourFromPreviewApplies(s)) return s.sensor.useColourMatrix ? "table" : "none";
-    const auto learned = readLearnedColour(learnedColourName(s));
+    const auto learned = store ? readLearnedColour(*store, learnedColourName(s)) : std::nullopt;
     const std::string learnedText =
         learned ? "learned from " + std::to_string(learned->files) + " files" : "";
     if (learned && (learned->files >= kEnoughFiles || s.container.previewLength == 0))
@@ -158,15 +159,16 @@ std::string matrixOrigin(const DecodeState& s) {
     return "file (fitted to its preview at decode" + (learned ? ", else " + learnedText : "") + ")";
 }
 
-void ColourFromPreview(DecodeContext& ctx) {
+void colourFromPreview(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     if (!s.image || !colourFromPreviewApplies(s)) return;
+    LearnedColourStore* store = ctx.learnedColours;
     const std::string name = learnedColourName(s);
-    auto learned = readLearnedColour(name);
+    auto learned = store ? readLearnedColour(*store, name) : std::nullopt;
     const bool fitting = s.options.colourFit && (!learned || learned->files < kEnoughFiles);
     const auto fit = fitting ? fitFromPreview(ctx) : std::nullopt;
     if (fit) {
-        learned = rememberColourFit(name, *fit);
+        learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
         useMatrix(s, *fit, MatrixSource::File);
     } else if (learned) {
         useMatrix(s, learned->fit, MatrixSource::Learned);

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "rawengine/colour/learned_colours.hpp"
 #include "rawengine/decode_context.hpp"
 
 namespace tavrin::raw {
@@ -17,15 +18,14 @@ void setFixedColourMatrix(DecodeState& s, int set);
 // colour_from_preview.cpp: for a camera without matrix numbers, after loading and before
 // scaling: the matrix fitted from the file's preview, or learned from earlier files, and the
 // fixed balance that goes with it.
-bool colourFromPreviewApplies(const DecodeState& s);
-std::string learnedColourName(const DecodeState& s);
-void ColourFromPreview(DecodeContext& ctx);
-// Where a decode's matrix comes from: "table", "file", "learned from N files" or "none".
-std::string matrixOrigin(const DecodeState& s);
+void colourFromPreview(DecodeContext& ctx);
+// Where a decode's matrix comes from: "table", "file", "learned from N files" or "none"; what
+// was learned is read from the store, when there is one.
+std::string matrixOrigin(const DecodeState& s, const LearnedColourStore* store);
 
-void ScaleColours(DecodeContext& ctx);
-void vng_interpolate(DecodeContext& ctx);
-void fuji_rotate(DecodeContext& ctx);
-void ConvertToRgb(DecodeContext& ctx);
+void scaleColours(DecodeContext& ctx);
+void vngInterpolate(DecodeContext& ctx);
+void fujiRotate(DecodeContext& ctx);
+void convertToRgb(DecodeContext& ctx);
 
 }  // namespace tavrin::raw

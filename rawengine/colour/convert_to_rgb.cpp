@@ -68,7 +68,7 @@ void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last
 
 // Turns each visible pixel's camera channels into RGB in channels 0-2 and counts the results
 // in the histogram (bins of 8 values per channel).
-void ConvertToRgb(DecodeContext& ctx) {
+void convertToRgb(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     if (!s.histogram) s.histogram = std::make_unique<Histogram>();

@@ -7,7 +7,7 @@
 namespace tavrin::raw {
 
 // Turns the 45-degree layout of Fuji's sensors upright, sampling the working image bilinearly.
-void fuji_rotate(DecodeContext& ctx) {
+void fujiRotate(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     Geometry& g = s.geometry;
     if (!g.fujiWidth || !s.image) return;

@@ -462,7 +462,7 @@ void vng(const Mosaic& m) {
 
 }  // namespace
 
-void vng_interpolate(DecodeContext& ctx) {
+void vngInterpolate(DecodeContext& ctx) {
     if (ctx.progress && !ctx.progress->ShouldContinue()) return;
     const Mosaic m(ctx.state);
     bilinear(m);

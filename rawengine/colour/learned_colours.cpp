@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "common/settings.hpp"
-
 namespace tavrin::raw {
 namespace {
 
@@ -65,14 +63,16 @@ std::optional<LearnedColour> parseLearnedColour(std::string_view text) {
     return learned;
 }
 
-std::optional<LearnedColour> readLearnedColour(std::string_view model) {
-    const std::string text = GetUserStringSetting(kLearnedColoursKey, model, "");
+std::optional<LearnedColour> readLearnedColour(const LearnedColourStore& store,
+                                               std::string_view model) {
+    const std::string text = store.read(model);
     return text.empty() ? std::nullopt : parseLearnedColour(text);
 }
 
-LearnedColour rememberColourFit(std::string_view model, const ColourFit& fit) {
+LearnedColour rememberColourFit(LearnedColourStore& store, std::string_view model,
+                                const ColourFit& fit) {
     LearnedColour learned{fit, 1};
-    if (const auto before = readLearnedColour(model)) {
+    if (const auto before = readLearnedColour(store, model)) {
         const int n = std::min(before->files, kMaxFiles - 1);
         const auto mix = [n](float old, float now) { return (old * n + now) / (n + 1); };
         for (int r = 0; r < 3; ++r) {
@@ -82,7 +82,7 @@ LearnedColour rememberColourFit(std::string_view model, const ColourFit& fit) {
         }
         learned.files = n + 1;
     }
-    SetUserStringSetting(kLearnedColoursKey, model, formatLearnedColour(learned));
+    store.write(model, formatLearnedColour(learned));
     return learned;
 }
 

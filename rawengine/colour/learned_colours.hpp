@@ -1,7 +1,7 @@
 #pragma once
-// What fits from previews taught about each camera model, kept in the settings store under the
-// product key's "LearnedColours", one text value per model ("MAKE MODEL"): the nine matrix
-// entries, the three balance gains and the number of files they are the average of.
+// What fits from previews taught about each camera model, kept in a store the caller hands in,
+// one text per model ("MAKE MODEL"): the nine matrix entries, the three balance gains and the
+// number of files they are the average of.
 
 #include <optional>
 #include <string>
@@ -11,18 +11,29 @@
 
 namespace tavrin::raw {
 
-inline constexpr std::string_view kLearnedColoursKey = "LearnedColours";
-
 struct LearnedColour {
     ColourFit fit;
     int files = 0;
 };
 
+// Where the texts are kept between decodes (and processes).
+class LearnedColourStore {
+  public:
+    // The model's text; empty when there is none.
+    virtual std::string read(std::string_view model) const = 0;
+    virtual void write(std::string_view model, const std::string& text) = 0;
+
+  protected:
+    ~LearnedColourStore() = default;
+};
+
 // The stored value for the model; nothing when there is none or it is damaged.
-std::optional<LearnedColour> readLearnedColour(std::string_view model);
+std::optional<LearnedColour> readLearnedColour(const LearnedColourStore& store,
+                                               std::string_view model);
 
 // Folds one more file's fit into the model's average and stores it; returns the new average.
-LearnedColour rememberColourFit(std::string_view model, const ColourFit& fit);
+LearnedColour rememberColourFit(LearnedColourStore& store, std::string_view model,
+                                const ColourFit& fit);
 
 // The stored text and back (the parser refuses anything a writer could not have written).
 std::string formatLearnedColour(const LearnedColour& learned);

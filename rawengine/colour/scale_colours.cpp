@@ -59,7 +59,7 @@ void cameraBalance(DecodeState& s) {
 
 }  // namespace
 
-void ScaleColours(DecodeContext& ctx) {
+void scaleColours(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     Sensor& sensor = s.sensor;
     auto& gain = s.colour.presetMultipliers;

@@ -9,6 +9,7 @@
 #include "common/log.hpp"
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
+#include "engine_settings/decode_settings.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/graphics.hpp"
 #include "platform/system/ascii.hpp"
@@ -217,7 +218,6 @@ HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
 
 HRESULT RawImageExtractor::decodeRaw(bool embeddedFailed, bool* d1x) {
     raw::RawEngine engine;
-    engine.setColourFit(false);  // thumbnails never spend time on fitting colours
     int width = -1, height = -1;
     engine.OpenAndIdentify(info_.filePath, &width, &height, &info_.orientation, &info_.make,
                            &info_.model, false);
@@ -225,8 +225,10 @@ HRESULT RawImageExtractor::decodeRaw(bool embeddedFailed, bool* d1x) {
         engine.CloseFile();
         return E_FAIL;
     }
-    const HRESULT r =
-        engine.OpenImageFile(info_.filePath, nullptr, true, true, raw::kWhiteBalanceFromSettings);
+    raw::DecodeOptions options = engine_settings::decodeOptionsFor(info_.filePath);
+    options.colourFit = false;  // thumbnails never spend time on fitting colours
+    const HRESULT r = engine.OpenImageFile(info_.filePath, nullptr, true, true,
+                                           raw::kWhiteBalanceFromSettings, options);
     if (FAILED(r)) return r;
     *d1x = isD1X(info_.make, info_.model);
     if (info_.requestedWidth == 0 && info_.requestedHeight == 0) {

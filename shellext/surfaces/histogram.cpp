@@ -5,6 +5,7 @@
 
 #include "common/strings.hpp"
 #include "formats/ppm_header.hpp"
+#include "engine_settings/decode_settings.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/graphics.hpp"
 #include "platform/system/ascii.hpp"
@@ -88,8 +89,9 @@ std::unique_ptr<imaging::Bitmap> loadPicture(const std::string& path,
     std::string make, model;
     if (com::FAILED(
             engine.OpenAndIdentify(path, &width, &height, &rotation, &make, &model, false)) ||
-        com::FAILED(
-            engine.OpenImageFile(path, progress, false, true, raw::kWhiteBalanceFromSettings))) {
+        com::FAILED(engine.OpenImageFile(path, progress, false, true,
+                                         raw::kWhiteBalanceFromSettings,
+                                         engine_settings::decodeOptionsFor(path)))) {
         return nullptr;
     }
     return engine.CreateGdiplusBitmap();
@@ -158,10 +160,6 @@ HistogramJob::HistogramJob(std::string path, ui::Dialog* window)
 HistogramJob::~HistogramJob() {
     running_ = false;
     if (thread_.joinable()) thread_.join();
-}
-
-void HistogramJob::SetStatusId(unsigned stringId, int percent) {
-    SetStatus(std::string(strings::get(stringId)), percent);
 }
 
 void HistogramJob::work() {

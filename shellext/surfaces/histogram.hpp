@@ -42,8 +42,9 @@ class HistogramJob final : public raw::IDecodeProgress {
     const LevelCounts& counts() const { return counts_; }
     const imaging::Bitmap* preview() const { return preview_.get(); }
 
-    void SetStatusId(unsigned stringId, int percent) override;
-    void SetStatus(const std::string&, int) override {}
+    // The page shows no status line.
+    void SetStatusId(unsigned, int) override {}
+    void SetStatus(const raw::DecodeStatus&, int) override {}
     bool ShouldContinue() override { return running_; }
 
   private:

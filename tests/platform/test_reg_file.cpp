@@ -60,7 +60,11 @@ TEST(RegFile, survivesBinaryGarbageAndEmptyInput) {
     for (int i = 0; i < 4096; ++i)
         garbage += static_cast<char>((i * 7919) & 0xFF);
     garbage += "[HKEY_CURRENT_USER";  // unterminated at the very end
-    EXPECT_NO_THROW(parseRegFile(garbage, kUser));
+    // Nothing in it is a section or a value: every line is skipped and reported.
+    const auto parsed = parseRegFile(garbage, kUser);
+    EXPECT_TRUE(parsed.root.children().empty());
+    EXPECT_TRUE(parsed.root.values().empty());
+    EXPECT_FALSE(parsed.problems.empty());
     EXPECT_TRUE(parseRegFile("", kUser).root.children().empty());
     EXPECT_TRUE(parseRegFile("\"x\"=\"", kUser).root.children().empty());
 }

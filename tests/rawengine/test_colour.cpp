@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
 #include <tuple>
 
@@ -10,48 +11,18 @@
 #include "rawengine/colour/tone_table.hpp"
 #include "rawengine/colour/vng_terms.hpp"
 #include "rawengine/raw_engine.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 #include "tests/support/samples.hpp"
-#include "tests/support/temp_registry.hpp"
 
 namespace tavrin::raw {
 namespace {
 
-// A working image of the given size after loading, with the steps run on it directly.
-struct Work {
-    DecodeState s;
-    formats::FileReader file;
-    BitReader bits{file};
-    HuffmanPool pool;
-
-    Work(int height, int width, std::uint32_t pattern = 0x94949494) {
-        s.geometry.height = s.geometry.workHeight = height;
-        s.geometry.width = s.geometry.workWidth = width;
-        s.sensor.filterPattern = pattern;
-        s.sensor.whiteLevel = 4095;
-        s.image = allocateImage(static_cast<std::size_t>(height) * width * 4);
-    }
-    std::uint16_t* pixel(int row, int col) {
-        return s.image.get() + (static_cast<std::size_t>(row) * s.geometry.width + col) * 4;
-    }
-    // Every sensor cell holds value in its own colour.
-    void fill(int value) {
-        for (int r = 0; r < s.geometry.height; ++r) {
-            for (int c = 0; c < s.geometry.width; ++c)
-                pixel(r, c)[s.colourAt(r, c)] = static_cast<std::uint16_t>(value);
-        }
-    }
-    void run(StageFn step) {
-        DecodeContext ctx{s, file, bits, pool, nullptr};
-        step(ctx);
-    }
-};
-
 TEST(ScaleColours, stretchesToTheSixteenBitRangeAboveBlack) {
-    Work w(2, 2);
+    Rig w(2, 2);
     w.s.sensor.blackLevel = 95;
     w.fill(1095);
     w.pixel(0, 0)[0] = 0;  // an empty sample stays empty
-    w.run(ScaleColours);
+    w.run(scaleColours);
     // White 4000 needs a shift of 4 to reach 32768: samples are (v - black) * 16.
     EXPECT_EQ(w.s.sensor.whiteLevel, 64000);
     EXPECT_EQ(w.s.sensor.clipLevel, 64000);
@@ -60,7 +31,7 @@ TEST(ScaleColours, stretchesToTheSixteenBitRangeAboveBlack) {
 }
 
 TEST(ScaleColours, balancesAutomaticallyWithoutNearWhiteSamples) {
-    Work w(4, 4);
+    Rig w(4, 4);
     w.s.options.autoWhiteBalance = true;
     w.fill(1000);
     for (int r = 0; r < 4; ++r) {
@@ -70,31 +41,31 @@ TEST(ScaleColours, balancesAutomaticallyWithoutNearWhiteSamples) {
     }
     ASSERT_EQ(w.s.colourAt(1, 1), 2);
     w.pixel(1, 1)[2] = 4090;  // clipped blue: within 25 of white, not counted
-    w.run(ScaleColours);
+    w.run(scaleColours);
     const auto& gain = w.s.colour.presetMultipliers;
     EXPECT_FLOAT_EQ(gain[1] / gain[0], 2.0f);
     EXPECT_FLOAT_EQ(gain[2] / gain[0], 1.0f);
 }
 
 TEST(ScaleColours, keepsThePresetGainsWhenTheCameraRecordedNone) {
-    Work w(2, 2);
+    Rig w(2, 2);
     w.s.options.cameraWhiteBalance = true;
     w.s.colour.cameraMultipliers = {0, 1, 0, 1};
     w.s.colour.presetMultipliers = {2, 1, 1.5f, 1};
     w.fill(100);
-    w.run(ScaleColours);
+    w.run(scaleColours);
     EXPECT_FLOAT_EQ(w.s.colour.presetMultipliers[0] / w.s.colour.presetMultipliers[1], 2.0f);
     EXPECT_FLOAT_EQ(w.s.colour.presetMultipliers[2] / w.s.colour.presetMultipliers[1], 1.5f);
 }
 
 TEST(ScaleColours, appliesBrightnessBelowOneHereAndLeavesTheRestToTheToneTable) {
-    Work bright(2, 2), dark(2, 2);
+    Rig bright(2, 2), dark(2, 2);
     bright.s.colour.brightness = 1.2f;
     dark.s.colour.brightness = 0.8f;
     bright.fill(1000);
     dark.fill(1000);
-    bright.run(ScaleColours);
-    dark.run(ScaleColours);
+    bright.run(scaleColours);
+    dark.run(scaleColours);
     EXPECT_EQ(bright.s.sensor.whiteLevel, 4095 * 16);
     EXPECT_EQ(dark.s.sensor.whiteLevel, static_cast<int>(4095 * 16 * 0.8f));
     EXPECT_EQ(bright.pixel(0, 0)[0], 16000);
@@ -102,21 +73,28 @@ TEST(ScaleColours, appliesBrightnessBelowOneHereAndLeavesTheRestToTheToneTable) 
 }
 
 TEST(ScaleColours, survivesAWhiteLevelAtBlackAndZeroGains) {
-    Work w(2, 2);
+    Rig w(2, 2);
     w.s.sensor.blackLevel = 5000;  // above white
     w.s.colour.presetMultipliers = {0, 0, 0, 0};
     w.fill(6000);
-    w.run(ScaleColours);
-    EXPECT_GT(w.s.sensor.whiteLevel, 0);
-    for (float gain : w.s.colour.presetMultipliers)
-        EXPECT_TRUE(std::isfinite(gain));
+    w.run(scaleColours);
+    // Nothing lies between black and white: white is taken as one step above black, and every
+    // sample above black comes out at the clip level.
+    EXPECT_EQ(w.s.sensor.whiteLevel, 32768);
+    EXPECT_EQ(w.s.sensor.clipLevel, 32768);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(w.s.colour.presetMultipliers[c], 32768.0f) << c;
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c)
+            EXPECT_EQ(w.pixel(r, c)[w.s.colourAt(r, c)], 32768) << r << "," << c;
+    }
 }
 
 TEST(Interpolation, fillsMissingChannelsAndKeepsFlatAreas) {
-    Work w(8, 8);
+    Rig w(8, 8);
     w.s.sensor.clipLevel = 65535;
     w.fill(1000);
-    w.run(vng_interpolate);
+    w.run(vngInterpolate);
     // Inside, every channel of a flat mosaic comes out flat; the outermost ring is left.
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(w.pixel(4, 3)[c], 1000);
@@ -127,8 +105,8 @@ TEST(Interpolation, fillsMissingChannelsAndKeepsFlatAreas) {
 TEST(Interpolation, followsEdgesWhereBilinearBlurs) {
     // A vertical edge: left half dark, right half bright. VNG takes the missing green of a red
     // cell next to the edge from its own side.
-    Work quick(12, 12), vng(12, 12);
-    for (Work* w : {&quick, &vng}) {
+    Rig quick(12, 12), vng(12, 12);
+    for (Rig* w : {&quick, &vng}) {
         w->s.sensor.clipLevel = 65535;
         for (int r = 0; r < 12; ++r) {
             for (int c = 0; c < 12; ++c)
@@ -136,8 +114,8 @@ TEST(Interpolation, followsEdgesWhereBilinearBlurs) {
         }
     }
     quick.s.options.quickInterpolate = true;
-    quick.run(vng_interpolate);
-    vng.run(vng_interpolate);
+    quick.run(vngInterpolate);
+    vng.run(vngInterpolate);
     int row = 4, col = 5;  // left of the edge
     while (vng.s.colourAt(row, col) == 1)
         ++row;
@@ -172,7 +150,7 @@ TEST(Interpolation, bilinearMatchesThePlainComputationForEveryPixel) {
         {1030, 1030, 0x61616161, 3}};
     std::mt19937 random(11);
     for (const auto& [height, width, pattern, colours] : cases) {
-        Work w(height, width, pattern);
+        Rig w(height, width, pattern);
         w.s.sensor.colourCount = colours;
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c)
@@ -181,7 +159,7 @@ TEST(Interpolation, bilinearMatchesThePlainComputationForEveryPixel) {
         const std::vector<std::uint16_t> mosaic(
             w.s.image.get(), w.s.image.get() + static_cast<std::size_t>(height) * width * 4);
         w.s.options.quickInterpolate = true;
-        w.run(vng_interpolate);
+        w.run(vngInterpolate);
         for (int r = 0; r < height; ++r) {
             for (int c = 0; c < width; ++c) {
                 // The outermost rows and columns keep the mosaic as it was.
@@ -256,8 +234,8 @@ TEST(Interpolation, vngMatchesThePlainComputationForEveryPixel) {
                           {24, 27, 0xB4B4B4B4, 4, 50000}, {1030, 1030, 0x94949494, 3, 65535}};
     std::mt19937 random(7);
     for (const Case& k : cases) {
-        Work quick(k.height, k.width, k.pattern), vng(k.height, k.width, k.pattern);
-        for (Work* w : {&quick, &vng}) {
+        Rig quick(k.height, k.width, k.pattern), vng(k.height, k.width, k.pattern);
+        for (Rig* w : {&quick, &vng}) {
             w->s.sensor.colourCount = k.colours;
             w->s.sensor.clipLevel = k.clip;
         }
@@ -270,8 +248,8 @@ TEST(Interpolation, vngMatchesThePlainComputationForEveryPixel) {
             }
         }
         quick.s.options.quickInterpolate = true;
-        quick.run(vng_interpolate);
-        vng.run(vng_interpolate);
+        quick.run(vngInterpolate);
+        vng.run(vngInterpolate);
         const std::vector<std::uint16_t> bilinear(
             quick.s.image.get(),
             quick.s.image.get() + static_cast<std::size_t>(k.height) * k.width * 4);
@@ -290,10 +268,22 @@ TEST(Interpolation, vngMatchesThePlainComputationForEveryPixel) {
 
 TEST(Interpolation, survivesTinyImages) {
     for (int size : {1, 2, 3, 5}) {
-        Work w(size, size);
+        Rig w(size, size);
         w.fill(500);
-        w.run(vng_interpolate);
-        w.run(ConvertToRgb);
+        w.run(vngInterpolate);
+        w.run(convertToRgb);
+        // Every pixel is counted once per channel, and a flat mosaic stays flat where a pixel
+        // has neighbours of every colour.
+        ASSERT_TRUE(w.s.histogram);
+        const auto& histogram = *w.s.histogram;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto first = histogram.begin() + static_cast<std::ptrdiff_t>(k * 8192);
+            EXPECT_EQ(std::accumulate(first, first + 8192, 0u), static_cast<unsigned>(size * size))
+                << size << " channel " << k;
+            if (size == 5) {
+                EXPECT_EQ(w.pixel(2, 2)[k], 500) << "channel " << k;
+            }
+        }
     }
 }
 
@@ -332,21 +322,21 @@ TEST(ToneTable, findsWhiteAtTheBrightestPercentButNeverBelowItsFloor) {
 }
 
 TEST(FujiRotate, turnsTheDiagonalLayoutUpright) {
-    Work w(60, 60);
+    Rig w(60, 60);
     w.s.geometry.fujiWidth = 20;
     w.fill(300);
-    w.run(fuji_rotate);
+    w.run(fujiRotate);
     EXPECT_EQ(w.s.geometry.width, static_cast<int>(20 / std::sqrt(0.5)));
     EXPECT_EQ(w.s.geometry.height, static_cast<int>(40 / std::sqrt(0.5)));
     EXPECT_EQ(w.s.geometry.fujiWidth, 0);
 
-    Work wide(10, 10);
+    Rig wide(10, 10);
     wide.s.geometry.fujiWidth = 40;  // wider than the image: nothing upright to show
-    wide.run(fuji_rotate);
+    wide.run(fujiRotate);
     EXPECT_EQ(wide.s.geometry.width, 10);
 }
 
-class Decode : public test::TempRegistry {};
+class Decode : public EngineFiles {};
 
 // The camera's own thumbnail of the same shot: a decode must show the same picture.
 TEST_F(Decode, showsWhatTheCameraShowsAtEverySizeAndTurn) {
@@ -361,7 +351,7 @@ TEST_F(Decode, showsWhatTheCameraShowsAtEverySizeAndTurn) {
         int width = 0, height = 0;
         ASSERT_EQ(engine.OpenAndIdentify(raw, &width, &height, nullptr, nullptr, nullptr, false),
                   com::S_OK);
-        ASSERT_EQ(engine.OpenImageFile(raw, nullptr, half, true, 1), com::S_OK);
+        ASSERT_EQ(engine.OpenImageFile(raw, nullptr, half, true, 1, options()), com::S_OK);
         int outWidth = 0, outHeight = 0;
         engine.GetOutputSize(&outWidth, &outHeight);
         EXPECT_EQ(outWidth, half ? (width + 1) / 2 : width - 2);
@@ -393,7 +383,7 @@ TEST_F(Decode, writesEveryPixelOfTheDibBottomUp) {
     RawEngine engine;
     ASSERT_EQ(engine.OpenAndIdentify(raw, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               com::S_OK);
-    ASSERT_EQ(engine.OpenImageFile(raw, nullptr, true, true, 1), com::S_OK);
+    ASSERT_EQ(engine.OpenImageFile(raw, nullptr, true, true, 1, options()), com::S_OK);
     int width = 0, height = 0;
     engine.GetOutputSize(&width, &height);
     const int stride = (width * 3 + 3) & ~3;

@@ -1,19 +1,16 @@
 // The camera's colours learned from its own preview: the fit on a synthetic sensor whose true
-// matrix is known, the pairs it must refuse, and what the settings store keeps of it.
+// matrix is known, the pairs it must refuse, and what a store keeps of it.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <random>
 
-#include "common/settings.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/colour/learned_colours.hpp"
 #include "rawengine/colour/preview_fit.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
-#include "tests/support/temp_registry.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -154,10 +151,9 @@ TEST(PreviewFit, refusesPairsThatDoNotShowOneSceneOrCannotTellAMatrix) {
 
 // The engine's state after loading a 256 x 192 sensor at half size, and a file that holds
 // only the preview.
-class ColourFromPreviewStep : public test::TempRegistry {
+class ColourFromPreviewStep : public ::testing::Test {
   protected:
     void SetUp() override {
-        TempRegistry::SetUp();
         s_.id = {"Tavrin", "Synthetic", ""};
         s_.sensor.filterPattern = 0x94949494;
         s_.sensor.whiteLevel = 4095;
@@ -178,14 +174,12 @@ class ColourFromPreviewStep : public test::TempRegistry {
         const auto jpeg =
             fixtures::jpegFromRgb(width, height, previewPixels(scene_, width, height, look), 95);
         file.insert(file.end(), jpeg.begin(), jpeg.end());
-        file_.openMemory(file);
+        rig_.file.openMemory(file);
         s_.container.previewOffset = 100;
         s_.container.previewLength = static_cast<std::uint32_t>(jpeg.size());
     }
-    void run() {
-        DecodeContext ctx{s_, file_, bits_, huffman_, nullptr};
-        ColourFromPreview(ctx);
-    }
+    void run() { rig_.run(colourFromPreview); }
+    std::optional<LearnedColour> learned() const { return readLearnedColour(rig_.learned, kModel); }
     Matrix matrix() const {
         Matrix m{};
         for (int r = 0; r < 3; ++r) {
@@ -198,14 +192,12 @@ class ColourFromPreviewStep : public test::TempRegistry {
         run();
         EXPECT_EQ(s_.colour.matrixSource, MatrixSource::None) << what;
         EXPECT_FALSE(s_.sensor.useColourMatrix) << what;
-        EXPECT_FALSE(readLearnedColour(kModel)) << what;
+        EXPECT_FALSE(learned()) << what;
     }
 
     Scene scene_;
-    DecodeState s_;
-    formats::FileReader file_;
-    BitReader bits_{file_};
-    HuffmanPool huffman_;
+    Rig rig_;
+    DecodeState& s_ = rig_.s;
 };
 
 TEST_F(ColourFromPreviewStep, fitsTheFilesOwnPreviewAndLearnsTheModel) {
@@ -217,10 +209,9 @@ TEST_F(ColourFromPreviewStep, fitsTheFilesOwnPreviewAndLearnsTheModel) {
     std::array<float, 3> preset{};
     std::copy_n(s_.colour.presetMultipliers.begin(), 3, preset.begin());
     expectBalance(preset);
-    const auto learned = readLearnedColour(kModel);
-    ASSERT_TRUE(learned);
-    EXPECT_EQ(learned->files, 1);
-    EXPECT_EQ(matrixOrigin(s_), "file");
+    ASSERT_TRUE(learned());
+    EXPECT_EQ(learned()->files, 1);
+    EXPECT_EQ(matrixOrigin(s_, &rig_.learned), "file");
 }
 
 TEST_F(ColourFromPreviewStep, refusesPreviewsThatShowSomethingElseAndStoresNothing) {
@@ -233,7 +224,7 @@ TEST_F(ColourFromPreviewStep, refusesPreviewsThatShowSomethingElseAndStoresNothi
     embed(256, 192, [](double u, double v) { return std::pair{0.25 + u / 2, 0.25 + v / 2}; });
     expectRefused("another crop");
     embed(256, 192);
-    file_.openMemory(fixtures::Bytes(100, 0));
+    rig_.file.openMemory(fixtures::Bytes(100, 0));
     expectRefused("a preview whose place lies beyond the file's end");
 }
 
@@ -248,27 +239,24 @@ TEST_F(ColourFromPreviewStep, aDecodeThatMayNotFitTakesOnlyWhatWasLearned) {
     s_.options.colourFit = false;
     run();
     EXPECT_EQ(s_.colour.matrixSource, MatrixSource::None);
-    SetUserStringSetting(kLearnedColoursKey, kModel,
-                         formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 1}));
+    rig_.learned.write(kModel, formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 1}));
     run();
     EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
-    EXPECT_EQ(readLearnedColour(kModel)->files, 1);
+    EXPECT_EQ(learned()->files, 1);
 }
 
 TEST_F(ColourFromPreviewStep, aModelLearnedFromThreeFilesIsNotFittedAgain) {
-    LearnedColour learned{{kTrueMatrix, {2, 1, 3}}, 3};
-    SetUserStringSetting(kLearnedColoursKey, kModel, formatLearnedColour(learned));
-    EXPECT_EQ(matrixOrigin(s_), "learned from 3 files");
+    rig_.learned.write(kModel, formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 3}));
+    EXPECT_EQ(matrixOrigin(s_, &rig_.learned), "learned from 3 files");
     embed(256, 192);
     run();
     EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
     EXPECT_EQ(s_.colour.presetMultipliers[2], 3.0f);  // the learned fixed balance
-    EXPECT_EQ(readLearnedColour(kModel)->files, 3);
+    EXPECT_EQ(learned()->files, 3);
 }
 
 TEST_F(ColourFromPreviewStep, aFileWithoutAPreviewUsesWhatWasLearnedAndATableMatrixWins) {
-    SetUserStringSetting(kLearnedColoursKey, kModel,
-                         formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 1}));
+    rig_.learned.write(kModel, formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 1}));
     run();
     EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
     expectNear(matrix(), kTrueMatrix);
@@ -278,7 +266,17 @@ TEST_F(ColourFromPreviewStep, aFileWithoutAPreviewUsesWhatWasLearnedAndATableMat
     table.sensor.filterPattern = 0x94949494;
     setColourMatrixFromXyz(
         table, {0.8197f, -0.2f, -0.1118f, -0.6714f, 1.4335f, 0.2592f, -0.2536f, 0.3178f, 0.8266f});
-    EXPECT_EQ(matrixOrigin(table), "table");
+    EXPECT_EQ(matrixOrigin(table, nullptr), "table");
+}
+
+TEST_F(ColourFromPreviewStep, withoutAStoreAFitServesTheDecodeAndNothingIsKept) {
+    embed(256, 192);
+    EXPECT_EQ(matrixOrigin(s_, nullptr), "file (fitted to its preview at decode)");
+    DecodeContext ctx{s_, rig_.file, rig_.bits, rig_.pool, nullptr, nullptr};
+    colourFromPreview(ctx);
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::File);
+    expectNear(matrix(), kTrueMatrix);
+    EXPECT_FALSE(learned());
 }
 
 TEST(LearnedColourText, readsBackWhatItWritesAndRefusesDamagedValues) {
@@ -301,38 +299,6 @@ TEST(LearnedColourText, readsBackWhatItWritesAndRefusesDamagedValues) {
          }) {
         EXPECT_FALSE(parseLearnedColour(damaged)) << '"' << damaged << '"';
     }
-}
-
-class LearnedColours : public test::TempRegistry {};
-
-TEST_F(LearnedColours, aDamagedStoredValueIsIgnoredAndReplaced) {
-    SetUserStringSetting(kLearnedColoursKey, kModel, "1 2 3 garbage");
-    EXPECT_FALSE(readLearnedColour(kModel));
-    EXPECT_EQ(rememberColourFit(kModel, {kTrueMatrix, kTrueBalance}).files, 1);
-    EXPECT_EQ(readLearnedColour(kModel)->files, 1);
-}
-
-TEST_F(LearnedColours, survivesASecondProcessAndIsAveragedOverFiles) {
-    Matrix other = kTrueMatrix;
-    other[0] = {1.5f, -0.4f, -0.1f};
-    rememberColourFit(kModel, {kTrueMatrix, {1.5f, 1, 2}});
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const auto learned = rememberColourFit(kModel, {other, {2.5f, 1, 1}});
-        _exit(learned.files == 2 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    const auto learned = readLearnedColour(kModel);
-    ASSERT_TRUE(learned);
-    EXPECT_EQ(learned->files, 2);
-    EXPECT_NEAR(learned->fit.matrix[0][0], (1.70f + 1.5f) / 2, 1e-5f);
-    EXPECT_NEAR(learned->fit.matrix[1][1], 1.55f, 1e-5f);
-    EXPECT_NEAR(learned->fit.balance[0], 2.0f, 1e-5f);
-    EXPECT_NEAR(learned->fit.balance[2], 1.5f, 1e-5f);
 }
 
 }  // namespace

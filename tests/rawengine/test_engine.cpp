@@ -3,13 +3,11 @@
 #include <cmath>
 #include <thread>
 
-#include "common/settings.hpp"
-#include "common/settings_names.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/fixtures/raw_encoders.hpp"
-#include "tests/support/temp_registry.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -19,14 +17,23 @@ using com::E_FAIL;
 using com::E_NOTIMPL;
 using com::S_OK;
 
+// What the sink heard of one stage.
+struct Heard {
+    DecodeStage stage;
+    int percent;
+    std::string make, model, path;
+    bool operator==(const Heard&) const = default;
+};
+
 // Records what the sink hears; answers false from a given question on.
 struct Sink final : IDecodeProgress {
-    std::vector<std::pair<std::string, int>> statuses;
+    std::vector<Heard> statuses;
     int questions = 0;
     int refuseFrom = 1 << 30;
     void SetStatusId(unsigned, int) override {}
-    void SetStatus(const std::string& text, int percent) override {
-        statuses.emplace_back(text, percent);
+    void SetStatus(const DecodeStatus& status, int percent) override {
+        statuses.push_back({status.stage, percent, std::string(status.make),
+                            std::string(status.model), std::string(status.path)});
     }
     bool ShouldContinue() override { return ++questions < refuseFrom; }
 };
@@ -58,12 +65,9 @@ StageFn anyLoader(Loader) {
 
 const Pipeline kFake{anyLoader, foveon, scale, vng, rotate, convert};
 
-class Engine : public test::TempRegistry {
+class Engine : public EngineFiles {
   protected:
-    void SetUp() override {
-        TempRegistry::SetUp();
-        ran.clear();
-    }
+    void SetUp() override { ran.clear(); }
     // A NEF written to disk, by default a small supported one with a 64 x 48 sensor; or a file
     // of another camera in the same shape.
     std::filesystem::path nef(std::uint32_t width = 64, std::uint32_t height = 48,
@@ -114,14 +118,15 @@ TEST_F(Engine, refusesFilesItCannotLoadAsNotImplemented) {
     RawEngine built;  // this build cannot read Sony's enciphered data
     ASSERT_EQ(built.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
-    EXPECT_EQ(built.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), E_NOTIMPL);
+    EXPECT_EQ(built.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings, options()),
+              E_NOTIMPL);
 
     const auto text = root() / "notes.txt";
     writeFile(text, Bytes(100, 'x'));
     RawEngine engine(kFake);
     ASSERT_EQ(engine.OpenAndIdentify(text, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
-    EXPECT_EQ(engine.OpenImageFile(text, nullptr, true, true, kWhiteBalanceFromSettings),
+    EXPECT_EQ(engine.OpenImageFile(text, nullptr, true, true, kWhiteBalanceFromSettings, options()),
               E_NOTIMPL);
     EXPECT_TRUE(ran.empty());
 }
@@ -132,13 +137,13 @@ TEST_F(Engine, runsItsStepsInOrderAndTellsTheSink) {
     ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
     Sink sink;
-    ASSERT_EQ(engine.OpenImageFile(path, &sink, false, false, kWhiteBalanceFromSettings), S_OK);
+    ASSERT_EQ(engine.OpenImageFile(path, &sink, false, false, kWhiteBalanceFromSettings, options()),
+              S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "vng", "rotate", "convert"}));
     ASSERT_EQ(sink.statuses.size(), 3u);
-    EXPECT_EQ(sink.statuses[0], (std::pair<std::string, int>{
-                                    "Lade NIKON D70 Bild von " + path.string() + "...", 10}));
-    EXPECT_EQ(sink.statuses[1], (std::pair<std::string, int>{"VNG-Interpolation...", 60}));
-    EXPECT_EQ(sink.statuses[2], (std::pair<std::string, int>{"Umwandeln in RGB Farbraum...", 90}));
+    EXPECT_EQ(sink.statuses[0], (Heard{DecodeStage::kLoading, 10, "NIKON", "D70", path.string()}));
+    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::kVngInterpolation, 60, "", "", ""}));
+    EXPECT_EQ(sink.statuses[2], (Heard{DecodeStage::kConverting, 90, "", "", ""}));
     int w = 0, h = 0;
     engine.GetOutputSize(&w, &h);
     EXPECT_EQ(w, 62);  // the interpolation border is trimmed
@@ -149,7 +154,8 @@ TEST_F(Engine, aHalfSizeDecodeSkipsInterpolationAndKeepsItsWholeSize) {
     const auto path = nef();
     RawEngine engine(kFake);
     engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
-    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings), S_OK);
+    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings, options()),
+              S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "rotate", "convert"}));
     int w = 0, h = 0;
     engine.GetOutputSize(&w, &h);
@@ -163,9 +169,10 @@ TEST_F(Engine, aSensorWithoutFilterDecodesAtFullSizeEvenWhenHalfIsAsked) {
     RawEngine engine(kFake);
     engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
     Sink sink;
-    ASSERT_EQ(engine.OpenImageFile(path, &sink, true, true, kWhiteBalanceFromSettings), S_OK);
+    ASSERT_EQ(engine.OpenImageFile(path, &sink, true, true, kWhiteBalanceFromSettings, options()),
+              S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "foveon", "rotate", "convert"}));
-    EXPECT_EQ(sink.statuses[1], (std::pair<std::string, int>{"Foveon-Interpolation...", 40}));
+    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::kFoveonInterpolation, 40, "", "", ""}));
     int w = 0, h = 0;
     engine.GetOutputSize(&w, &h);
     EXPECT_EQ(w, 32);
@@ -177,7 +184,8 @@ TEST_F(Engine, aSinkThatRefusesAtOnceStopsBeforeTheLoader) {
     engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
     Sink sink;
     sink.refuseFrom = 1;
-    EXPECT_EQ(engine.OpenImageFile(path, &sink, false, true, kWhiteBalanceFromSettings), E_FAIL);
+    EXPECT_EQ(engine.OpenImageFile(path, &sink, false, true, kWhiteBalanceFromSettings, options()),
+              E_FAIL);
     EXPECT_TRUE(ran.empty());
     EXPECT_EQ(engine.state().image, nullptr);
 
@@ -186,39 +194,60 @@ TEST_F(Engine, aSinkThatRefusesAtOnceStopsBeforeTheLoader) {
     late.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
     Sink last;
     last.refuseFrom = 4;  // the question before conversion
-    EXPECT_EQ(late.OpenImageFile(path, &last, false, true, kWhiteBalanceFromSettings), E_FAIL);
+    EXPECT_EQ(late.OpenImageFile(path, &last, false, true, kWhiteBalanceFromSettings, options()),
+              E_FAIL);
     EXPECT_EQ(ran.back(), "rotate");
 }
 
-TEST_F(Engine, choosesWhiteBalanceFromSettingsTypeAndOverride) {
+TEST_F(Engine, choosesWhiteBalanceFromTheOptionsUnlessOverridden) {
     const auto path = nef();
-    auto decode = [&](std::uint32_t override) {
+    auto decode = [&](std::uint32_t mode, std::uint32_t override) {
         ran.clear();
         RawEngine engine(kFake);
         engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
-        engine.OpenImageFile(path, nullptr, true, true, override);
+        DecodeOptions o = options();
+        o.whiteBalanceMode = mode;
+        engine.OpenImageFile(path, nullptr, true, true, override, o);
         return ran[1];
     };
-    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale");
-    SetUserSetting(settings::kWhiteBalance, "Mode", 1);
-    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale camera");
-    SetUserSetting(".NEF", "UseWhiteBalance", 1);
-    SetUserSetting(".NEF", "WhiteBalanceMode", 2);
-    EXPECT_EQ(decode(kWhiteBalanceFromSettings), "scale auto");
-    EXPECT_EQ(decode(0), "scale");  // the override wins
+    EXPECT_EQ(decode(0, kWhiteBalanceFromSettings), "scale");
+    EXPECT_EQ(decode(1, kWhiteBalanceFromSettings), "scale camera");
+    EXPECT_EQ(decode(2, kWhiteBalanceFromSettings), "scale auto");
+    EXPECT_EQ(decode(2, 0), "scale");  // the override wins
+    EXPECT_EQ(decode(0, 1), "scale camera");
 }
 
-TEST_F(Engine, brightnessFollowsTheStoredIndex) {
+TEST_F(Engine, brightnessFollowsTheIndex) {
     const auto path = nef();
     RawEngine engine(kFake);
     engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
-    engine.OpenImageFile(path, nullptr, true, true, 0);
+    engine.OpenImageFile(path, nullptr, true, true, 0, options());
     EXPECT_FLOAT_EQ(engine.state().colour.brightness, 1.0f);
-    SetUserStringSetting(settings::kViewer, "BrightnessIndex", "-3");
     RawEngine darker(kFake);
     darker.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
-    darker.OpenImageFile(path, nullptr, true, true, 0);
+    DecodeOptions o = options();
+    o.brightnessIndex = -3;
+    darker.OpenImageFile(path, nullptr, true, true, 0, o);
     EXPECT_NEAR(darker.state().colour.brightness, 0.5787, 1e-4);
+}
+
+// The options reach the steps: whether colours may be fitted, and where they are learned.
+TEST_F(Engine, handsItsStepsTheColourFitChoiceAndTheStore) {
+    const auto path = nef();
+    static const LearnedColourStore* seen = nullptr;
+    static bool fitAllowed = true;
+    Pipeline pipeline = kFake;
+    pipeline.colourFromPreview = [](DecodeContext& c) {
+        seen = c.learnedColours;
+        fitAllowed = c.state.options.colourFit;
+    };
+    RawEngine engine(pipeline);
+    engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+    DecodeOptions o = options();
+    o.colourFit = false;
+    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, 0, o), S_OK);
+    EXPECT_EQ(seen, &learned());
+    EXPECT_FALSE(fitAllowed);
 }
 
 void exhaustingLoader(DecodeContext&) {
@@ -231,7 +260,9 @@ TEST_F(Engine, refusesASensorWithASideNoCameraHas) {
     RawEngine engine(kFake);
     ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
-    EXPECT_NE(engine.OpenImageFile(path, nullptr, false, true, kWhiteBalanceFromSettings), S_OK);
+    EXPECT_NE(
+        engine.OpenImageFile(path, nullptr, false, true, kWhiteBalanceFromSettings, options()),
+        S_OK);
     EXPECT_TRUE(ran.empty());
 }
 
@@ -243,11 +274,11 @@ TEST_F(Engine, namesTheLoaderWhoseBufferCouldNotBeAllocated) {
     ASSERT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
               S_OK);
     try {
-        engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings);
+        engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings, options());
         FAIL() << "no exception";
     } catch (const CImageLoaderException& e) {
-        EXPECT_EQ(e.text(), std::string("Nicht genügend Speicher in ") +
-                                std::string(loaderName(engine.state().loader)) + "()\n");
+        EXPECT_EQ(e.outOfMemoryStep(), std::string(loaderName(engine.state().loader)) + "()");
+        EXPECT_EQ(e.text(), "");
     }
 }
 
@@ -277,7 +308,7 @@ TEST_F(Engine, issue17_aDc120DecodesItsTurnedRowsIntoA43Picture) {
     RawEngine engine;
     int w = -1, h = -1;
     ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false), S_OK);
-    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, 0), S_OK);
+    ASSERT_EQ(engine.OpenImageFile(path, nullptr, true, true, 0, options()), S_OK);
     const auto picture = engine.CreateGdiplusBitmap();
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->width(), 1301);
@@ -291,9 +322,13 @@ TEST_F(Engine, issue17_aDc120DecodesItsTurnedRowsIntoA43Picture) {
     EXPECT_LT(picture->row(500)[3 * 100 + 1] + 40, picture->row(500)[3 * 1200 + 1]);
 }
 
-TEST(EngineMessages, outOfMemoryNamesTheStep) {
-    EXPECT_EQ(CImageLoaderException::outOfMemory(" jpeg_start()").text(),
-              "Nicht genügend Speicher in  jpeg_start()\n");
+TEST(EngineMessages, outOfMemoryNamesTheStepAndOtherFailuresTheirText) {
+    const auto memory = CImageLoaderException::outOfMemory(" jpeg_start()");
+    EXPECT_EQ(memory.outOfMemoryStep(), " jpeg_start()");
+    EXPECT_EQ(memory.text(), "");
+    const CImageLoaderException overflow("decoder table overflow");
+    EXPECT_EQ(overflow.outOfMemoryStep(), "");
+    EXPECT_EQ(overflow.text(), "decoder table overflow");
 }
 
 TEST_F(Engine, enginesOnTwoThreadsDoNotInterfere) {

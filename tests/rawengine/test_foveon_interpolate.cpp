@@ -2,7 +2,7 @@
 
 #include "rawengine/raw_engine.hpp"
 #include "tests/fixtures/foveon_encoder.hpp"
-#include "tests/support/temp_registry.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -36,7 +36,7 @@ struct Rgb {
     int r, g, b;
 };
 
-class FoveonDecode : public test::TempRegistry {
+class FoveonDecode : public EngineFiles {
   protected:
     // Decodes the scene (asking for half size, which a Foveon file ignores) and returns the
     // picture's pixels, top row first.
@@ -48,8 +48,9 @@ class FoveonDecode : public test::TempRegistry {
                           kWidth, kHeight, fixtures::foveonCoded(kWidth, kHeight, scene()), camf));
         EXPECT_EQ(engine.OpenAndIdentify(path, nullptr, nullptr, nullptr, nullptr, nullptr, false),
                   com::S_OK);
-        EXPECT_EQ(engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings),
-                  com::S_OK);
+        EXPECT_EQ(
+            engine.OpenImageFile(path, nullptr, true, true, kWhiteBalanceFromSettings, options()),
+            com::S_OK);
         engine.GetOutputSize(&width, &height);
         const int stride = (width * 3 + 3) & ~3;
         std::vector<std::uint8_t> dib(static_cast<std::size_t>(stride) * height);

@@ -9,7 +9,7 @@
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "rawengine/raw_engine.hpp"
 #include "tests/fixtures/foveon_encoder.hpp"
-#include "tests/support/temp_registry.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -53,13 +53,14 @@ int longestCode(const Bytes& coded) {
     return longest;
 }
 
-class FoveonLoad : public test::TempRegistry {
+class FoveonLoad : public EngineFiles {
   protected:
     // Identifies and loads the bytes as an X3F file.
     const DecodeState& load(Bytes bytes, bool halfSize = false) {
         const auto path = root() / "IMG.X3F";
         engine_.identifyMemory(std::move(bytes), path);
-        EXPECT_EQ(engine_.OpenImageFile(path, nullptr, halfSize, true, kWhiteBalanceFromSettings),
+        EXPECT_EQ(engine_.OpenImageFile(path, nullptr, halfSize, true, kWhiteBalanceFromSettings,
+                                        options()),
                   com::S_OK);
         return engine_.state();
     }
@@ -129,26 +130,12 @@ TEST_F(FoveonLoad, keepsTheFirst131072BytesOfALongerMetadataBlock) {
 }
 
 // A loader run on image data alone, without a container: reads past the end give end-of-file
-// words.
-struct BareLoad {
-    DecodeState s;
-    formats::FileReader file;
-    BitReader bits{file};
-    HuffmanPool pool;
-
-    BareLoad(int width, int height, Bytes data) {
-        s.geometry.workWidth = s.geometry.width = width;
-        s.geometry.workHeight = s.geometry.height = height;
-        s.image = allocateImage(static_cast<std::size_t>(width) * height * 4);
-        file.openMemory(std::move(data));
-    }
-    void run() {
-        file.setOrder(
-            formats::kBigEndian);  // whatever identification left: the loader reads its own
-        DecodeContext ctx{s, file, bits, pool, nullptr};
-        loadFoveonRaw(ctx);
-    }
-};
+// words. Whatever byte order identification left, the loader reads its own.
+void loadBare(Rig& rig, Bytes data) {
+    rig.file.openMemory(std::move(data));
+    rig.file.setOrder(formats::kBigEndian);
+    rig.run(loadFoveonRaw);
+}
 
 // Tables in which entry i holds difference i + 1 and the given code word.
 Bytes tables(const std::vector<std::uint32_t>& codes) {
@@ -162,9 +149,9 @@ Bytes tables(const std::vector<std::uint32_t>& codes) {
 }
 
 void expectTableOverflow(const Bytes& data) {
-    BareLoad bare(16, 8, data);
+    Rig bare(8, 16, 0);
     try {
-        bare.run();
+        loadBare(bare, data);
         FAIL() << "no exception";
     } catch (const CImageLoaderException& e) {
         EXPECT_EQ(e.text(), "decoder table overflow");
@@ -175,8 +162,8 @@ TEST(FoveonLoadBadInput, dataCutAtTheEndOfTheFileStillFillsEveryPixel) {
     const auto samples = scene(16, 8, 20, false);
     Bytes coded = fixtures::foveonCoded(16, 8, samples);
     coded.resize(2048 + 4096 + 40);
-    BareLoad bare(16, 8, coded);
-    bare.run();
+    Rig bare(8, 16, 0);
+    loadBare(bare, coded);
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(bare.s.image[c], samples[static_cast<std::size_t>(c)]);
     // Cut inside the code words: they read as all ones, no code is complete and the tree
@@ -201,8 +188,8 @@ TEST(FoveonTree, aBranchDeeperThan26BitsEndsWithoutALeafAndDecodesAsEntryZero) {
     // Pixel 0: entry 1 ("1"), entry 2 ("01"), then 27 zero bits: entry 0. Then ones.
     le.put32(data, 0xA0000000);
     le.put32(data, 0x0FFFFFFF);
-    BareLoad bare(1, 1, data);
-    bare.run();
+    Rig bare(1, 1, 0);
+    loadBare(bare, data);
     EXPECT_EQ(bare.s.image[0], 2);
     EXPECT_EQ(bare.s.image[1], 3);
     EXPECT_EQ(bare.s.image[2], 1);

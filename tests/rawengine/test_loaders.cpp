@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <random>
 #include <set>
@@ -11,50 +12,12 @@
 #include "rawengine/loaders/lossless_jpeg.hpp"
 #include "rawengine/loaders/raw_loaders.hpp"
 #include "tests/fixtures/raw_encoders.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 
 namespace tavrin::raw {
 namespace {
 
 using fixtures::Bytes;
-
-// A decode state with a given sensor geometry and an empty working image, and a loader run on
-// bytes in memory.
-struct Rig {
-    DecodeState s;
-    formats::FileReader file;
-    BitReader bits{file};
-    HuffmanPool pool;
-
-    Rig(int rawHeight, int rawWidth, int top, int left, int height, int width, bool half = false) {
-        Geometry& g = s.geometry;
-        g.rawHeight = rawHeight, g.rawWidth = rawWidth;
-        g.topMargin = top, g.leftMargin = left;
-        g.height = height, g.width = width;
-        s.sensor.filterPattern = 0x94949494;
-        g.halfShrink = half ? 1 : 0;
-        g.workHeight = (height + g.halfShrink) >> g.halfShrink;
-        g.workWidth = (width + g.halfShrink) >> g.halfShrink;
-        for (std::size_t i = 0; i < s.colour.toneCurve.size(); ++i)
-            s.colour.toneCurve[i] = static_cast<std::uint16_t>(i);
-        s.image = allocateImage(static_cast<std::size_t>(g.workHeight) * g.workWidth * 4);
-    }
-
-    void load(StageFn loader, Bytes bytes, std::uint64_t start = 0) {
-        file.openMemory(std::move(bytes));
-        file.seek(start);
-        DecodeContext ctx{s, file, bits, pool, nullptr};
-        loader(ctx);
-    }
-
-    // The sample of visible sensor position (row, col).
-    std::uint16_t at(int row, int col) const {
-        const Geometry& g = s.geometry;
-        return s.image[(static_cast<std::size_t>(row >> g.halfShrink) * g.workWidth +
-                        (col >> g.halfShrink)) *
-                           4 +
-                       s.colourAt(row, col)];
-    }
-};
 
 std::vector<std::uint16_t> randomSamples(std::size_t n, int limit, unsigned seed = 7) {
     std::mt19937 random(seed);
@@ -68,7 +31,7 @@ std::vector<std::uint16_t> randomSamples(std::size_t n, int limit, unsigned seed
 TEST(LosslessJpeg, placesEverySampleAndTakesBlackFromTheMargins) {
     // Two components of 8 columns: 16 sensor columns, of which 2 + 2 are margins.
     const auto samples = randomSamples(16 * 6, 4095);
-    Rig rig(6, 16, 1, 2, 4, 12);
+    Rig rig({6, 16, 1, 2, 4, 12});
     rig.load(loadLosslessJpegRaw, fixtures::losslessJpeg(12, 8, 6, 2, samples));
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 12; ++c)
@@ -86,7 +49,7 @@ TEST(LosslessJpeg, placesEverySampleAndTakesBlackFromTheMargins) {
 TEST(LosslessJpeg, sharesAPixelPerBlockAtHalfSizeAndUsesTheLowestSampleForKodak) {
     std::vector<std::uint16_t> samples(8 * 4);
     std::iota(samples.begin(), samples.end(), 100);
-    Rig rig(4, 8, 0, 0, 4, 8, true);
+    Rig rig({4, 8, 0, 0, 4, 8}, true);
     rig.s.id.make = "Kodak";
     rig.load(loadLosslessJpegRaw, fixtures::losslessJpeg(12, 4, 4, 2, samples));
     EXPECT_EQ(rig.at(3, 7), 131);
@@ -116,7 +79,7 @@ TEST(LosslessJpeg, rowStartsWrapInsteadOfOverflowingOnHostileDifferences) {
     file.insert(file.end(), scan.begin(), scan.end());
     file.insert(file.end(), {0xFF, 0xD9});
 
-    Rig rig(rows, 1, 0, 0, rows, 1);
+    Rig rig({rows, 1, 0, 0, rows, 1});
     rig.load(loadLosslessJpegRaw, file);
     for (const int r : {0, 53686, 53687, rows - 1})
         EXPECT_EQ(rig.at(r, 0), (32768 + (r + 1) * 40000LL) % 65536) << "row " << r;
@@ -125,7 +88,7 @@ TEST(LosslessJpeg, rowStartsWrapInsteadOfOverflowingOnHostileDifferences) {
 TEST(LosslessJpeg, leavesTheImageBlackForOtherData) {
     for (const Bytes& data : {Bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'},
                               Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0, 2}, fixtures::jpeg(16, 8)}) {
-        Rig rig(8, 16, 0, 0, 8, 16);
+        Rig rig({8, 16, 0, 0, 8, 16});
         rig.load(loadLosslessJpegRaw, data);
         EXPECT_EQ(rig.at(3, 3), 0);
     }
@@ -133,10 +96,28 @@ TEST(LosslessJpeg, leavesTheImageBlackForOtherData) {
 
 TEST(LosslessJpeg, survivesEveryTruncation) {
     const Bytes full = fixtures::losslessJpeg(12, 8, 6, 2, randomSamples(16 * 6, 4095));
+    Rig whole({6, 16, 0, 0, 6, 16});
+    whole.load(loadLosslessJpegRaw, full);
+    // How many samples, in the order they are coded, a cut stream decodes as the whole does.
+    const auto agreeing = [&](const Rig& rig) {
+        int n = 0;
+        while (n < 96 && rig.at(n / 16, n % 16) == whole.at(n / 16, n % 16))
+            ++n;
+        return n;
+    };
+    int before = 0;
     for (std::size_t length = 0; length < full.size(); length += 3) {
-        Rig rig(6, 16, 0, 0, 6, 16);
+        Rig rig({6, 16, 0, 0, 6, 16});
         rig.load(loadLosslessJpegRaw, Bytes(full.begin(), full.begin() + length));
+        // A longer part never decodes less.
+        const int n = agreeing(rig);
+        EXPECT_GE(n, before) << length;
+        before = n;
+        if (length == 0) {
+            EXPECT_EQ(n, 0);
+        }
     }
+    EXPECT_GT(before, 48);  // the last cut, a few bytes short, holds most of the picture
 }
 
 TEST(LosslessJpeg, stopsWhereTheDataEndsWhateverTheFrameClaims) {
@@ -149,7 +130,7 @@ TEST(LosslessJpeg, stopsWhereTheDataEndsWhateverTheFrameClaims) {
             break;
         }
     }
-    Rig rig(6, 16, 0, 0, 6, 16);
+    Rig rig({6, 16, 0, 0, 6, 16});
     rig.load(loadLosslessJpegRaw, stream);
     EXPECT_NE(rig.at(0, 0), 0);  // the first samples are still there
 }
@@ -168,7 +149,7 @@ TEST(DngLossless, readsTilesThroughTheOffsetTable) {
     put32(4, 8 + tile1.size());
     file.insert(file.end(), tile1.begin(), tile1.end());
     file.insert(file.end(), tile2.begin(), tile2.end());
-    Rig rig(4, 16, 0, 0, 4, 16);
+    Rig rig({4, 16, 0, 0, 4, 16});
     rig.load(loadDngLosslessRaw, file);
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 8; ++c) {
@@ -179,7 +160,7 @@ TEST(DngLossless, readsTilesThroughTheOffsetTable) {
 }
 
 TEST(DngLossless, stopsAtTilesOutsideTheFile) {
-    Rig rig(64, 64, 0, 0, 64, 64);
+    Rig rig({64, 64, 0, 0, 64, 64});
     rig.load(loadDngLosslessRaw, Bytes{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0});
     EXPECT_EQ(rig.at(0, 0), 0);
 }
@@ -220,7 +201,7 @@ TEST(CanonCompressed, decodesBlocksFromTheBaseOfEachRow) {
     bits.put(end.bits, end.length);
     bits.put(0b00, 2), bits.put(0b0101, 4);  // block 2: difference -10 to the carried +10
     bits.put(end.bits, end.length);
-    Rig rig(8, 16, 0, 0, 8, 16);
+    Rig rig({8, 16, 0, 0, 8, 16});
     rig.load(loadCanonCompressedRaw, canonFile(bits.finish(), false));
     EXPECT_EQ(rig.s.sensor.whiteLevel, 1023);  // no low bits: 10-bit samples
     EXPECT_EQ(rig.at(0, 0), 522);              // 512 + 10
@@ -230,7 +211,7 @@ TEST(CanonCompressed, decodesBlocksFromTheBaseOfEachRow) {
 }
 
 TEST(CanonCompressed, takesDataWithoutAnyFFByteAsHavingLowBits) {
-    Rig rig(8, 16, 0, 0, 8, 16);
+    Rig rig({8, 16, 0, 0, 8, 16});
     rig.s.sensor.whiteLevel = 4095;
     rig.load(loadCanonCompressedRaw, canonFile(Bytes(64, 0), true));
     EXPECT_EQ(rig.s.sensor.whiteLevel, 4095);
@@ -247,7 +228,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     const auto coded = fixtures::nikonCompressed(width, height, indexes, curve);
     Bytes file = coded.curveBlock;
     file.insert(file.end(), coded.data.begin(), coded.data.end());
-    Rig rig(height, width, 0, 2, height, width - 2);
+    Rig rig({height, width, 0, 2, height, width - 2});
     rig.s.container.nikonCurveOffset = 0;
     rig.s.container.dataOffset = coded.curveBlock.size();
     rig.file.setOrder(formats::kBigEndian);
@@ -263,7 +244,7 @@ TEST(NikonCompressed, decodesThroughTheCurveWithinItsSize) {
     const auto shortCurve = fixtures::nikonCompressed(width, height, indexes, curve);
     file = shortCurve.curveBlock;
     file.insert(file.end(), shortCurve.data.begin(), shortCurve.data.end());
-    Rig clipped(height, width, 0, 0, height, width);
+    Rig clipped({height, width, 0, 0, height, width});
     clipped.s.container.dataOffset = shortCurve.curveBlock.size();
     clipped.file.setOrder(formats::kBigEndian);
     clipped.load(loadNikonCompressedRaw, file);
@@ -276,7 +257,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         fixtures::BitWriter bits(false);
         bits.put(0xABC, 12), bits.put(0x123, 12), bits.put(0, 8);
         bits.put(0x456, 12), bits.put(0x789, 12), bits.put(0, 8);
-        Rig rig(2, 4, 0, 0, 2, 2);
+        Rig rig({2, 4, 0, 0, 2, 2});
         rig.load(loadPacked12Raw, bits.finish());
         EXPECT_EQ(rig.at(0, 0), 0xABC);
         EXPECT_EQ(rig.at(0, 1), 0x123);
@@ -291,7 +272,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
             std::copy(group.begin(), group.end(), row.begin() + p);
         row[15] = 0xEE;
         std::copy(group.begin(), group.end(), row.begin() + 16);
-        Rig rig(1, 16, 0, 0, 1, 16);
+        Rig rig({1, 16, 0, 0, 1, 16});
         rig.load(loadOlympusE300Raw, row);
         EXPECT_EQ(rig.at(0, 0), 0x321);
         EXPECT_EQ(rig.at(0, 1), 0x654);
@@ -303,7 +284,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         Bytes file;
         for (int i = 0; i < 4; ++i)
             file.insert(file.end(), {0, static_cast<std::uint8_t>(i), 0, 0});
-        Rig rig(4, 2, 0, 0, 4, 2);
+        Rig rig({4, 2, 0, 0, 4, 2});
         rig.file.setOrder(formats::kBigEndian);
         rig.load(loadNucoreRaw, file);
         EXPECT_EQ(rig.at(0, 0), 0);
@@ -317,7 +298,7 @@ TEST(PackedLoaders, unpackTheirRowLayouts) {
         file[0] = 0x80, file[1] = 0b11000000;  // row 0, sample 0: 0x200 + 3
         file[1120 + 9] = 0b00000010;           // next stored row is row 2; sample 4 low bits
         file[1120 + 5] = 0x01;                 // sample 4 high bits
-        Rig rig(3, 896, 0, 0, 3, 854);
+        Rig rig({3, 896, 0, 0, 3, 854});
         rig.load(loadCanon600Raw, file);
         EXPECT_EQ(rig.at(0, 0), 0x203);
         EXPECT_EQ(rig.at(2, 4), 6);
@@ -333,7 +314,7 @@ TEST(Kodak65000, readsPlainBlocksWhenALengthIsOutOfRange) {
         file.push_back(static_cast<std::uint8_t>(w >> 8));
         file.push_back(static_cast<std::uint8_t>(w));
     }
-    Rig rig(1, 8, 0, 0, 1, 8);
+    Rig rig({1, 8, 0, 0, 1, 8});
     rig.file.setOrder(formats::kBigEndian);
     rig.load(loadKodak65000Raw, file);
     EXPECT_EQ(rig.at(0, 0), 0xD35);
@@ -347,7 +328,7 @@ TEST(KodakDc120, issue17_turnsEveryRowBack) {
     constexpr int kRows = 9, kWidth = 848;
     const std::vector<std::uint16_t> wide = randomSamples(kRows * kWidth, 255);
     const std::vector<std::uint8_t> samples(wide.begin(), wide.end());
-    Rig rig(kRows, kWidth, 0, 0, kRows, kWidth);
+    Rig rig({kRows, kWidth, 0, 0, kRows, kWidth});
     rig.load(loadKodakDc120Raw, fixtures::dc120Rows(samples));
     for (int row = 0; row < kRows; ++row) {
         for (int col = 0; col < kWidth; ++col)
@@ -362,16 +343,28 @@ TEST(Loaders, surviveShortAndEmptyFiles) {
         const StageFn loader = loaderFor(id);
         if (!loader) continue;
         for (const Bytes& data : {Bytes{}, Bytes(100, 0xFF), Bytes(3000, 0x5A)}) {
-            Rig rig(40, 48, 2, 4, 36, 40);
+            Rig rig({40, 48, 2, 4, 36, 40});
             rig.s.id.model = "E950";
             rig.s.geometry.fujiWidth =
                 id >= Loader::LoadFujiS2Raw && id <= Loader::LoadFujiF700Raw ? 20 : 0;
             if (id == Loader::LoadFoveonRaw) {
                 // Too short for its code words: no code is complete, the tree outgrows its pool.
                 EXPECT_THROW(rig.load(loader, data), CImageLoaderException);
-            } else {
-                rig.load(loader, data);
+                continue;
             }
+            rig.load(loader, data);
+            // The working image keeps its size, and what the loader makes of the missing data
+            // is the same every time (nothing comes from memory it never wrote).
+            EXPECT_EQ(rig.s.geometry.workHeight, 36) << loaderName(id);
+            EXPECT_EQ(rig.s.geometry.workWidth, 40) << loaderName(id);
+            ASSERT_TRUE(rig.s.image) << loaderName(id);
+            Rig again({40, 48, 2, 4, 36, 40});
+            again.s.id.model = rig.s.id.model;
+            again.s.geometry.fujiWidth = rig.s.geometry.fujiWidth;
+            again.load(loader, data);
+            EXPECT_TRUE(
+                std::equal(rig.s.image.get(), rig.s.image.get() + 36 * 40 * 4, again.s.image.get()))
+                << loaderName(id);
         }
     }
 }

@@ -13,8 +13,8 @@
 #include "platform/imaging/decode.hpp"
 #include "platform/system/ascii.hpp"
 #include "rawengine/raw_engine.hpp"
+#include "tests/rawengine/engine_rig.hpp"
 #include "tests/support/samples.hpp"
-#include "tests/support/temp_registry.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -143,8 +143,9 @@ double correlation(const std::vector<double>& a, const std::vector<double>& b) {
 // The uncompressed DC120 files decode into the picture the camera embedded beside the raw data
 // (IFD0, 80 x 60), at its 4:3 proportions.
 TEST(SampleFiles, issue17_dc120DecodesLikeTheCamerasOwnPicture) {
-    test::TempDir registry;
-    ::setenv("TAVRIN_REGISTRY_DIR", registry.path().c_str(), 1);
+    MemoryLearnedColours learned;
+    DecodeOptions options;
+    options.learnedColours = &learned;
     for (const char* name : {"P003908.KDC", "P003909.KDC", "P003910.KDC"}) {
         const auto path = test::sample(std::filesystem::path("digicam_corpus/Kodak/DC120") / name);
         TAVRIN_REQUIRE_SAMPLE(path);
@@ -155,7 +156,7 @@ TEST(SampleFiles, issue17_dc120DecodesLikeTheCamerasOwnPicture) {
         int w = -1, h = -1;
         ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false),
                   com::S_OK);
-        ASSERT_EQ(engine.OpenImageFile(path, nullptr, false, true, 0), com::S_OK) << name;
+        ASSERT_EQ(engine.OpenImageFile(path, nullptr, false, true, 0, options), com::S_OK) << name;
         const auto decoded = engine.CreateGdiplusBitmap();
         ASSERT_NE(decoded, nullptr);
         EXPECT_NEAR(static_cast<double>(decoded->width()) / decoded->height(), 4.0 / 3, 0.01);
@@ -163,7 +164,6 @@ TEST(SampleFiles, issue17_dc120DecodesLikeTheCamerasOwnPicture) {
             correlation(boxLuminance(*decoded, 64, 48), boxLuminance(*own.bitmap, 64, 48));
         EXPECT_GE(r, 0.9) << name;
     }
-    ::unsetenv("TAVRIN_REGISTRY_DIR");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "engine_settings/decode_settings.hpp"
 #include "platform/system/files.hpp"
 #include "rawengine/loader_exception.hpp"
 #include "rawengine/raw_engine.hpp"
@@ -67,7 +68,8 @@ class DamagedFiles : public test::TempRegistry {
         ASSERT_EQ(engine.OpenAndIdentify(path, &w, &h, nullptr, nullptr, nullptr, false), S_OK);
         try {
             const HRESULT decoded =
-                engine.OpenImageFile(path, nullptr, true, true, raw::kWhiteBalanceFromSettings);
+                engine.OpenImageFile(path, nullptr, true, true, raw::kWhiteBalanceFromSettings,
+                                     engine_settings::decodeOptionsFor(path.string()));
             EXPECT_TRUE(FAILED(decoded) || engine.state().image) << name;
         } catch (const raw::CImageLoaderException&) {
             // out of memory for a claimed size, or a code table beyond its pool: a clean failure

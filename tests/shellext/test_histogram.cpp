@@ -82,7 +82,7 @@ TEST_F(Histogram, countsLevelsAndCentresThePreview) {
 // A sink that stops the decode at its first question.
 struct Cancel final : raw::IDecodeProgress {
     void SetStatusId(unsigned, int) override {}
-    void SetStatus(const std::string&, int) override {}
+    void SetStatus(const raw::DecodeStatus&, int) override {}
     bool ShouldContinue() override { return false; }
 };
 
