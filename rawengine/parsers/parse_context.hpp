@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "formats/file_reader.hpp"
+#include "formats/tiff_directory.hpp"
 #include "formats/tiff_types.hpp"
 #include "rawengine/decode_state.hpp"
 
@@ -25,8 +25,7 @@ struct TiffImage {
 struct ParseContext {
     DecodeState& s;
     formats::FileReader& file;
-    std::set<std::uint64_t> visited;  // directories already walked
-    int nesting = 0;                  // containers inside containers
+    int nesting = 0;  // containers inside containers
     // Records and packets the nested parsers may still read: nesting alone would let a hostile
     // file make them read the same bytes over and over.
     int budget = 100000;
@@ -34,11 +33,10 @@ struct ParseContext {
     // image, whatever previews its other directories describe.
     std::optional<TiffImage> fullSizeImage{};
     bool orientationSeen = false;  // a directory gave the picture's orientation
+    // The TIFF directories of the file, each walked once however often it is pointed to.
+    formats::TiffDirectoryReader tiff{file};
 
     bool spend() { return budget-- > 0; }
-
-    // Marks a directory as walked; false when it was walked before (a loop in the file).
-    bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
 };
 
 // Up to count bytes of text at the position, cut at the first NUL and at 63 characters.
@@ -56,9 +54,10 @@ void readTimestamp(ParseContext& ctx, bool reversed = false);
 
 // The container parsers.
 void parseTiff(ParseContext& ctx, std::uint64_t base);
-bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level);
-void parseExif(ParseContext& ctx, std::uint64_t base);
-void parseMakerNote(ParseContext& ctx, std::uint64_t base);
+void walkExifDirectory(ParseContext& ctx, std::uint64_t offset, std::uint64_t base, int depth);
+// The maker note at the file's position, its offsets counted from base unless its header says
+// otherwise.
+void parseMakerNote(ParseContext& ctx, std::uint64_t base, int depth);
 void parseCiff(ParseContext& ctx, std::uint64_t offset, std::uint64_t length);
 void parseMinolta(ParseContext& ctx);
 void parseRollei(ParseContext& ctx);
