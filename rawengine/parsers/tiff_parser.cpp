@@ -203,7 +203,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             d_.image.samplesPerPixel = s.container.samplesPerPixel = f.ReadU16();
             break;
         case kTagGrayResponseCurve:
-        case kTagPanasonicToneCurve:
+        case kTagKodakToneCurve:
         case kTagLinearizationTable: {
             const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
             if (n == 0) break;

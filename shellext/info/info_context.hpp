@@ -62,7 +62,4 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
 void readRolleiHeader(InfoContext& ctx);
 HRESULT readFoveonProperties(InfoContext& ctx);
 
-// The value-or-offset rule: seeks to the entry's values when they do not fit in the field.
-void seekToValue(formats::FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base);
-
 }  // namespace tavrin::shell
