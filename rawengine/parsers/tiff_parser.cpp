@@ -8,7 +8,6 @@
 #include "formats/tiff_tags.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/parsers/parse_context.hpp"
-#include "rawengine/raw_limits.hpp"
 
 namespace tavrin::raw {
 namespace {
