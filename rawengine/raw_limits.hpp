@@ -13,8 +13,7 @@ inline constexpr std::int64_t kMaxPixelsPerFileByte = 16;
 // No side of a sensor, even counted in bytes of a stored row, is longer than this: a side beyond
 // it (with 0 for the other) would only make every row loop run for minutes over nothing.
 inline constexpr std::int64_t kMaxRawSide = 1 << 17;
-// Directory entries, sub-directory levels and container nesting the parsers follow.
-inline constexpr int kMaxDirectoryEntries = 512;
+// Container nesting the parsers follow (TIFF directories keep the formats layer's limits).
 inline constexpr int kMaxNesting = 8;
 
 inline bool rawSizeAllowed(std::int64_t height, std::int64_t width, std::uint64_t fileSize) {

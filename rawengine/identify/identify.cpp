@@ -165,7 +165,7 @@ bool nikonCompressed(IdentifyContext& c) {
 void IdentifyCamera(DecodeContext& dc) {
     DecodeState& s = dc.state;
     resetForIdentification(s);
-    ParseContext parse{s, dc.file, {}, 0};
+    ParseContext parse{s, dc.file};
     IdentifyContext c{parse, s, dc.file, {}, dc.file.size()};
 
     probeContainer(c);

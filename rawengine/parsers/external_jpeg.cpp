@@ -40,7 +40,7 @@ void parseExternal(ParseContext& ctx) {
     if (name.empty() || name == ctx.s.fileName) return;
     formats::FileReader companion;
     if (companion.open(name)) return;  // no companion: nothing to add
-    ParseContext inner{ctx.s, companion, {}, ctx.nesting, ctx.budget};
+    ParseContext inner{ctx.s, companion, ctx.nesting, ctx.budget};
     parseTiff(inner, 12);
 }
 

@@ -3,11 +3,11 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "formats/container_limits.hpp"
 #include "formats/file_reader.hpp"
+#include "formats/tiff_directory.hpp"
 #include "formats/tiff_types.hpp"
 #include "rawengine/decode_state.hpp"
 
@@ -26,18 +26,16 @@ struct TiffImage {
 struct ParseContext {
     DecodeState& s;
     formats::FileReader& file;
-    std::set<std::uint64_t> visited;  // directories already walked
-    int nesting = 0;                  // containers inside containers
-    formats::RecordBudget budget{};   // records and packets the nested parsers may still read
+    int nesting = 0;                 // containers inside containers
+    formats::RecordBudget budget{};  // records and packets the nested parsers may still read
     // The first directory of the full-size picture (NewSubfileType 0): in a DNG that is the raw
     // image, whatever previews its other directories describe.
     std::optional<TiffImage> fullSizeImage{};
     bool orientationSeen = false;  // a directory gave the picture's orientation
+    // The TIFF directories of the file, each walked once however often it is pointed to.
+    formats::TiffDirectoryReader tiff{file};
 
     bool spend() { return budget.spend(); }
-
-    // Marks a directory as walked; false when it was walked before (a loop in the file).
-    bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
 };
 
 // Up to count bytes of text at the position, cut at the first NUL and at 63 characters.
@@ -55,9 +53,10 @@ void readTimestamp(ParseContext& ctx, bool reversed = false);
 
 // The container parsers.
 void parseTiff(ParseContext& ctx, std::uint64_t base);
-bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level);
-void parseExif(ParseContext& ctx, std::uint64_t base);
-void parseMakerNote(ParseContext& ctx, std::uint64_t base);
+void walkExifDirectory(ParseContext& ctx, std::uint64_t offset, std::uint64_t base, int depth);
+// The maker note at the file's position, its offsets counted from base unless its header says
+// otherwise.
+void parseMakerNote(ParseContext& ctx, std::uint64_t base, int depth);
 void parseCiff(ParseContext& ctx, std::uint64_t offset, std::uint64_t length);
 void parseMinolta(ParseContext& ctx);
 void parseRollei(ParseContext& ctx);

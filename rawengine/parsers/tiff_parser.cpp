@@ -5,9 +5,9 @@
 #include <cstring>
 #include <limits>
 
+#include "formats/tiff_tags.hpp"
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/parsers/parse_context.hpp"
-#include "rawengine/raw_limits.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -60,6 +60,274 @@ void applyDngColour(DecodeState& s, DngColour& d) {
     }
 }
 
+// The engine's reading of one image directory: the picture it describes, DNG colour data, and
+// the sub-IFDs and EXIF directory it points to.
+class IfdVisitor final : public formats::TiffVisitor {
+  public:
+    IfdVisitor(ParseContext& ctx, int level) : ctx_(ctx), level_(level) {}
+
+    void beginDirectory(const formats::TiffDirectory&) override { d_ = {}; }
+    void visitEntry(formats::TiffDirectoryReader& reader, const formats::TiffEntry& e) override;
+    void endDirectory(const formats::TiffDirectory& directory) override;
+
+  private:
+    // What one directory's entries gather.
+    struct Directory {
+        DngColour dng;
+        bool isDng = false;
+        std::uint8_t cfa[16] = {};
+        int cfaCount = 0;
+        bool tiledAtTop = false;  // tiles in a top-level directory: a Leaf back's file
+        std::uint32_t subfileType = 0;
+        TiffImage image;
+        std::uint64_t jpegOffset = 0;  // a JPEG picture the directory points to
+        std::uint32_t jpegLength = 0;
+    };
+
+    void readCfa(const formats::TiffEntry& e);
+
+    ParseContext& ctx_;
+    int level_;
+    Directory d_;
+};
+
+// Walks the directory at offset as an image directory of the given level; false when refused.
+bool walkImageDirectory(ParseContext& ctx, std::uint64_t offset, std::uint64_t base, int level) {
+    IfdVisitor visitor(ctx, level);
+    return ctx.tiff.walkDirectory(offset, base,
+                                  level == 0 ? formats::TiffDirectoryKind::Image
+                                             : formats::TiffDirectoryKind::SubImage,
+                                  level, visitor) == formats::TiffWalk::Walked;
+}
+
+void IfdVisitor::readCfa(const formats::TiffEntry& e) {
+    DecodeState& s = ctx_.s;
+    formats::FileReader& f = ctx_.file;
+    int map[256];
+    for (int i = 0; i < 256; ++i)
+        map[i] = i;
+    if (e.tag == formats::kTagCfaPattern) {
+        d_.cfaCount = static_cast<int>(std::min<std::uint32_t>(e.count, 16));
+        if (d_.cfaCount == 0) return;
+        f.read(d_.cfa, static_cast<std::size_t>(d_.cfaCount));
+        bool seen[256] = {};
+        int distinct = 0;
+        for (int i = 0; i < d_.cfaCount; ++i)
+            distinct += !seen[d_.cfa[i]] && (seen[d_.cfa[i]] = true);
+        s.sensor.colourCount = distinct;
+        if (distinct == 3 && seen[3] && seen[4] && seen[5]) {
+            map[3] = 0, map[4] = 1, map[5] = 2;
+        } else if (distinct == 4 && seen[1] && seen[3] && seen[4] && seen[5]) {
+            map[5] = 0, map[3] = 1, map[4] = 2, map[1] = 3;
+        }
+    } else {
+        const int n = static_cast<int>(std::min<std::uint32_t>(e.count, 4));
+        if (n == 0 || d_.cfaCount == 0) return;
+        for (int c = 0; c < n; ++c)
+            map[f.get() & 0xFF] = c;
+        s.sensor.colourCount = n;
+    }
+    s.sensor.filterPattern = patternOf(d_.cfa, d_.cfaCount, map);
+}
+
+void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEntry& e) {
+    using namespace formats;
+    FileReader& f = ctx_.file;
+    DecodeState& s = ctx_.s;
+    const std::uint64_t base = e.directory->base;
+    const unsigned type = e.type;
+    const std::uint32_t count = e.count;
+    if (e.tag >= kTagDngFirst && e.tag <= kTagDngLast) d_.isDng = true;
+    if (!e.valueInFile) return;
+    switch (e.tag) {
+        case kTagPanasonicRedBalance:
+        case kTagPanasonicBlueBalance:
+            s.colour.cameraMultipliers[e.tag == kTagPanasonicRedBalance ? 0 : 2] =
+                static_cast<float>(f.ReadU32()) / 256;
+            break;
+        case kTagNewSubfileType:
+            d_.subfileType = readTiffValue(f, type);
+            break;
+        case kTagJpegOffset:
+            d_.jpegOffset = readTiffValue(f, type) + base;
+            break;
+        case kTagJpegLength:
+            d_.jpegLength = readTiffValue(f, type);
+            break;
+        case kTagImageWidth:
+        case kTagImageHeight: {
+            if (level_ == 0 && s.id.make == "Canon") break;
+            const bool width = e.tag == kTagImageWidth;
+            (width ? d_.image.rawWidth : d_.image.rawHeight) =
+                (width ? s.geometry.rawWidth : s.geometry.rawHeight) =
+                    static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 0x7FFFFFFF));
+            break;
+        }
+        case kTagBitsPerSample: {
+            const unsigned bits = readTiffValue(f, type);
+            if (count == 2) s.container.fujiSecondFrame = true;
+            if (bits < 1 || bits > 16) break;
+            d_.image.whiteLevel = (1 << bits) - 1;
+            if (level_ != 0) s.sensor.whiteLevel = *d_.image.whiteLevel;
+            break;
+        }
+        case kTagCompression:
+            d_.image.compression = s.container.compression = f.ReadU16();
+            break;
+        case kTagPhotometric:
+            d_.image.photometric = s.container.photometric = f.ReadU16();
+            break;
+        case kTagMake:
+            s.id.make = readText(f, count);
+            break;
+        case kTagModel:
+            s.id.model = readText(f, count);
+            break;
+        case kTagStripOffsets:
+            d_.image.dataOffset = s.container.dataOffset = f.ReadU32();
+            break;
+        case kTagOrientation: {
+            // The first directory's orientation is the picture's; a later one (the embedded
+            // thumbnail's) counts only when no earlier directory had one.
+            const unsigned o = f.ReadU16();
+            if (ctx_.orientationSeen || o < 1 || o > 8) break;
+            ctx_.orientationSeen = true;
+            if (o == 1) s.container.rotationDegrees = 0;
+            if (o == 3) s.container.rotationDegrees = 180;
+            if (o == 6) s.container.rotationDegrees = 90;
+            if (o == 8) s.container.rotationDegrees = 270;
+            break;
+        }
+        case kTagSamplesPerPixel:
+            d_.image.samplesPerPixel = s.container.samplesPerPixel = f.ReadU16();
+            break;
+        case kTagGrayResponseCurve:
+        case kTagKodakToneCurve:
+        case kTagLinearizationTable: {
+            const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
+            if (n == 0) break;
+            for (std::uint32_t i = 0; i < n; ++i)
+                s.colour.toneCurve[i] = f.ReadU16();
+            if (n < 4096) {
+                for (std::uint32_t i = n; i < 4096; ++i)
+                    s.colour.toneCurve[i] = s.colour.toneCurve[n - 1];
+                s.sensor.whiteLevel = s.colour.toneCurve[n - 1];
+            }
+            break;
+        }
+        case kTagSoftware:
+            if (readText(f, count).compare(0, 5, "Adobe") == 0) s.id.make.clear();
+            break;
+        case kTagDateTime:
+            readTimestamp(ctx_);
+            break;
+        case kTagTileOffsets:
+            if (level_ == 0) {
+                d_.tiledAtTop = true;
+                d_.image.dataOffset = s.container.dataOffset = f.ReadU32();
+            } else {
+                d_.image.dataOffset = s.container.dataOffset = f.tell();
+            }
+            break;
+        case kTagSubIfds: {
+            std::uint32_t n = count;
+            if (s.id.make.compare(0, 5, "Kodak") == 0 && n >= 3 && !s.sensor.dngVersion) n = 2;
+            n = std::min<std::uint32_t>(n, 16);
+            for (std::uint32_t i = 0; i < n; ++i) {
+                const std::uint64_t sub = f.ReadU32() + base;
+                if (!walkImageDirectory(ctx_, sub, base, level_ + 1)) break;
+            }
+            break;
+        }
+        case kTagModel2:
+            s.id.model2 = readText(f, count);
+            break;
+        case kTagCfaPattern:
+        case kTagCfaPlaneColor:
+            readCfa(e);
+            break;
+        case kTagExifIfd:
+            walkExifDirectory(ctx_, f.ReadU32() + base, base, level_ + 1);
+            break;
+        case kTagDngVersion:
+            s.sensor.dngVersion = 1;
+            break;
+        case kTagCfaLayout:
+            if (f.ReadU16() == 2) {
+                s.geometry.fujiWidth =
+                    static_cast<int>((static_cast<std::int64_t>(s.geometry.rawWidth) + 1) / 2);
+                s.sensor.filterPattern = 0x49494949;
+            }
+            break;
+        case kTagBlackLevel:
+        case kTagBlackLevelDeltaH:
+        case kTagBlackLevelDeltaV: {
+            // Rational data as the tags define it; integer black levels read by their type.
+            const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
+            if (n == 0) break;
+            double sum = 0;
+            for (std::uint32_t i = 0; i < n; ++i) {
+                sum += type == 5 || type == 10 ? readRational(f) : readTiffValue(f, type);
+            }
+            s.sensor.blackLevel = static_cast<int>(
+                std::clamp(s.sensor.blackLevel + sum / n + 0.5, -65536.0, 65536.0));
+            break;
+        }
+        case kTagWhiteLevel:
+            d_.image.whiteLevel = s.sensor.whiteLevel =
+                static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 65535));
+            break;
+        case kTagColorMatrix1:
+        case kTagColorMatrix2:
+            for (int i = 0; i < std::min(s.sensor.colourCount, 4); ++i)
+                for (int j = 0; j < 3; ++j)
+                    d_.dng.matrix[i][j] = readRational(f);
+            d_.dng.hasMatrix = true;
+            break;
+        case kTagCameraCalibration1:
+        case kTagCameraCalibration2:
+            for (int i = 0; i < std::min(s.sensor.colourCount, 4); ++i)
+                for (int j = 0; j < std::min(s.sensor.colourCount, 4); ++j)
+                    d_.dng.calibration[i][j] = readRational(f);
+            break;
+        case kTagAnalogBalance:
+            for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c)
+                d_.dng.analogBalance[c] = readRational(f);
+            break;
+        case kTagAsShotNeutral:
+            for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c)
+                d_.dng.neutral[c] = readRational(f);
+            d_.dng.hasNeutral = true;
+            break;
+        case kTagAsShotWhiteXy:
+            d_.dng.white[0] = readRational(f);
+            d_.dng.white[1] = readRational(f);
+            d_.dng.white[2] = 1 - d_.dng.white[0] - d_.dng.white[1];
+            break;
+        default:
+            break;
+    }
+}
+
+void IfdVisitor::endDirectory(const formats::TiffDirectory&) {
+    DecodeState& s = ctx_.s;
+    if (d_.isDng) applyDngColour(s, d_.dng);
+    if (d_.jpegOffset && d_.jpegLength) s.container.notePreview(d_.jpegOffset, d_.jpegLength);
+    if (d_.subfileType == 0 && d_.image.rawWidth > 0 && d_.image.rawHeight > 0 &&
+        !ctx_.fullSizeImage)
+        ctx_.fullSizeImage = d_.image;
+    // Decided after the entries, so that a DNG with tiles keeps the make its tags name.
+    if (d_.tiledAtTop && !s.sensor.dngVersion) s.id.make = "Leaf";
+    if (level_ == 0 && !s.sensor.dngVersion) {
+        // Olympus stores an odd row count for an even sensor (a hostile count stays as it is).
+        if (s.id.make.compare(0, 7, "OLYMPUS") == 0 && (s.geometry.rawHeight & 1) &&
+            s.geometry.rawHeight < std::numeric_limits<int>::max()) {
+            ++s.geometry.rawHeight;
+        }
+        if (s.id.make.empty() && s.geometry.rawWidth == 680) s.id.make = "Imacon";
+    }
+}
+
 }  // namespace
 
 void TiffImage::applyTo(DecodeState& s) const {
@@ -73,271 +341,13 @@ void TiffImage::applyTo(DecodeState& s) const {
 }
 
 void parseTiff(ParseContext& ctx, std::uint64_t base) {
-    formats::FileReader& f = ctx.file;
-    f.seek(base);
-    const int a = f.get(), b = f.get();
-    const std::uint16_t order = static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF));
-    if (order != formats::kLittleEndian && order != formats::kBigEndian) return;
-    f.setOrder(order);
-    f.ReadU16();
-    while (const std::uint32_t offset = f.ReadU32()) {
-        if (base + offset >= f.size() || !ctx.firstVisit(base + offset)) break;
-        f.seek(base + offset);
-        if (parseTiffIfd(ctx, base, 0)) break;
-    }
+    const std::optional<std::uint32_t> first = ctx.tiff.readHeader(base);
+    if (!first) return;
+    IfdVisitor chain(ctx, 0);
+    ctx.tiff.walkChain(base, *first, chain);
     if (ctx.s.sensor.dngVersion && ctx.fullSizeImage) ctx.fullSizeImage->applyTo(ctx.s);
-    if (!ctx.s.sensor.dngVersion && ctx.s.id.make.compare(0, 5, "Kodak") == 0) {
-        f.seek(base + 12);
-        parseTiffIfd(ctx, base, 2);
-    }
-}
-
-bool parseTiffIfd(ParseContext& ctx, std::uint64_t base, int level) {
-    formats::FileReader& f = ctx.file;
-    DecodeState& s = ctx.s;
-    if (level > kMaxNesting) return true;
-    const unsigned entries = f.ReadU16();
-    if (entries > kMaxDirectoryEntries) return true;
-    DngColour dng;
-    bool dngDirectory = false;
-    std::uint8_t cfa[16] = {};
-    int cfaCount = 0;
-    bool tiledAtTop = false;  // tiles in a top-level directory: a Leaf back's file
-    std::uint32_t subfileType = 0;
-    TiffImage image;
-    std::uint64_t jpegOffset = 0;  // a JPEG picture the directory points to
-    std::uint32_t jpegLength = 0;
-
-    for (unsigned e = 0; e < entries; ++e) {
-        const unsigned tag = f.ReadU16();
-        const unsigned type = f.ReadU16();
-        const std::uint32_t count = f.ReadU32();
-        const std::uint64_t next = f.tell() + 4;
-        if (tag >= 50700 && tag <= 50799) dngDirectory = true;
-        if (static_cast<std::uint64_t>(formats::tiffTypeSize(type)) * count > 4)
-            f.seek(f.ReadU32() + base);
-        if (f.atEnd()) {
-            f.seek(next);
-            continue;
-        }
-        switch (tag) {
-            case 17:
-            case 18:
-                s.colour.cameraMultipliers[tag == 17 ? 0 : 2] =
-                    static_cast<float>(f.ReadU32()) / 256;
-                break;
-            case 254:
-                subfileType = readTiffValue(f, type);
-                break;
-            case 513:
-                jpegOffset = readTiffValue(f, type) + base;
-                break;
-            case 514:
-                jpegLength = readTiffValue(f, type);
-                break;
-            case 256:
-            case 257:
-                if (level == 0 && s.id.make == "Canon") break;
-                (tag == 256 ? image.rawWidth : image.rawHeight) =
-                    (tag == 256 ? s.geometry.rawWidth : s.geometry.rawHeight) = static_cast<int>(
-                        std::min<std::uint32_t>(readTiffValue(f, type), 0x7FFFFFFF));
-                break;
-            case 258: {
-                const unsigned bits = readTiffValue(f, type);
-                if (count == 2) s.container.fujiSecondFrame = true;
-                if (bits < 1 || bits > 16) break;
-                image.whiteLevel = (1 << bits) - 1;
-                if (level != 0) s.sensor.whiteLevel = *image.whiteLevel;
-                break;
-            }
-            case 259:
-                image.compression = s.container.compression = f.ReadU16();
-                break;
-            case 262:
-                image.photometric = s.container.photometric = f.ReadU16();
-                break;
-            case 271:
-                s.id.make = readText(f, count);
-                break;
-            case 272:
-                s.id.model = readText(f, count);
-                break;
-            case 273:
-                image.dataOffset = s.container.dataOffset = f.ReadU32();
-                break;
-            case 274: {
-                // The first directory's orientation is the picture's; a later one (the embedded
-                // thumbnail's) counts only when no earlier directory had one.
-                const unsigned o = f.ReadU16();
-                if (ctx.orientationSeen || o < 1 || o > 8) break;
-                ctx.orientationSeen = true;
-                if (o == 1) s.container.rotationDegrees = 0;
-                if (o == 3) s.container.rotationDegrees = 180;
-                if (o == 6) s.container.rotationDegrees = 90;
-                if (o == 8) s.container.rotationDegrees = 270;
-                break;
-            }
-            case 277:
-                image.samplesPerPixel = s.container.samplesPerPixel = f.ReadU16();
-                break;
-            case 291:
-            case 2317:
-            case 50712: {
-                const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
-                if (n == 0) break;
-                for (std::uint32_t i = 0; i < n; ++i)
-                    s.colour.toneCurve[i] = f.ReadU16();
-                if (n < 4096) {
-                    for (std::uint32_t i = n; i < 4096; ++i)
-                        s.colour.toneCurve[i] = s.colour.toneCurve[n - 1];
-                    s.sensor.whiteLevel = s.colour.toneCurve[n - 1];
-                }
-                break;
-            }
-            case 305:
-                if (readText(f, count).compare(0, 5, "Adobe") == 0) s.id.make.clear();
-                break;
-            case 306:
-                readTimestamp(ctx);
-                break;
-            case 324:
-                if (level == 0) {
-                    tiledAtTop = true;
-                    image.dataOffset = s.container.dataOffset = f.ReadU32();
-                } else {
-                    image.dataOffset = s.container.dataOffset = f.tell();
-                }
-                break;
-            case 330: {
-                std::uint32_t n = count;
-                if (s.id.make.compare(0, 5, "Kodak") == 0 && n >= 3 && !s.sensor.dngVersion) n = 2;
-                n = std::min<std::uint32_t>(n, 16);
-                for (std::uint32_t i = 0; i < n; ++i) {
-                    const std::uint64_t sub = f.ReadU32() + base;
-                    const std::uint64_t after = f.tell();
-                    if (sub >= f.size() || !ctx.firstVisit(sub)) break;
-                    f.seek(sub);
-                    const bool failed = parseTiffIfd(ctx, base, level + 1);
-                    f.seek(after);
-                    if (failed) break;
-                }
-                break;
-            }
-            case 33405:
-                s.id.model2 = readText(f, count);
-                break;
-            case 33422:
-            case 50710: {
-                int map[256];
-                for (int i = 0; i < 256; ++i)
-                    map[i] = i;
-                if (tag == 33422) {
-                    cfaCount = static_cast<int>(std::min<std::uint32_t>(count, 16));
-                    if (cfaCount == 0) break;
-                    f.read(cfa, static_cast<std::size_t>(cfaCount));
-                    bool seen[256] = {};
-                    int distinct = 0;
-                    for (int i = 0; i < cfaCount; ++i)
-                        distinct += !seen[cfa[i]] && (seen[cfa[i]] = true);
-                    s.sensor.colourCount = distinct;
-                    if (distinct == 3 && seen[3] && seen[4] && seen[5]) {
-                        map[3] = 0, map[4] = 1, map[5] = 2;
-                    } else if (distinct == 4 && seen[1] && seen[3] && seen[4] && seen[5]) {
-                        map[5] = 0, map[3] = 1, map[4] = 2, map[1] = 3;
-                    }
-                } else {
-                    const int n = static_cast<int>(std::min<std::uint32_t>(count, 4));
-                    if (n == 0 || cfaCount == 0) break;
-                    for (int c = 0; c < n; ++c)
-                        map[f.get() & 0xFF] = c;
-                    s.sensor.colourCount = n;
-                }
-                s.sensor.filterPattern = patternOf(cfa, cfaCount, map);
-                break;
-            }
-            case 34665: {
-                const std::uint64_t exif = f.ReadU32() + base;
-                if (exif < f.size() && ctx.firstVisit(exif)) {
-                    f.seek(exif);
-                    parseExif(ctx, base);
-                }
-                break;
-            }
-            case 50706:
-                s.sensor.dngVersion = 1;
-                break;
-            case 50711:
-                if (f.ReadU16() == 2) {
-                    s.geometry.fujiWidth =
-                        static_cast<int>((static_cast<std::int64_t>(s.geometry.rawWidth) + 1) / 2);
-                    s.sensor.filterPattern = 0x49494949;
-                }
-                break;
-            case 50714:
-            case 50715:
-            case 50716: {
-                // Rational data as the tags define it; integer black levels read by their type.
-                const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
-                if (n == 0) break;
-                double sum = 0;
-                for (std::uint32_t i = 0; i < n; ++i) {
-                    sum += type == 5 || type == 10 ? readRational(f) : readTiffValue(f, type);
-                }
-                s.sensor.blackLevel = static_cast<int>(
-                    std::clamp(s.sensor.blackLevel + sum / n + 0.5, -65536.0, 65536.0));
-                break;
-            }
-            case 50717:
-                image.whiteLevel = s.sensor.whiteLevel =
-                    static_cast<int>(std::min<std::uint32_t>(readTiffValue(f, type), 65535));
-                break;
-            case 50721:
-            case 50722:
-                for (int i = 0; i < std::min(s.sensor.colourCount, 4); ++i)
-                    for (int j = 0; j < 3; ++j)
-                        dng.matrix[i][j] = readRational(f);
-                dng.hasMatrix = true;
-                break;
-            case 50723:
-            case 50724:
-                for (int i = 0; i < std::min(s.sensor.colourCount, 4); ++i)
-                    for (int j = 0; j < std::min(s.sensor.colourCount, 4); ++j)
-                        dng.calibration[i][j] = readRational(f);
-                break;
-            case 50727:
-                for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c)
-                    dng.analogBalance[c] = readRational(f);
-                break;
-            case 50728:
-                for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c)
-                    dng.neutral[c] = readRational(f);
-                dng.hasNeutral = true;
-                break;
-            case 50729:
-                dng.white[0] = readRational(f);
-                dng.white[1] = readRational(f);
-                dng.white[2] = 1 - dng.white[0] - dng.white[1];
-                break;
-            default:
-                break;
-        }
-        f.seek(next);
-    }
-    if (dngDirectory) applyDngColour(s, dng);
-    if (jpegOffset && jpegLength) s.container.notePreview(jpegOffset, jpegLength);
-    if (subfileType == 0 && image.rawWidth > 0 && image.rawHeight > 0 && !ctx.fullSizeImage)
-        ctx.fullSizeImage = image;
-    // Decided after the entries, so that a DNG with tiles keeps the make its tags name.
-    if (tiledAtTop && !s.sensor.dngVersion) s.id.make = "Leaf";
-    if (level == 0 && !s.sensor.dngVersion) {
-        // Olympus stores an odd row count for an even sensor (a hostile count stays as it is).
-        if (s.id.make.compare(0, 7, "OLYMPUS") == 0 && (s.geometry.rawHeight & 1) &&
-            s.geometry.rawHeight < std::numeric_limits<int>::max()) {
-            ++s.geometry.rawHeight;
-        }
-        if (s.id.make.empty() && s.geometry.rawWidth == 680) s.id.make = "Imacon";
-    }
-    return false;
+    if (!ctx.s.sensor.dngVersion && ctx.s.id.make.compare(0, 5, "Kodak") == 0)
+        walkImageDirectory(ctx, base + 12, base, 2);
 }
 
 }  // namespace tavrin::raw

@@ -14,6 +14,7 @@
 #include "formats/ppm_header.hpp"
 #include "formats/probe.hpp"
 #include "formats/raf_header.hpp"
+#include "formats/tiff_tags.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/system/ascii.hpp"
 #include "platform/system/eventlog.hpp"
@@ -45,13 +46,14 @@ std::uint16_t orderOf(int a, int b) {
 // The reader of one file's container; every way out closes the file.
 class ContainerReader {
   public:
-    explicit ContainerReader(ImageInfo& info) : info_(info), ctx_{info, file_, {}, 0} {}
+    explicit ContainerReader(ImageInfo& info) : info_(info), ctx_{info, file_} {}
 
     HRESULT read(bool loadPreview);
 
   private:
+    class IfdVisitor;
+
     HRESULT parseTiff(std::uint64_t base);
-    HRESULT parseIfd(std::uint64_t base, int depth);
     void findLeafPackets(std::uint64_t offset);
     HRESULT parseMrwBlocks();
     bool readPpmHeader();
@@ -73,25 +75,163 @@ class ContainerReader {
     bool leafPreview_ = false;
 };
 
+// The info reader's view of one image directory: sizes, texts and the pictures it points to.
+class ContainerReader::IfdVisitor final : public formats::TiffVisitor {
+  public:
+    explicit IfdVisitor(ContainerReader& reader) : r_(reader) {}
+
+    void beginDirectory(const formats::TiffDirectory& directory) override {
+        d_ = {};
+        // IFD0 of the TIFF file itself (not of a TIFF block inside another container).
+        d_.fileIfd0 = directory.base == 0 && directory.depth == 0 && r_.tiffDirectories_++ == 0;
+    }
+    void visitEntry(formats::TiffDirectoryReader& reader, const formats::TiffEntry& e) override;
+    void endDirectory(const formats::TiffDirectory& directory) override;
+
+  private:
+    // What one directory's entries gather.
+    struct Directory {
+        int compression = 0;
+        bool firstStripHere = false;
+        bool fileIfd0 = false;
+        std::int64_t jpegOffset = 0, jpegLength = 0, stripOffset = 0, stripBytes = 0;
+    };
+
+    ContainerReader& r_;
+    Directory d_;
+};
+
+void ContainerReader::IfdVisitor::visitEntry(formats::TiffDirectoryReader& reader,
+                                             const formats::TiffEntry& e) {
+    using namespace formats;
+    FileReader& f = r_.file_;
+    ImageInfo& info = r_.info_;
+    const std::uint64_t base = e.directory->base;
+    const std::uint64_t at = e.valueAt;
+    const std::uint32_t count = e.count;
+    handleExifEntry(r_.ctx_, e);
+    f.seek(at);
+    const std::uint32_t value = e.type == 3 ? f.ReadU16()
+                                : tiffTypeSize(e.type) == 1
+                                    ? static_cast<std::uint32_t>(f.get() & 0xFF)
+                                    : f.ReadU32();
+    f.seek(at);
+    switch (e.tag) {
+        case kTagImageWidth:
+            info.shooting.width = std::max<std::int32_t>(
+                info.shooting.width, static_cast<std::int32_t>(value & 0x7FFFFFFF));
+            if (!info.previewWidth)
+                info.previewWidth = static_cast<std::int32_t>(value & 0x7FFFFFFF);
+            break;
+        case kTagImageHeight:
+            info.shooting.height = std::max<std::int32_t>(
+                info.shooting.height, static_cast<std::int32_t>(value & 0x7FFFFFFF));
+            if (!info.previewHeight)
+                info.previewHeight = static_cast<std::int32_t>(value & 0x7FFFFFFF);
+            break;
+        case kTagBitsPerSample:
+            if (!info.tiffBitsPerSample) {
+                info.tiffBitsPerSample =
+                    static_cast<std::int32_t>(std::min<std::uint32_t>(value, 0x7FFFFFFF));
+                if (count == 1) info.previewPlanar = true;
+            }
+            break;
+        case kTagNewSubfileType:
+            if (d_.fileIfd0 && (value & 1)) r_.reducedFirstImage_ = true;
+            break;
+        case kTagCompression:
+            if (!d_.compression) d_.compression = static_cast<int>(value);
+            if (d_.fileIfd0 && value == 6) r_.rawMarks_ = true;
+            break;
+        case kTagPhotometric:
+            if (value == 32803 || value == 34892) r_.rawMarks_ = true;  // CFA, linear raw
+            break;
+        case kTagImageDescription:
+            readDescriptionText(r_.ctx_, readText(f, count, kMaxTextRead));
+            break;
+        case kTagMake:
+            info.make = readExifText(f, count, kMaxMakeLength);
+            break;
+        case kTagModel:
+            info.model = readExifText(f, count, kMaxMakeLength);
+            break;
+        case kTagStripOffsets:
+            if (!d_.stripOffset) d_.stripOffset = value;
+            if (!info.tiffStripOffset) {
+                info.tiffStripOffset = value;
+                d_.firstStripHere = true;
+            }
+            break;
+        case kTagStripByteCounts:
+            if (!d_.stripBytes) d_.stripBytes = value;
+            if (!info.tiffStripBytes) info.tiffStripBytes = value;
+            if (info.tiffStripOffset > value && startsWith(info.make, "KODAK"))
+                info.tiffStripOffset -= value;
+            break;
+        case kTagSoftware:
+            info.software = readExifText(f, count, kMaxSoftwareLength);
+            if (startsWith(info.software, "Adobe")) info.make.clear();
+            break;
+        case kTagDateTime:
+            info.shooting.setDate(readText(f, count, kMaxTextRead));
+            break;
+        case kTagSubIfds:
+            for (std::uint32_t i = 0; i < count && i < kMaxTiffEntries; ++i) {
+                f.seek(at + 4 * static_cast<std::uint64_t>(i));
+                IfdVisitor sub(r_);
+                reader.walkDirectory(base + f.ReadU32(), base, TiffDirectoryKind::SubImage,
+                                     e.directory->depth + 1, sub);
+            }
+            break;
+        case kTagJpegOffset:
+            info.previewOffset = d_.jpegOffset = value;
+            break;
+        case kTagJpegLength:
+            info.previewLength = d_.jpegLength = value;
+            break;
+        case kTagKodakText:
+            if (ascii::equalsIgnoreCase(info.make, "Kodak"))
+                readKodakText(r_.ctx_, readText(f, count, kMaxTextRead));
+            break;
+        case kTagModel2:
+            info.model2 = readExifText(f, count, kMaxMakeLength);
+            break;
+        case kTagDngVersion:
+            r_.rawMarks_ = true;
+            break;
+        case kTagExifIfd:
+            walkExifDirectory(r_.ctx_, base + f.ReadU32(), base, e.directory->depth + 1);
+            break;
+        default:
+            break;
+    }
+}
+
+void ContainerReader::IfdVisitor::endDirectory(const formats::TiffDirectory& directory) {
+    ImageInfo& info = r_.info_;
+    const auto base = static_cast<std::int64_t>(directory.base);
+    r_.ctx_.notePicture(base + d_.jpegOffset, d_.jpegLength);
+    if (d_.compression == 6 || d_.compression == 7)
+        r_.ctx_.notePicture(base + d_.stripOffset, d_.stripBytes);
+    // The first strip holds a whole JPEG picture when its directory says so: read as raw pixels
+    // it would only give noise.
+    const bool jpegStrip = d_.compression == 7 && d_.firstStripHere && info.previewLength == 0;
+    if ((d_.compression == 6 && info.make == "Canon") || jpegStrip) {
+        info.previewOffset = info.tiffStripOffset;
+        info.previewLength = info.tiffStripBytes;
+    }
+}
+
 HRESULT ContainerReader::parseTiff(std::uint64_t base) {
-    formats::FileReader& f = file_;
     info_.previewWidth = info_.previewHeight = 0;
     info_.tiffStripBytes = info_.tiffStripOffset = 0;
     info_.tiffBitsPerSample = 0;
-    f.seek(base);
-    const int a = f.get(), b = f.get();
-    f.setOrder(orderOf(a, b));
-    f.ReadU16();
-    for (std::uint32_t ifd = f.ReadU32(); ifd != 0; ifd = f.ReadU32()) {
-        if (base + ifd >= f.size() || !ctx_.firstVisit(base + ifd)) break;
-        f.seek(base + ifd);
-        if (const HRESULT r = parseIfd(base, 0); r != S_OK) return r;
-    }
+    IfdVisitor visitor(*this);
+    if (const std::optional<std::uint32_t> first = ctx_.tiff.readHeader(base))
+        ctx_.tiff.walkChain(base, *first, visitor);
     if (!startsWith(info_.make, "KODAK")) info_.previewPlanar = false;
-    if (startsWith(info_.make, "Kodak") && ctx_.firstVisit(base + 12)) {
-        f.seek(base + 12);
-        if (const HRESULT r = parseIfd(base, 0); r != S_OK) return r;
-    }
+    if (startsWith(info_.make, "Kodak"))
+        ctx_.tiff.walkDirectory(base + 12, base, formats::TiffDirectoryKind::Image, 0, visitor);
     int samples = 3;
     if (startsWith(info_.model, "DCS460A")) {
         samples = 1;
@@ -105,147 +245,6 @@ HRESULT ContainerReader::parseTiff(std::uint64_t base) {
                       info_.previewWidth, info_.previewHeight, (1 << bits) - 1);
         info_.previewPrefix = prefix;
         info_.previewLength = info_.previewPixelBytes((bits + 7) / 8 * samples);
-    }
-    return S_OK;
-}
-
-HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
-    formats::FileReader& f = file_;
-    if (depth > kMaxDepth) return S_OK;
-    const unsigned entries = f.ReadU16();
-    int compression = 0;
-    bool firstStripHere = false;
-    // IFD0 of the TIFF file itself (not of a TIFF block inside another container).
-    const bool fileIfd0 = base == 0 && depth == 0 && tiffDirectories_++ == 0;
-    std::int64_t jpegOffset = 0, jpegLength = 0, stripOffset = 0, stripBytes = 0;
-    for (unsigned e = 0; e < entries && e < kMaxEntries && !f.atEnd(); ++e) {
-        const std::uint64_t entry = f.tell();
-        const unsigned tag = f.ReadU16();
-        const unsigned type = f.ReadU16();
-        const std::uint32_t count = f.ReadU32();
-        seekToValue(f, type, count, base);
-        const std::uint64_t at = f.tell();
-        if (const HRESULT r = handleExifEntry(ctx_, tag, type); r != S_OK) return r;
-        f.seek(at);
-        const std::uint32_t value = type == 3 ? f.ReadU16()
-                                    : formats::tiffTypeSize(type) == 1
-                                        ? static_cast<std::uint32_t>(f.get() & 0xFF)
-                                        : f.ReadU32();
-        f.seek(at);
-        switch (tag) {
-            case 256:
-                info_.shooting.width = std::max<std::int32_t>(
-                    info_.shooting.width, static_cast<std::int32_t>(value & 0x7FFFFFFF));
-                if (!info_.previewWidth)
-                    info_.previewWidth = static_cast<std::int32_t>(value & 0x7FFFFFFF);
-                break;
-            case 257:
-                info_.shooting.height = std::max<std::int32_t>(
-                    info_.shooting.height, static_cast<std::int32_t>(value & 0x7FFFFFFF));
-                if (!info_.previewHeight)
-                    info_.previewHeight = static_cast<std::int32_t>(value & 0x7FFFFFFF);
-                break;
-            case 258:
-                if (!info_.tiffBitsPerSample) {
-                    info_.tiffBitsPerSample =
-                        static_cast<std::int32_t>(std::min<std::uint32_t>(value, 0x7FFFFFFF));
-                    if (count == 1) info_.previewPlanar = true;
-                }
-                break;
-            case 254:
-                if (fileIfd0 && (value & 1)) reducedFirstImage_ = true;
-                break;
-            case 259:
-                if (!compression) compression = static_cast<int>(value);
-                if (fileIfd0 && value == 6) rawMarks_ = true;
-                break;
-            case 262:
-                if (value == 32803 || value == 34892) rawMarks_ = true;  // CFA, linear raw
-                break;
-            case 270:
-                readDescriptionText(ctx_, readText(f, count, kMaxTextRead));
-                break;
-            case 271:
-                info_.make = readExifText(f, count, kMaxMakeLength);
-                break;
-            case 272:
-                info_.model = readExifText(f, count, kMaxMakeLength);
-                break;
-            case 273:
-                if (!stripOffset) stripOffset = value;
-                if (!info_.tiffStripOffset) {
-                    info_.tiffStripOffset = value;
-                    firstStripHere = true;
-                }
-                break;
-            case 279:
-                if (!stripBytes) stripBytes = value;
-                if (!info_.tiffStripBytes) info_.tiffStripBytes = value;
-                if (info_.tiffStripOffset > value && startsWith(info_.make, "KODAK"))
-                    info_.tiffStripOffset -= value;
-                break;
-            case 305:
-                info_.software = readExifText(f, count, kMaxSoftwareLength);
-                if (startsWith(info_.software, "Adobe")) info_.make.clear();
-                break;
-            case 306:
-                info_.shooting.setDate(readText(f, count, kMaxTextRead));
-                break;
-            case 330:
-                for (std::uint32_t i = 0; i < count && i < kMaxEntries; ++i) {
-                    f.seek(at + 4 * static_cast<std::uint64_t>(i));
-                    const std::uint64_t sub = base + f.ReadU32();
-                    if (sub >= f.size() || !ctx_.firstVisit(sub)) continue;
-                    f.seek(sub);
-                    if (const HRESULT r = parseIfd(base, depth + 1); r != S_OK) return r;
-                }
-                break;
-            case 513:
-                info_.previewOffset = jpegOffset = value;
-                break;
-            case 514:
-                info_.previewLength = jpegLength = value;
-                break;
-            case 1009:
-                if (ascii::equalsIgnoreCase(info_.make, "Kodak"))
-                    readKodakText(ctx_, readText(f, count, kMaxTextRead));
-                break;
-            case 33405:
-                info_.model2 = readExifText(f, count, kMaxMakeLength);
-                break;
-            case 50706:
-                rawMarks_ = true;  // DNG
-                break;
-            case 34665: {
-                const std::uint64_t exif = base + f.ReadU32();
-                if (exif >= f.size() || !ctx_.firstVisit(exif)) break;
-                f.seek(exif);
-                const unsigned n = f.ReadU16();
-                for (unsigned i = 0; i < n && i < kMaxEntries && !f.atEnd(); ++i) {
-                    const std::uint64_t item = f.tell();
-                    const unsigned t = f.ReadU16();
-                    const unsigned ty = f.ReadU16();
-                    const std::uint32_t c = f.ReadU32();
-                    seekToValue(f, ty, c, base);
-                    if (const HRESULT r = handleExifEntry(ctx_, t, ty); r != S_OK) return r;
-                    f.seek(item + 12);
-                }
-                break;
-            }
-            default:
-                break;
-        }
-        f.seek(entry + 12);
-    }
-    ctx_.notePicture(static_cast<std::int64_t>(base) + jpegOffset, jpegLength);
-    if (compression == 6 || compression == 7)
-        ctx_.notePicture(static_cast<std::int64_t>(base) + stripOffset, stripBytes);
-    // The first strip holds a whole JPEG picture when its directory says so: read as raw pixels
-    // it would only give noise.
-    const bool jpegStrip = compression == 7 && firstStripHere && info_.previewLength == 0;
-    if ((compression == 6 && info_.make == "Canon") || jpegStrip) {
-        info_.previewOffset = info_.tiffStripOffset;
-        info_.previewLength = info_.tiffStripBytes;
     }
     return S_OK;
 }

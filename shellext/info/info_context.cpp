@@ -23,12 +23,6 @@ std::string readExifText(formats::FileReader& file, std::uint64_t count, std::si
     return text;
 }
 
-void seekToValue(formats::FileReader& file, unsigned type, std::uint32_t count,
-                 std::uint64_t base) {
-    if (static_cast<std::uint64_t>(formats::tiffTypeSize(type)) * count > 4)
-        file.seek(base + file.ReadU32());
-}
-
 std::int64_t ImageInfo::previewPixelBytes(int bytesPerPixel) const {
     if (!imaging::Bitmap::sizeAllowed(previewWidth, previewHeight)) return 0;
     return static_cast<std::int64_t>(previewWidth) * previewHeight * bytesPerPixel;

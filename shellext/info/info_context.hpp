@@ -2,11 +2,11 @@
 // What the image info reader and the metadata readers share while one file is read.
 
 #include <cstdint>
-#include <set>
 #include <vector>
 
 #include "formats/container_limits.hpp"
 #include "formats/file_reader.hpp"
+#include "formats/tiff_directory.hpp"
 #include "formats/tiff_types.hpp"
 #include "platform/com/types.hpp"
 #include "shellext/info/image_info.hpp"
@@ -28,13 +28,13 @@ struct EmbeddedPicture {
 struct InfoContext {
     ImageInfo& info;
     formats::FileReader& file;
-    std::set<std::uint64_t> visited;  // directories already walked
     int depth = 0;
     formats::RecordBudget budget{};  // records the nested readers may still read
     // Every embedded picture the walk passed, for when the chosen preview is cut off.
     std::vector<EmbeddedPicture> pictures{};
+    // The TIFF directories of the file, each walked once however often it is pointed to.
+    formats::TiffDirectoryReader tiff{file};
 
-    bool firstVisit(std::uint64_t offset) { return visited.insert(offset).second; }
     bool spend() { return budget.spend(); }
     void notePicture(std::int64_t offset, std::int64_t length) {
         if (offset > 0 && length > 0 && pictures.size() < kMaxEntries)
@@ -48,21 +48,19 @@ std::string readText(formats::FileReader& file, std::uint64_t count, std::size_t
 std::string readExifText(formats::FileReader& file, std::uint64_t count, std::size_t limit);
 
 // The EXIF entry handler: with the file at the entry's value, takes the shooting data the tag
-// holds. A maker note's reader may return a failure code, which is passed back.
-HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type);
+// holds and reads the maker note it points to.
+void handleExifEntry(InfoContext& ctx, const formats::TiffEntry& entry);
+// The EXIF directory at offset, every entry through handleExifEntry.
+void walkExifDirectory(InfoContext& ctx, std::uint64_t offset, std::uint64_t base, int depth);
 
 // The metadata readers.
-HRESULT readMakerNote(InfoContext& ctx, std::uint64_t base);
-void readPentaxNote(InfoContext& ctx);
-void readFujiNote(InfoContext& ctx);
+// The maker note an EXIF entry holds, read as its make says (the file at the note).
+void readMakerNote(InfoContext& ctx, const formats::TiffEntry& note);
 void readDescriptionText(InfoContext& ctx, std::string text);
 void readKodakText(InfoContext& ctx, std::string text);
 void readCanonShotInfo(InfoContext& ctx);
 HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t length);
 void readRolleiHeader(InfoContext& ctx);
 HRESULT readFoveonProperties(InfoContext& ctx);
-
-// The value-or-offset rule: seeks to the entry's values when they do not fit in the field.
-void seekToValue(formats::FileReader& file, unsigned type, std::uint32_t count, std::uint64_t base);
 
 }  // namespace tavrin::shell

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/kodak_codes.hpp"
+#include "formats/tiff_tags.hpp"
 #include "platform/imaging/bitmap.hpp"
 #include "platform/system/ascii.hpp"
 
@@ -118,25 +119,28 @@ KodakCurve readKodakCurve(InfoContext& ctx) {
     for (std::size_t i = 0; i < curve.size(); ++i)
         curve[i] = static_cast<std::uint16_t>(i);
     if (!ascii::equalsIgnoreCase(ctx.info.make, "KODAK")) return curve;
-    formats::FileReader& f = ctx.file;
-    f.seek(12);
-    const unsigned entries = f.ReadU16();
-    for (unsigned e = 0; e < entries && e < kMaxEntries; ++e) {
-        const unsigned tag = f.ReadU16();
-        const unsigned type = f.ReadU16();
-        const std::uint32_t count = f.ReadU32();
-        const std::uint64_t next = f.tell() + 4;
-        if (tag == 2317 && count > 0) {
-            seekToValue(f, type, count, 0);
-            const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
+    // The first curve entry of the directory at 12, with a walk of its own: the info reader's
+    // walk has been there already.
+    class CurveVisitor final : public formats::TiffVisitor {
+      public:
+        explicit CurveVisitor(KodakCurve& curve) : curve_(curve) {}
+        void visitEntry(formats::TiffDirectoryReader& reader,
+                        const formats::TiffEntry& e) override {
+            if (found_ || e.tag != formats::kTagKodakToneCurve || e.count == 0) return;
+            found_ = true;
+            const std::uint32_t n = std::min<std::uint32_t>(e.count, 4096);
             for (std::uint32_t i = 0; i < n; ++i)
-                curve[i] = f.ReadU16();
+                curve_[i] = reader.file().ReadU16();
             for (std::uint32_t i = n; i < 4096; ++i)
-                curve[i] = curve[n - 1];
-            break;
+                curve_[i] = curve_[n - 1];
         }
-        f.seek(next);
-    }
+
+      private:
+        KodakCurve& curve_;
+        bool found_ = false;
+    } visitor(curve);
+    formats::TiffDirectoryReader(ctx.file).walkDirectory(12, 0, formats::TiffDirectoryKind::Image,
+                                                         0, visitor);
     return curve;
 }
 

@@ -1,35 +1,40 @@
-// The EXIF entry handler of the TIFF walker and the dispatch of maker notes by make.
+// The EXIF entry handler of the TIFF directories the info reader walks.
 
 #include "common/strings.hpp"
-#include "platform/system/ascii.hpp"
+#include "formats/tiff_tags.hpp"
 #include "shellext/info/info_context.hpp"
 
 namespace tavrin::shell {
 namespace {
-
-HRESULT dispatchMakerNote(InfoContext& ctx, std::uint64_t base) {
-    const std::string& make = ctx.info.make;
-    if (ascii::startsWithIgnoreCase(make, "NIKON") ||
-        ascii::startsWithIgnoreCase(make, "OLYMPUS") || make.find("Minolta") != std::string::npos ||
-        make.find("MINOLTA") != std::string::npos) {
-        return readMakerNote(ctx, base);
-    }
-    if (make.find("PENTAX") != std::string::npos) {
-        readPentaxNote(ctx);
-    } else if (ascii::startsWithIgnoreCase(make, "FUJIFILM")) {
-        readFujiNote(ctx);
-    }
-    return com::S_OK;
-}
 
 // The text of string-table id, or nothing.
 std::string textOf(unsigned id) {
     return std::string(strings::get(id));
 }
 
+// Hands every entry of the EXIF directory to the handler.
+class ExifVisitor final : public formats::TiffVisitor {
+  public:
+    explicit ExifVisitor(InfoContext& ctx) : ctx_(ctx) {}
+
+    void visitEntry(formats::TiffDirectoryReader&, const formats::TiffEntry& e) override {
+        handleExifEntry(ctx_, e);
+    }
+
+  private:
+    InfoContext& ctx_;
+};
+
 }  // namespace
 
-HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type) {
+void walkExifDirectory(InfoContext& ctx, std::uint64_t offset, std::uint64_t base, int depth) {
+    ExifVisitor visitor(ctx);
+    ctx.tiff.walkDirectory(offset, base, formats::TiffDirectoryKind::Exif, depth, visitor);
+}
+
+void handleExifEntry(InfoContext& ctx, const formats::TiffEntry& entry) {
+    using namespace formats;
+    const unsigned type = entry.type;
     ImageInfo& info = ctx.info;
     ShootingData& sd = info.shooting;
     formats::FileReader& f = ctx.file;
@@ -45,45 +50,45 @@ HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type) {
     const double unsignedQuotient = d ? static_cast<double>(n) / d : 0.0;
     const double signedQuotient = sdn ? static_cast<double>(sn) / sdn : 0.0;
     const double quotient = type == 10 ? signedQuotient : unsignedQuotient;
-    switch (tag) {
-        case 33434:
+    switch (entry.tag) {
+        case kTagExposureTime:
             sd.setExposureRational(sn, sdn);
             break;
-        case 33437:
+        case kTagFNumber:
             sd.setApertureRational(n, d);
             break;
-        case 34850:
+        case kTagExposureProgram:
             if (v <= 8) info.appendLine(1272, textOf(590 + v).c_str());
             break;
-        case 34855:
+        case kTagIsoSpeed:
             sd.setIso(static_cast<int>(v));
             break;
-        case 36867:
+        case kTagDateTimeOriginal:
             f.seek(at);
             sd.setDate(readText(f, 19, 19));
             break;
-        case 37377:
+        case kTagShutterSpeedValue:
             info.appendLine(1315, quotient);
             break;
-        case 37378:
+        case kTagApertureValue:
             info.appendLine(1282, unsignedQuotient);
             break;
-        case 37379:
+        case kTagBrightnessValue:
             info.appendLine(1320, quotient);
             break;
-        case 37380:
+        case kTagExposureBias:
             info.appendLine(1273, signedQuotient);
             break;
-        case 37381:
+        case kTagMaxApertureValue:
             info.appendLine(1284, unsignedQuotient);
             break;
-        case 37382:
+        case kTagSubjectDistance:
             info.appendLine(1325, unsignedQuotient);
             break;
-        case 37383:
+        case kTagMeteringMode:
             if (v <= 6) info.appendLine(1330, textOf(600 + v).c_str());
             break;
-        case 37384: {
+        case kTagLightSource: {
             static constexpr std::pair<unsigned, unsigned> kSources[] = {
                 {0, 610},  {1, 611},  {2, 612},  {3, 613},  {17, 614},
                 {18, 615}, {19, 617}, {20, 618}, {21, 619}, {22, 620}};
@@ -92,20 +97,20 @@ HRESULT handleExifEntry(InfoContext& ctx, unsigned tag, unsigned type) {
             }
             break;
         }
-        case 37385:
+        case kTagFlash:
             sd.setFlashState(v & 1 ? 0 : 1);
             break;
-        case 37386:
+        case kTagFocalLength:
             sd.setFocalLengthRational(n, d);
             break;
-        case 37500:
+        case kTagMakerNote:
             if (ctx.depth >= kMaxDepth) break;
             f.seek(at);
-            return dispatchMakerNote(ctx, at);
+            readMakerNote(ctx, entry);
+            break;
         default:
             break;
     }
-    return com::S_OK;
 }
 
 }  // namespace tavrin::shell

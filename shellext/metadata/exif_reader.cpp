@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/tiff_directory.hpp"
 #include "formats/tiff_types.hpp"
 #include "platform/system/ascii.hpp"
 
@@ -227,10 +228,45 @@ std::uint32_t ExifReader::u32(std::size_t at) const {
                   : static_cast<std::uint32_t>(u16(at)) << 16 | u16(at + 2);
 }
 
+// Renders the entries of directories that lie wholly inside the segment, skipping entries
+// whose values do not.
+class ExifReader::Walker final : public formats::TiffVisitor {
+  public:
+    explicit Walker(ExifReader& reader) : r_(reader) {}
+
+    void beginDirectory(const formats::TiffDirectory& d) override {
+        inside_ =
+            d.offset + 2 + 12 * static_cast<std::uint64_t>(d.entryCount) <= r_.segment_.size();
+    }
+    void visitEntry(formats::TiffDirectoryReader&, const formats::TiffEntry& e) override {
+        if (!inside_) return;
+        const auto at = static_cast<std::size_t>(e.position);
+        Entry entry{e.tag, e.type, e.count, at + 8, at + 8, true, {}};
+        if (!e.inlineValue) {
+            const std::uint64_t bytes =
+                static_cast<std::uint64_t>(formats::tiffTypeSize(e.type)) * e.count;
+            if (e.field >= kMaxSegment || e.field + kTiffStart + bytes > r_.segment_.size()) return;
+            entry.values = e.field + kTiffStart;
+            entry.inline_ = false;
+        }
+        const std::uint8_t* field = &r_.segment_[at + 8];
+        if (r_.intel_) {
+            std::memcpy(entry.b, field, 4);
+        } else {
+            entry.b[0] = field[1], entry.b[1] = field[0], entry.b[2] = field[3],
+            entry.b[3] = field[2];
+        }
+        r_.render(entry);
+    }
+
+  private:
+    ExifReader& r_;
+    bool inside_ = false;
+};
+
 bool ExifReader::read() {
     tags_.clear();
     segment_.clear();
-    walked_.clear();
     intel_ = true;
     exifIfd_ = interopIfd_ = 0;
     sawExif_ = sawInterop_ = false;
@@ -260,43 +296,18 @@ bool ExifReader::read() {
         return false;
     }
     if (length >= 10 && segment_[8] == 'M' && segment_[9] == 'M') intel_ = false;
-    walk(u32(12) + kTiffStart, true);
-    if (sawExif_) walk(exifIfd_, false);
-    if (sawInterop_) walk(interopIfd_, false);
+    // The IFD0 chain first, then the EXIF and interoperability directories it names.
+    formats::FileReader tiff;
+    tiff.openMemory(segment_);
+    tiff.setOrder(intel_ ? formats::kLittleEndian : formats::kBigEndian);
+    formats::TiffDirectoryReader reader(tiff);
+    Walker walker(*this);
+    reader.walkChain(kTiffStart, u32(12), walker);
+    if (sawExif_)
+        reader.walkDirectory(exifIfd_, kTiffStart, formats::TiffDirectoryKind::Exif, 1, walker);
+    if (sawInterop_)
+        reader.walkDirectory(interopIfd_, kTiffStart, formats::TiffDirectoryKind::Exif, 2, walker);
     return true;
-}
-
-void ExifReader::walk(std::size_t position, bool chain) {
-    while (position + 2 <= segment_.size() &&
-           std::find(walked_.begin(), walked_.end(), position) == walked_.end()) {
-        walked_.push_back(position);
-        const std::size_t entries = u16(position);
-        if (position + 2 + entries * 12 > segment_.size()) return;
-        for (std::size_t i = 0; i < entries; ++i) {
-            const std::size_t at = position + 2 + i * 12;
-            Entry e{u16(at), u16(at + 2), u32(at + 4), at + 8, at + 8, true, {}};
-            const std::uint64_t bytes =
-                static_cast<std::uint64_t>(formats::tiffTypeSize(e.type)) * e.count;
-            if (bytes > 4) {
-                const std::uint32_t offset = u32(at + 8);
-                if (offset >= kMaxSegment || offset + kTiffStart + bytes > segment_.size())
-                    continue;
-                e.values = offset + kTiffStart;
-                e.inline_ = false;
-            }
-            const std::uint8_t* field = &segment_[at + 8];
-            if (intel_) {
-                std::memcpy(e.b, field, 4);
-            } else {
-                e.b[0] = field[1], e.b[1] = field[0], e.b[2] = field[3], e.b[3] = field[2];
-            }
-            render(e);
-        }
-        if (!chain) return;
-        const std::uint32_t next = u32(position + 2 + entries * 12);
-        if (next == 0) return;
-        position = next + kTiffStart;
-    }
 }
 
 void ExifReader::render(const Entry& e) {

@@ -33,7 +33,7 @@ class ExifReader {
 
   private:
     struct Entry;
-    void walk(std::size_t position, bool chain);
+    class Walker;
     void render(const Entry& e);
     std::uint16_t u16(std::size_t at) const;
     std::uint32_t u32(std::size_t at) const;
@@ -46,7 +46,6 @@ class ExifReader {
     bool sawExif_ = false;
     bool sawInterop_ = false;
     int planarConfiguration_ = 1;
-    std::vector<std::size_t> walked_;
     std::vector<ExifTag> tags_;
 };
 

@@ -434,7 +434,7 @@ TEST_F(ImageInfoTest, theKodakCurveRepeatsItsLastEntry) {
         f.put16(file, v);
     formats::FileReader reader;
     reader.openMemory(file);
-    InfoContext ctx{info, reader, {}, 0};
+    InfoContext ctx{info, reader};
     const KodakCurve curve = readKodakCurve(ctx);
     EXPECT_EQ(curve[0], 0);
     EXPECT_EQ(curve[299], 897);
@@ -464,6 +464,33 @@ TEST_F(ImageInfoTest, aMakerNoteOfMoreThanAHundredEntriesIsIgnored) {
         ImageInfo info;
         read(info, write("n" + std::to_string(count) + ".nef", file), false);
         EXPECT_EQ(info.shooting.isoText, count == 100 ? "400" : "") << count;
+    }
+}
+
+// Fujifilm and Pentax notes start with a header of their own; the white balance is read from
+// the directory after it, in the note's byte order.
+TEST_F(ImageInfoTest, fujiAndPentaxNotesGiveTheWhiteBalanceOfTheirDirectory) {
+    const Fields f;
+    struct Case {
+        const char* make;
+        Bytes note;
+        unsigned whiteBalanceIndex;
+    };
+    // FUJIFILM, the directory's offset (12, little-endian), one entry: 0x1002 = 256 (daylight).
+    Bytes fuji = {'F',  'U', 'J', 'I', 'F', 'I', 'L', 'M', 12, 0, 0, 0, 1, 0, 0x02,
+                  0x10, 3,   0,   1,   0,   0,   0,   0,   1,  0, 0, 0, 0, 0, 0};
+    // AOC, then the entries in the file's order: 0x0007 = 2 (tungsten, text 7).
+    Bytes pentax = {'A', 'O', 'C', 0, 'I', 'I', 1, 0, 7, 0, 3, 0,
+                    1,   0,   0,   0, 2,   0,   0, 0, 0, 0, 0, 0};
+    for (const Case& c : {Case{"FUJIFILM", fuji, 1}, Case{"PENTAX Corporation", pentax, 7}}) {
+        Ifd exif{{f.bytes(37500, c.note, kUndefined)}};
+        const Bytes file = tiff({Ifd{{f.text(271, c.make), f.directories(34665, {exif})}}});
+        ImageInfo info;
+        read(info, write("wb.nef", file), false);
+        ShootingData expected;
+        expected.setWhiteBalance(static_cast<int>(c.whiteBalanceIndex));
+        EXPECT_EQ(info.shooting.whiteBalance, expected.whiteBalance) << c.make;
+        EXPECT_FALSE(info.shooting.whiteBalance.empty()) << c.make;
     }
 }
 
@@ -615,7 +642,7 @@ TEST_F(ImageInfoTest, exifEntriesAppendTheirLines) {
 struct MemoryInfo {
     ImageInfo info;
     formats::FileReader file;
-    InfoContext ctx{info, file, {}, 0};
+    InfoContext ctx{info, file};
     explicit MemoryInfo(Bytes bytes) { file.openMemory(std::move(bytes)); }
     Bytes bmp() const {
         const auto* p = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
