@@ -16,6 +16,7 @@
 #include "shellext/info/jpeg_frame.hpp"
 #include "shellext/info/ppm_header.hpp"
 #include "shellext/info/preview_decoders.hpp"
+#include "shellext/info/todays_formats.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
 namespace tavrin::shell {
@@ -67,6 +68,7 @@ class ContainerReader {
     bool reducedFirstImage_ = false;  // IFD0 is a thumbnail of an image elsewhere
     bool rawMarks_ = false;           // sensor data, DNG, or the camera JPEG of a raw file in IFD0
     bool leafPreview_ = false;
+    std::uint64_t jpgFromRaw_ = 0;  // Panasonic's JPEG, whose EXIF block holds the shooting data
 };
 
 HRESULT ContainerReader::parseTiff(std::uint64_t base) {
@@ -195,6 +197,11 @@ HRESULT ContainerReader::parseIfd(std::uint64_t base, int depth) {
                     f.seek(sub);
                     if (const HRESULT r = parseIfd(base, depth + 1); r != S_OK) return r;
                 }
+                break;
+            case 46:  // Panasonic's JpgFromRaw: the JPEG is the value itself
+                jpgFromRaw_ = at;
+                info_.previewOffset = jpegOffset = static_cast<std::int64_t>(at - base);
+                info_.previewLength = jpegLength = count;
                 break;
             case 513:
                 info_.previewOffset = jpegOffset = value;
@@ -356,14 +363,8 @@ void ContainerReader::takeIntactPicture() {
         return offset >= 0 && length > 0 && length <= info_.fileSize - offset;
     };
     if (wholeFile_ || inside(info_.previewOffset, info_.previewLength)) return;
-    const EmbeddedPicture* best = nullptr;
-    for (const EmbeddedPicture& p : ctx_.pictures) {
-        if (inside(p.offset, p.length) && (!best || p.length > best->length)) best = &p;
-    }
-    if (!best) return;
-    info_.previewPrefix.clear();
-    info_.previewOffset = best->offset;
-    info_.previewLength = best->length;
+    if (const EmbeddedPicture* best = largestIntactPicture(ctx_.pictures, info_.fileSize))
+        takePicture(info_, *best);
 }
 
 // IFD0 is a full picture and nothing in the file is a camera's raw data.
@@ -465,6 +466,13 @@ HRESULT ContainerReader::read(bool loadPreview) {
         f.seek(hdr);
     } else if (tiffOrder) {
         if ((r = parseTiff(0)) != S_OK) return r;
+        if (const auto exif = exifBlockOf(f, jpgFromRaw_)) {
+            // The JPEG's EXIF block is the camera's complete one: its lines replace the header's.
+            const EmbeddedPicture preview{info_.previewOffset, info_.previewLength};
+            info_.extraInfo.clear();
+            if ((r = parseTiff(*exif)) != S_OK) return r;
+            takePicture(info_, preview);
+        }
     } else if (headIs(0, std::string_view("\0MRM", 4))) {
         f.setOrder(formats::kBigEndian);
         f.seek(4);
@@ -492,12 +500,19 @@ HRESULT ContainerReader::read(bool loadPreview) {
         readRolleiHeader(ctx_);
     } else if (headIs(0, "FOVb")) {
         if ((r = readFoveonProperties(ctx_)) != S_OK) return r;
+    } else if (const auto cr3 =
+                   readCr3Info(ctx_, [this](std::uint64_t b) { return parseTiff(b); })) {
+        if ((r = *cr3) != S_OK) return r;
     }
 
     f.seek(8);
     findLeafPackets(0);
     f.seek(3472);
     findLeafPackets(0);
+    if (showsLargestPicture(info_.filePath)) {
+        if (const EmbeddedPicture* best = largestIntactPicture(ctx_.pictures, info_.fileSize))
+            takePicture(info_, *best);
+    }
 
     const std::string_view extension = extensionOf(info_.filePath);
     bool plain = false;
