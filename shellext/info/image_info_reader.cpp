@@ -609,6 +609,8 @@ void takeIdentification(ImageInfo& info, int w, int h, int turn, const std::stri
     if (w == 0) {
         if (h != 0) return;
         if (info.previewWidth <= 0 || info.previewHeight <= 0) return;
+        // A file the engine does not know keeps the size its own tags give.
+        if (info.shooting.width > 0 && info.shooting.height > 0) return;
         w = info.previewWidth;
         h = info.previewHeight;
     }

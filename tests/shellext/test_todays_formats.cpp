@@ -91,6 +91,9 @@ TEST_F(TodaysFormats, aCr3ShowsItsPreviewAndItsShootingData) {
     EXPECT_EQ(info.model, "Canon EOS R5");
     EXPECT_EQ(info.shooting.exposureTime, "1/250");
     EXPECT_EQ(info.shooting.isoText, "400");
+    // The size its IFD0 gives, not the preview's: the engine does not know the file.
+    EXPECT_EQ(info.shooting.width, 8192);
+    EXPECT_EQ(info.shooting.height, 5464);
     expectAgreesWithExiftool(info, file);
 }
 
