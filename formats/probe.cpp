@@ -43,6 +43,7 @@ constexpr Row kRows[] = {
     {kMrw, {{{std::string_view("\0MRM", 4)}}}, 0, kMrwBlocks},
     {kX3f, {{{"FOVb"}}}, 0, kX3fHeader},
     {kPpm, {{{"P6"}}}, 0, kPpmHeader},
+    {kCr3, {{{"ftypcrx ", 4}}}, 0, kIsoBoxes},
 };
 
 bool has(const FileHead& head, const Mark& mark, std::size_t shift) {

@@ -24,6 +24,7 @@ enum class FileFormat {
     kMrw,        // "\0MRM"
     kX3f,        // "FOVb"
     kPpm,        // "P6"
+    kCr3,        // an ISO base media file of brand "crx " (Canon CR3)
 };
 
 // The reader that takes a format's container apart.
@@ -38,6 +39,7 @@ enum class Container {
     kMrwBlocks,
     kX3fHeader,
     kPpmHeader,
+    kIsoBoxes,
 };
 
 // The first bytes of a file, zero beyond its end.

@@ -8,6 +8,7 @@ namespace tavrin::formats {
 // Baseline and extended TIFF.
 inline constexpr std::uint16_t kTagPanasonicRedBalance = 0x0011;
 inline constexpr std::uint16_t kTagPanasonicBlueBalance = 0x0012;
+inline constexpr std::uint16_t kTagPanasonicJpgFromRaw = 0x002E;  // the JPEG is the value
 inline constexpr std::uint16_t kTagNewSubfileType = 0x00FE;
 inline constexpr std::uint16_t kTagImageWidth = 0x0100;
 inline constexpr std::uint16_t kTagImageHeight = 0x0101;

@@ -112,6 +112,7 @@ void probeContainer(IdentifyContext& c) {
             return parseFoveon(p);
         case formats::FileFormat::kJpeg:
         case formats::FileFormat::kPpm:
+        case formats::FileFormat::kCr3:  // its sensor data is not read, only its preview
         case formats::FileFormat::kUnknown:
             break;
     }

@@ -16,12 +16,14 @@ struct IconRow {
     int index;
 };
 
-// A later row overrides an earlier one; ".trashed" stands last.
+// A later row overrides an earlier one; ".trashed" stands last. Today's formats (from ".CR3" on)
+// show the general figure.
 constexpr IconRow kByExtension[] = {
-    {".JPG", 0}, {".JPEG", 0}, {".TIFF", 0}, {".BAY", 0}, {".BMQ", 0},     {".CCD", 0},
-    {".CS1", 0}, {".MOS", 0},  {".PPM", 0},  {".RDC", 0}, {".SRF", 0},     {".CR2", 2},
-    {".CRW", 2}, {".RAF", 3},  {".DCR", 4},  {".K25", 4}, {".KDC", 4},     {".MRW", 5},
-    {".NEF", 6}, {".ORF", 7},  {".PEF", 8},  {".X3F", 9}, {".TRASHED", 1},
+    {".JPG", 0}, {".JPEG", 0}, {".TIFF", 0}, {".BAY", 0},     {".BMQ", 0}, {".CCD", 0}, {".CS1", 0},
+    {".MOS", 0}, {".PPM", 0},  {".RDC", 0},  {".SRF", 0},     {".CR2", 2}, {".CRW", 2}, {".RAF", 3},
+    {".DCR", 4}, {".K25", 4},  {".KDC", 4},  {".MRW", 5},     {".NEF", 6}, {".ORF", 7}, {".PEF", 8},
+    {".X3F", 9}, {".CR3", 0},  {".RW2", 0},  {".RWL", 0},     {".ARW", 0}, {".SR2", 0}, {".SRW", 0},
+    {".NRW", 0}, {".3FR", 0},  {".IIQ", 0},  {".TRASHED", 1},
 };
 
 constexpr std::pair<std::string_view, int> kByMaker[] = {

@@ -21,6 +21,7 @@
 #include "rawengine/raw_engine.hpp"
 #include "shellext/info/info_context.hpp"
 #include "shellext/info/preview_decoders.hpp"
+#include "shellext/info/todays_formats.hpp"
 #include "shellext/metadata/exif_reader.hpp"
 
 namespace tavrin::shell {
@@ -73,6 +74,7 @@ class ContainerReader {
     bool reducedFirstImage_ = false;  // IFD0 is a thumbnail of an image elsewhere
     bool rawMarks_ = false;           // sensor data, DNG, or the camera JPEG of a raw file in IFD0
     bool leafPreview_ = false;
+    std::uint64_t jpgFromRaw_ = 0;  // Panasonic's JPEG, whose EXIF block holds the shooting data
 };
 
 // The info reader's view of one image directory: sizes, texts and the pictures it points to.
@@ -182,6 +184,11 @@ void ContainerReader::IfdVisitor::visitEntry(formats::TiffDirectoryReader& reade
                 reader.walkDirectory(base + f.ReadU32(), base, TiffDirectoryKind::SubImage,
                                      e.directory->depth + 1, sub);
             }
+            break;
+        case kTagPanasonicJpgFromRaw:  // the JPEG is the value itself
+            r_.jpgFromRaw_ = at;
+            info.previewOffset = d_.jpegOffset = static_cast<std::int64_t>(at - base);
+            info.previewLength = d_.jpegLength = count;
             break;
         case kTagJpegOffset:
             info.previewOffset = d_.jpegOffset = value;
@@ -340,14 +347,8 @@ void ContainerReader::takeIntactPicture() {
         return offset >= 0 && length > 0 && length <= info_.fileSize - offset;
     };
     if (wholeFile_ || inside(info_.previewOffset, info_.previewLength)) return;
-    const EmbeddedPicture* best = nullptr;
-    for (const EmbeddedPicture& p : ctx_.pictures) {
-        if (inside(p.offset, p.length) && (!best || p.length > best->length)) best = &p;
-    }
-    if (!best) return;
-    info_.previewPrefix.clear();
-    info_.previewOffset = best->offset;
-    info_.previewLength = best->length;
+    if (const EmbeddedPicture* best = largestIntactPicture(ctx_.pictures, info_.fileSize))
+        takePicture(info_, *best);
 }
 
 // IFD0 is a full picture and nothing in the file is a camera's raw data.
@@ -452,6 +453,14 @@ HRESULT ContainerReader::read(bool loadPreview) {
             break;
         case formats::FileFormat::kTiff:
             if ((r = parseTiff(0)) != S_OK) return r;
+            if (const auto exif = exifBlockOf(f, jpgFromRaw_)) {
+                // The JPEG's EXIF block is the camera's complete one: its lines replace the
+                // header's.
+                const EmbeddedPicture preview{info_.previewOffset, info_.previewLength};
+                info_.extraInfo.clear();
+                if ((r = parseTiff(*exif)) != S_OK) return r;
+                takePicture(info_, preview);
+            }
             break;
         case formats::FileFormat::kMrw:
             f.setOrder(formats::kBigEndian);
@@ -478,12 +487,22 @@ HRESULT ContainerReader::read(bool loadPreview) {
         case formats::FileFormat::kX3f:
             if ((r = readFoveonProperties(ctx_)) != S_OK) return r;
             break;
+        case formats::FileFormat::kCr3:
+            if (const auto cr3 =
+                    readCr3Info(ctx_, [this](std::uint64_t b) { return parseTiff(b); })) {
+                if ((r = *cr3) != S_OK) return r;
+            }
+            break;
         default:
             break;
     }
 
     findLeafPackets(8);
     findLeafPackets(3472);
+    if (showsLargestPicture(info_.filePath)) {
+        if (const EmbeddedPicture* best = largestIntactPicture(ctx_.pictures, info_.fileSize))
+            takePicture(info_, *best);
+    }
 
     const std::string_view extension = extensionOf(info_.filePath);
     bool plain = false;
@@ -582,6 +601,8 @@ void takeIdentification(ImageInfo& info, int w, int h, int turn, const std::stri
     if (w == 0) {
         if (h != 0) return;
         if (info.previewWidth <= 0 || info.previewHeight <= 0) return;
+        // A file the engine does not know keeps the size its own tags give.
+        if (info.shooting.width > 0 && info.shooting.height > 0) return;
         w = info.previewWidth;
         h = info.previewHeight;
     }

@@ -155,7 +155,12 @@ TEST_F(Applet, tiesAndUntiesTypesAndLeavesOtherProgramsAlone) {
     registry::setValue(Root::ClassesRoot, ".trashed", "Content Type", std::string("x/y"));
     COptionsSheet sheet;
     CFileTypesPage& page = sheet.fileTypesPage();
-    EXPECT_EQ(page.findChild<QTreeWidget*>(controlName(kFileTypeList))->topLevelItemCount(), 30);
+    auto* list = page.findChild<QTreeWidget*>(controlName(kFileTypeList));
+    ASSERT_EQ(list->topLevelItemCount(), 39);
+    // The designed rows first, then today's formats, each its own raw type.
+    EXPECT_EQ(list->topLevelItem(29)->text(1), ".x3f");
+    EXPECT_EQ(list->topLevelItem(30)->text(1), ".cr3");
+    EXPECT_EQ(list->topLevelItem(38)->text(1), ".iiq");
     QTreeWidgetItem* jpeg = row(page, ".jpg, .jpeg");
     EXPECT_EQ(jpeg->checkState(0), Qt::Unchecked);  // only one of the two is ours
     EXPECT_EQ(row(page, ".trashed")->checkState(0), Qt::Checked);
@@ -167,8 +172,10 @@ TEST_F(Applet, tiesAndUntiesTypesAndLeavesOtherProgramsAlone) {
 
     jpeg->setCheckState(0, Qt::Checked);
     row(page, ".trashed")->setCheckState(0, Qt::Unchecked);
+    row(page, ".cr3")->setCheckState(0, Qt::Checked);
     EXPECT_TRUE(page.modified());
     sheet.applyPages();
+    EXPECT_EQ(classOf(".cr3"), "TavrinImage");
     EXPECT_EQ(classOf(".jpg"), "TavrinImage");
     EXPECT_EQ(classOf(".jpeg"), "TavrinImage");
     EXPECT_FALSE(classOf(".trashed"));

@@ -134,6 +134,19 @@ TEST_F(HostFailures, columnsOfAMissingFileSayItOnceAndFail) {
     EXPECT_NE(r.out.find(crw + "\t2312 x 1720\tCanon PowerShot G2\t"), std::string::npos) << r.out;
 }
 
+// An RW2 file cut right after its header, and a CR3 whose boxes hold no picture.
+TEST_F(HostFailures, todaysFilesWithoutAPictureSayItInOneLineAndFail) {
+    for (const char* name : {"metadata-extractor-images/Issue 419.rw2", "exiftool/CanonRaw.cr3"}) {
+        const auto file = test::sample(name);
+        if (!fs::exists(file)) GTEST_SKIP() << "sample file missing: " << file;
+        const std::string out = (folder_ / "thumbnail.png").string();
+        const Result r = run({"thumbnail", "-s", "256", file.string(), out});
+        EXPECT_NE(r.status, 0) << name;
+        EXPECT_EQ(lines(r.err), 1u) << name << ": " << r.err;
+        EXPECT_FALSE(fs::exists(out)) << name;
+    }
+}
+
 TEST_F(HostFailures, aFailedWriteNamesItsReasonAndNoTemporaryFile) {
     const std::string crw = copyOfCrw("x.CRW");
     REQUIRE_CRW(crw);

@@ -43,6 +43,20 @@ done
 "$prefix/bin/tavrin" decode --half "$prefix/raw/DSC_0008.NEF" "$prefix/decoded.tif"
 [ "$(head -c 4 "$prefix/decoded.tif" | od -An -tx1 | tr -d ' \n')" = 49492a00 ]
 grep -q '^Exec=tavrin thumbnail -s %s %i %o$' "$prefix/share/thumbnailers/tavrin.thumbnailer"
+# Today's formats: the desktop's own MIME names where it has them, ours for the others, in the
+# thumbnailer, the viewer's entry and the context menus alike.
+for listing in share/thumbnailers/tavrin.thumbnailer share/applications/TavrinViewer.desktop \
+               share/kio/servicemenus/tavrin-commands.desktop share/nemo/actions/tavrin-aside.nemo_action; do
+    for type in image/x-canon-cr3 image/x-panasonic-rw2 image/x-sony-arw image/x-sony-sr2 \
+                image/x-nikon-nrw image/x-tavrin-rwl image/x-tavrin-srw image/x-tavrin-3fr \
+                image/x-tavrin-iiq; do
+        grep -q "^Mime[Tt]ypes\?=.*[=;]$type;" "$prefix/$listing" || { echo "$listing lacks $type"; exit 1; }
+    done
+done
+for glob in rwl srw 3fr iiq; do
+    grep -q "<glob pattern=\"\*\.$glob\"/>" "$prefix/share/mime/packages/tavrin-mime.xml" ||
+        { echo "the MIME package lacks *.$glob"; exit 1; }
+done
 grep -q "InprocServer32" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
 grep -q "$prefix" "$prefix/share/tavrin/HKEY_CLASSES_ROOT.reg"
 # The context menu and the applet start the installed viewer.

@@ -119,5 +119,32 @@ TEST_F(DamagedFiles, aCodedFoveonFileEndsCleanly) {
     }
 }
 
+// The sample CR3 holds no picture: the fixture writer's CR3 with a real preview stands in, with
+// copies whose boxes claim sizes past their parent and the file, or none at all.
+TEST_F(DamagedFiles, aCr3WithAPreviewEndsCleanly) {
+    const test::RegisteredShellObject shell;
+    ASSERT_TRUE(shell.ok());
+    const auto whole = fixtures::cr3WithPreview(fixtures::jpeg(64, 48));
+    const std::filesystem::path name = "IMG_0001.CR3";
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 4; ++round) {
+        for (const auto& bytes : damagedCopies(whole, random))
+            expectCleanEnd(shell, bytes, name);
+    }
+    // Every box size of the file (the first 4 KB) set to 0, 1, 7 and past the end in turn.
+    for (std::size_t at = 0; at + 8 <= std::min<std::size_t>(whole.size(), 4096); ++at) {
+        if (std::string_view(reinterpret_cast<const char*>(&whole[at + 4]), 4) != "moov" &&
+            std::string_view(reinterpret_cast<const char*>(&whole[at + 4]), 4) != "uuid" &&
+            std::string_view(reinterpret_cast<const char*>(&whole[at + 4]), 3) != "CMT")
+            continue;
+        for (const std::uint8_t size : {0, 1, 7, 0xFF}) {
+            auto bytes = whole;
+            std::fill_n(bytes.begin() + static_cast<long>(at), 3, size == 0xFF ? 0x7F : 0);
+            bytes[at + 3] = size;
+            expectCleanEnd(shell, bytes, name);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavrin

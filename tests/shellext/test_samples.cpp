@@ -82,8 +82,7 @@ const std::map<std::string, std::string> kOtherValues = {
 
 // Where exiftool finds a preview that this reader does not take, and why.
 const std::map<std::string, std::string> kNoPreview = {
-    {"exiftool/CanonRaw.cr3", "a container this reader does not know"},
-    {"exiftool/Panasonic.rw2", "a container this reader does not know"},
+    {"exiftool/CanonRaw.cr3", "its PRVW and THMB boxes hold placeholder text, no JPEG"},
     {"exiv2/test_issue_1472.jpg", "not a JPEG file at all"},
 };
 

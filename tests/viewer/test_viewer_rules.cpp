@@ -136,6 +136,20 @@ TEST_F(FolderList, listsAssociatedTypesInCaseInsensitiveOrder) {
     EXPECT_EQ(list.wrap(-1), 3);
 }
 
+TEST_F(FolderList, todaysFormatsJoinWhenAssociated) {
+    for (const char* name : {"a.CR3", "b.rw2", "c.ARW", "d.iiq", "e.CR2"})
+        touch(name);
+    PictureList list;
+    list.listFolder(folder_);
+    EXPECT_TRUE(list.empty());
+    for (const char* extension : {".cr3", ".rw2", ".arw", ".iiq"})
+        associate(extension);
+    list.listFolder(folder_);
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.name(0), "a.CR3");
+    EXPECT_EQ(list.name(3), "d.iiq");
+}
+
 TEST_F(FolderList, slideshowFilesKeepTheirOrder) {
     associate(".cr2");
     PictureList list;
