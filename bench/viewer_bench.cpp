@@ -166,7 +166,7 @@ void benchPanes() {
     const std::vector<fs::path> files =
         bench::sampleFiles([](const fs::path& p) { return p.extension() == ".CRW"; });
     if (files.empty()) return;
-    SetUserSetting("Viewer", "EXIFOnOff", 1);
+    setUserSetting("Viewer", "EXIFOnOff", 1);
     CMainFrame frame(false);
     frame.start(parseCommandLine({}), files.front().parent_path());
     PictureBrowser& browser = frame.view().browser();
@@ -181,14 +181,14 @@ void benchPanes() {
                 .count());
     }
     times.print("information bar repaint after a step");
-    SetUserSetting("Viewer", "EXIFOnOff", 0);
+    setUserSetting("Viewer", "EXIFOnOff", 0);
 }
 
 void benchSlides() {
     const std::vector<fs::path> files =
         bench::sampleFiles([](const fs::path& p) { return p.extension() == ".CRW"; });
     if (files.empty()) return;
-    SetUserSetting("Slideshow", "Delay", 1);
+    setUserSetting("Slideshow", "Delay", 1);
     CMainFrame frame(true);
     frame.start(parseCommandLine({"-s", files.front().parent_path().string()}), "/");
     std::vector<std::chrono::steady_clock::time_point> shown;

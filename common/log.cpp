@@ -18,11 +18,11 @@ std::string formatLogLine(const std::tm& utc, std::string_view text) {
     return line;
 }
 
-void LogLine(std::string_view text) {
+void logLine(std::string_view text) {
     using namespace settings;
-    if (GetUserSetting(kLog, kLogOn.name, kLogOn.defaultValue) != 1) return;
+    if (getUserSetting(kLog, kLogOn.name, kLogOn.defaultValue) != 1) return;
     const auto name =
-        paths::nativePath(GetUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue));
+        paths::nativePath(getUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue));
     std::FILE* file = std::fopen(name.c_str(), "a+");
     if (!file) return;
     const std::time_t now = std::time(nullptr);

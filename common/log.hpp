@@ -8,7 +8,7 @@
 
 namespace tavrin {
 
-void LogLine(std::string_view text);
+void logLine(std::string_view text);
 
 // "[dd-mm-yyyy hh:mm:ss] text\n" of a broken-down UTC time.
 std::string formatLogLine(const std::tm& utc, std::string_view text);

@@ -17,34 +17,34 @@ std::string productKey(std::string_view subkey) {
 
 }  // namespace
 
-std::uint32_t GetUserSetting(std::string_view subkey, std::string_view valueName,
+std::uint32_t getUserSetting(std::string_view subkey, std::string_view valueName,
                              std::uint32_t defaultValue) {
     return registry::queryDword(registry::Root::CurrentUser, productKey(subkey), valueName)
         .value_or(defaultValue);
 }
 
-std::string GetUserStringSetting(std::string_view subkey, std::string_view valueName,
+std::string getUserStringSetting(std::string_view subkey, std::string_view valueName,
                                  std::string_view defaultValue) {
     auto text = registry::queryString(registry::Root::CurrentUser, productKey(subkey), valueName);
     if (!text || text->size() >= kMaxSettingText) return std::string(defaultValue);
     return *std::move(text);
 }
 
-bool IsExtensionOwnedBy(std::string_view extension, std::string_view progId) {
+bool isExtensionOwnedBy(std::string_view extension, std::string_view progId) {
     const auto owner = registry::queryString(registry::Root::ClassesRoot, extension, "");
     return owner && owner->size() < kMaxClassName && ascii::equalsIgnoreCase(*owner, progId);
 }
 
-int GetBrightnessIndex() {
-    return parseDecimal(GetUserStringSetting(settings::kViewer, settings::kBrightnessIndex.name,
+int getBrightnessIndex() {
+    return parseDecimal(getUserStringSetting(settings::kViewer, settings::kBrightnessIndex.name,
                                              settings::kBrightnessIndex.defaultValue));
 }
 
-bool SetUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value) {
+bool setUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value) {
     return registry::setValue(registry::Root::CurrentUser, productKey(subkey), valueName, value);
 }
 
-bool SetUserStringSetting(std::string_view subkey, std::string_view valueName,
+bool setUserStringSetting(std::string_view subkey, std::string_view valueName,
                           std::string_view value) {
     return registry::setValue(registry::Root::CurrentUser, productKey(subkey), valueName,
                               std::string(value));

@@ -16,22 +16,22 @@ inline constexpr std::size_t kMaxClassName = 255;
 
 // HKCU product key + subkey, valueName as a 32-bit value; defaultValue when the key or the
 // value is missing or is not a 32-bit value.
-std::uint32_t GetUserSetting(std::string_view subkey, std::string_view valueName,
+std::uint32_t getUserSetting(std::string_view subkey, std::string_view valueName,
                              std::uint32_t defaultValue);
 
 // A text value of at most kMaxSettingText bytes; defaultValue when missing, not a text or longer.
-std::string GetUserStringSetting(std::string_view subkey, std::string_view valueName,
+std::string getUserStringSetting(std::string_view subkey, std::string_view valueName,
                                  std::string_view defaultValue);
 
 // True when HKCR\extension's default value equals progId, ignoring case.
-bool IsExtensionOwnedBy(std::string_view extension, std::string_view progId);
+bool isExtensionOwnedBy(std::string_view extension, std::string_view progId);
 
 // "BrightnessIndex" of "Viewer" read as a decimal text; non-numeric text gives 0.
-int GetBrightnessIndex();
+int getBrightnessIndex();
 
 // Writers of the applet and the viewer: create the key when missing and set the value.
-bool SetUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value);
-bool SetUserStringSetting(std::string_view subkey, std::string_view valueName,
+bool setUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value);
+bool setUserStringSetting(std::string_view subkey, std::string_view valueName,
                           std::string_view value);
 
 // Decimal text to integer as the C runtime's atoi reads it: leading blanks, a sign, digits up to

@@ -13,8 +13,8 @@ constexpr std::string_view kSimpleTypes[] = {".jpg", ".ppm", ".dng", ".tiff", ".
 
 }  // namespace
 
-bool IsAssociated(std::string_view extension, std::string_view className) {
-    return IsExtensionOwnedBy(extension, className);
+bool isAssociated(std::string_view extension, std::string_view className) {
+    return isExtensionOwnedBy(extension, className);
 }
 
 void associate(std::string_view extension, std::string_view className) {
@@ -22,7 +22,7 @@ void associate(std::string_view extension, std::string_view className) {
 }
 
 void dissociate(std::string_view extension, std::string_view className) {
-    if (!IsAssociated(extension, className)) return;
+    if (!isAssociated(extension, className)) return;
     registry::update(Root::ClassesRoot, [&](registry::Key& root) {
         registry::Key* key = root.find(extension);
         if (!key) return false;
@@ -48,7 +48,7 @@ bool hasAssociationRights() {
 
 bool TypeRow::associated() const {
     for (const std::string& extension : extensions) {
-        if (!IsAssociated(extension, className)) return false;
+        if (!isAssociated(extension, className)) return false;
     }
     return true;
 }

@@ -11,7 +11,7 @@ inline constexpr std::string_view kImageClass = "TavrinImage";
 inline constexpr std::string_view kTrashedClass = "TavrinImageT";
 
 // True when the extension's key names the class (without regard to case).
-bool IsAssociated(std::string_view extension, std::string_view className);
+bool isAssociated(std::string_view extension, std::string_view className);
 // Makes the class the extension's default value, creating the key.
 void associate(std::string_view extension, std::string_view className);
 // Removes our association only: the default value when it names the class. What the system

@@ -113,14 +113,14 @@ CGeneralPage::CGeneralPage(QWidget* parent) : QWidget(parent) {
 
 void CGeneralPage::load() {
     associate_ =
-        GetUserSetting(names::kViewer, names::kViewerUse.name, names::kViewerUse.defaultValue) != 0;
-    viewMode_ = static_cast<int>(GetUserSetting(names::kViewer, names::kViewModeApplet.name,
+        getUserSetting(names::kViewer, names::kViewerUse.name, names::kViewerUse.defaultValue) != 0;
+    viewMode_ = static_cast<int>(getUserSetting(names::kViewer, names::kViewModeApplet.name,
                                                 names::kViewModeApplet.defaultValue));
-    brightness_ = GetBrightnessIndex();
+    brightness_ = getBrightnessIndex();
     const std::uint32_t balance =
-        GetUserSetting(names::kWhiteBalance, names::kWhiteBalanceModeGlobal.name,
+        getUserSetting(names::kWhiteBalance, names::kWhiteBalanceModeGlobal.name,
                        names::kWhiteBalanceModeGlobal.defaultValue);
-    const std::uint32_t delay = GetUserSetting(names::kSlideshow, names::kSlideshowDelay.name,
+    const std::uint32_t delay = getUserSetting(names::kSlideshow, names::kSlideshowDelay.name,
                                                names::kSlideshowDelay.defaultValue);
     thumbnailSize_ = static_cast<int>(
         registry::queryDword(Root::CurrentUser, kExplorerKey, kThumbnailSize).value_or(100));
@@ -158,10 +158,10 @@ void CGeneralPage::showBrightness() {
 }
 
 bool CGeneralPage::apply() {
-    SetUserSetting(names::kViewer, names::kViewerUse.name, associate_ ? 1 : 0);
-    SetUserSetting(names::kViewer, names::kViewModeApplet.name,
+    setUserSetting(names::kViewer, names::kViewerUse.name, associate_ ? 1 : 0);
+    setUserSetting(names::kViewer, names::kViewModeApplet.name,
                    static_cast<std::uint32_t>(viewMode_));
-    SetUserStringSetting(names::kViewer, names::kBrightnessIndex.name, std::to_string(brightness_));
+    setUserStringSetting(names::kViewer, names::kBrightnessIndex.name, std::to_string(brightness_));
     if (associate_) {
         const std::string app =
             registry::queryString(Root::ClassesRoot, "TavrinImage\\App", "").value_or("");
@@ -174,14 +174,14 @@ bool CGeneralPage::apply() {
         registry::deleteKey(Root::ClassesRoot, "TavrinImage\\shell\\open");
         registry::deleteKey(Root::ClassesRoot, "TavrinImage\\shell");
     }
-    SetUserSetting(names::kSlideshow, names::kSlideshowDelay.name,
+    setUserSetting(names::kSlideshow, names::kSlideshowDelay.name,
                    static_cast<std::uint32_t>(delay_->value()));
     if (registry::keyExists(Root::CurrentUser, kExplorerKey)) {
         registry::setValue(Root::CurrentUser, kExplorerKey, kThumbnailSize,
                            static_cast<std::uint32_t>(thumbnailSize_));
     }
     if (whiteBalance() >= 0) {
-        SetUserSetting(names::kWhiteBalance, names::kWhiteBalanceModeGlobal.name,
+        setUserSetting(names::kWhiteBalance, names::kWhiteBalanceModeGlobal.name,
                        static_cast<std::uint32_t>(whiteBalance()));
     }
     modified_ = false;

@@ -26,7 +26,7 @@ constexpr unsigned kCaption = 10014;
 QIcon appletIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64}) {
-        if (const auto image = resources::LoadIconImage(resources::kFirstTypeIcon, size)) {
+        if (const auto image = resources::loadIconImage(resources::kFirstTypeIcon, size)) {
             icon.addPixmap(
                 QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(image->argb.data()), size,
                                           size, QImage::Format_ARGB32)

@@ -99,7 +99,7 @@ CRawTypeDlg::CRawTypeDlg(const std::string& extension, const CGeneralPage& gener
     finish(content);
 
     const auto setting = [&](const names::DwordSetting& s) {
-        return GetUserSetting(key_, s.name, s.defaultValue);
+        return getUserSetting(key_, s.name, s.defaultValue);
     };
     useEmbedded_->setChecked(setting(names::kUseEmbeddedForThumbnail) != 0);
     supportSlideshow_->setChecked(setting(names::kSupportSlideshow) != 0);
@@ -156,16 +156,16 @@ void CRawTypeDlg::restoreDefaults() {
 
 void CRawTypeDlg::save() {
     const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1u : 0u; };
-    SetUserSetting(key_, names::kSupportSlideshow.name, flag(supportSlideshow_));
-    SetUserSetting(key_, names::kUseEmbeddedForThumbnail.name, flag(useEmbedded_));
-    SetUserSetting(key_, names::kUseImageQuality.name, flag(useImageQuality_));
-    SetUserSetting(key_, names::kUseWhiteBalance.name, flag(useWhiteBalance_));
+    setUserSetting(key_, names::kSupportSlideshow.name, flag(supportSlideshow_));
+    setUserSetting(key_, names::kUseEmbeddedForThumbnail.name, flag(useEmbedded_));
+    setUserSetting(key_, names::kUseImageQuality.name, flag(useImageQuality_));
+    setUserSetting(key_, names::kUseWhiteBalance.name, flag(useWhiteBalance_));
     if (useWhiteBalance_->isChecked()) {
-        SetUserSetting(key_, names::kWhiteBalanceMode.name,
+        setUserSetting(key_, names::kWhiteBalanceMode.name,
                        static_cast<std::uint32_t>(std::max(balance_.selected(), 0)));
     }
     if (useImageQuality_->isChecked()) {
-        SetUserSetting(key_, names::kViewModeApplet.name,
+        setUserSetting(key_, names::kViewModeApplet.name,
                        static_cast<std::uint32_t>(quality_.mode()));
     }
 }
@@ -181,7 +181,7 @@ CheckTypeDialog::CheckTypeDialog(const QString& typeText, const char* helpTopic,
     box_->setObjectName(controlName(control));
     content->addWidget(box_);
     finish(content);
-    box_->setChecked(GetUserSetting(keys_.front(), valueName_, 1) != 0);
+    box_->setChecked(getUserSetting(keys_.front(), valueName_, 1) != 0);
 }
 
 void CheckTypeDialog::restoreDefaults() {
@@ -190,7 +190,7 @@ void CheckTypeDialog::restoreDefaults() {
 
 void CheckTypeDialog::save() {
     for (const std::string& key : keys_)
-        SetUserSetting(key, valueName_, box_->isChecked() ? 1 : 0);
+        setUserSetting(key, valueName_, box_->isChecked() ? 1 : 0);
 }
 
 namespace {

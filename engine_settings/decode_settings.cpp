@@ -13,9 +13,9 @@ namespace {
 std::uint32_t whiteBalanceMode(std::string_view path) {
     using namespace settings;
     const std::string extension(extensionOf(path));
-    if (GetUserSetting(extension, kUseWhiteBalance.name, kUseWhiteBalance.defaultValue) == 1)
-        return GetUserSetting(extension, kWhiteBalanceMode.name, kWhiteBalanceMode.defaultValue);
-    return GetUserSetting(kWhiteBalance, kWhiteBalanceModeGlobal.name,
+    if (getUserSetting(extension, kUseWhiteBalance.name, kUseWhiteBalance.defaultValue) == 1)
+        return getUserSetting(extension, kWhiteBalanceMode.name, kWhiteBalanceMode.defaultValue);
+    return getUserSetting(kWhiteBalance, kWhiteBalanceModeGlobal.name,
                           kWhiteBalanceModeGlobal.defaultValue);
 }
 
@@ -25,7 +25,7 @@ raw::DecodeOptions decodeOptionsFor(std::string_view path) {
     // The store holds nothing of its own: one serves every decode.
     static SettingsLearnedColours learned;
     raw::DecodeOptions options;
-    options.brightnessIndex = GetBrightnessIndex();
+    options.brightnessIndex = getBrightnessIndex();
     options.whiteBalanceMode = whiteBalanceMode(path);
     options.learnedColours = &learned;
     return options;

@@ -17,17 +17,17 @@ constexpr unsigned kConverting = 516;
 std::string statusText(const raw::DecodeStatus& status) {
     using raw::DecodeStage;
     switch (status.stage) {
-        case DecodeStage::kLoading:
+        case DecodeStage::Loading:
             return strings::format(kLoading, std::string(status.make).c_str(),
                                    std::string(status.model).c_str(),
                                    std::string(status.path).c_str());
-        case DecodeStage::kFoveonInterpolation:
+        case DecodeStage::FoveonInterpolation:
             return std::string(strings::get(kFoveonInterpolation));
-        case DecodeStage::kBilinearInterpolation:
+        case DecodeStage::BilinearInterpolation:
             return std::string(strings::get(kBilinear));
-        case DecodeStage::kVngInterpolation:
+        case DecodeStage::VngInterpolation:
             return std::string(strings::get(kVng));
-        case DecodeStage::kConverting:
+        case DecodeStage::Converting:
             return std::string(strings::get(kConverting));
     }
     return {};

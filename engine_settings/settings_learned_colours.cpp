@@ -5,11 +5,11 @@
 namespace tavrin::engine_settings {
 
 std::string SettingsLearnedColours::read(std::string_view model) const {
-    return GetUserStringSetting(kLearnedColoursKey, model, "");
+    return getUserStringSetting(kLearnedColoursKey, model, "");
 }
 
 void SettingsLearnedColours::write(std::string_view model, const std::string& text) {
-    SetUserStringSetting(kLearnedColoursKey, model, text);
+    setUserStringSetting(kLearnedColoursKey, model, text);
 }
 
 }  // namespace tavrin::engine_settings

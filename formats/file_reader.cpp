@@ -118,21 +118,21 @@ std::uint32_t FileReader::u32(const std::uint8_t* p) const {
                : static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
 
-std::uint16_t FileReader::ReadU16() {
+std::uint16_t FileReader::readU16() {
     std::uint8_t b[2];
     for (auto& c : b)
         c = static_cast<std::uint8_t>(get());
     return u16(b);
 }
 
-std::uint32_t FileReader::ReadU32() {
+std::uint32_t FileReader::readU32() {
     std::uint8_t b[4];
     for (auto& c : b)
         c = static_cast<std::uint8_t>(get());
     return u32(b);
 }
 
-void FileReader::ReadU16Array(std::uint16_t* buffer, std::size_t count) {
+void FileReader::readU16Array(std::uint16_t* buffer, std::size_t count) {
     if (count == 0) return;  // an empty row: there may be no buffer at all
     auto* bytes = reinterpret_cast<std::uint8_t*>(buffer);
     const std::size_t got = read(bytes, count * 2);

@@ -64,10 +64,10 @@ class FileReader {
     // Reads up to n bytes; returns how many were there. Positions past the end stay untouched.
     std::size_t read(void* buffer, std::size_t n);
 
-    std::uint16_t ReadU16();
-    std::uint32_t ReadU32();
+    std::uint16_t readU16();
+    std::uint32_t readU32();
     // count 16-bit words in the file's byte order; words past the end read as 0.
-    void ReadU16Array(std::uint16_t* buffer, std::size_t count);
+    void readU16Array(std::uint16_t* buffer, std::size_t count);
 
     // Decodes 16/32-bit values from bytes already read, in the current order.
     std::uint16_t u16(const std::uint8_t* p) const;

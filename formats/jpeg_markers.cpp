@@ -54,7 +54,7 @@ bool walkJpegMarkers(FileReader& f, std::uint64_t offset,
 std::optional<std::uint64_t> standaloneExifTiff(FileReader& f) {
     f.setOrder(kBigEndian);
     f.seek(4);
-    const std::uint16_t length = f.ReadU16();
+    const std::uint16_t length = f.readU16();
     f.seek(4 + static_cast<std::uint64_t>(length));
     if (f.get() == 0xFF) return std::nullopt;
     return 12;

@@ -21,7 +21,7 @@ void walkChain(FileReader& f, std::uint64_t offset, std::uint64_t end, int depth
         f.read(name, 40);
         LeafPacket packet;
         packet.name = name;
-        packet.size = f.ReadU32();
+        packet.size = f.readU32();
         packet.content = f.tell();
         visit(packet);
         const std::uint64_t next = packet.content + packet.size;

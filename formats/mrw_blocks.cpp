@@ -5,11 +5,11 @@ namespace tavrin::formats {
 std::uint64_t walkMrwBlocks(FileReader& f, const std::function<void(const MrwBlock&)>& visit) {
     f.setOrder(kBigEndian);
     f.seek(4);
-    const std::uint64_t end = static_cast<std::uint64_t>(f.ReadU32()) + 8;
+    const std::uint64_t end = static_cast<std::uint64_t>(f.readU32()) + 8;
     while (f.tell() < end && f.tell() + 8 <= f.size()) {
         MrwBlock block;
-        block.tag = f.ReadU32();
-        block.length = f.ReadU32();
+        block.tag = f.readU32();
+        block.length = f.readU32();
         block.data = f.tell();
         visit(block);
         f.setOrder(kBigEndian);

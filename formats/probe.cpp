@@ -26,24 +26,24 @@ using enum FileFormat;
 using enum Container;
 
 constexpr Row kRows[] = {
-    {kPhaseOne, {{{"MMMMRawT"}}}, 24, kPhaseOneDirectory},
-    {kPhaseOne, {{{"IIIITwaR"}}}, 24, kPhaseOneDirectory},
-    {kCiff, {{{"II"}, {"HEAPCCDR", 6}}}, 0, kCiffHeap},
-    {kCiff, {{{"MM"}, {"HEAPCCDR", 6}}}, 0, kCiffHeap},
-    {kTiff, {{{"II"}}}, 0, kTiffDirectory},
-    {kTiff, {{{"MM"}}}, 0, kTiffDirectory},
-    {kJpegExif, {{{"\xFF\xD8\xFF\xE1"}, {"Exif", 6}}}, 0, kJpegMarkers},
-    {kJpeg, {{{"\xFF\xD8"}}}, 0, kJpegMarkers},
-    {kNucoreRaw, {{{"BR"}}}, 0, kNone},
-    {kNucoreBmq, {{{"BM"}}}, 0, kNone},
-    {kContax, {{{"ARECOYK", 25}}}, 0, kNone},
-    {kLogitech, {{{"PXN"}}}, 0, kNone},
-    {kRaf, {{{"FUJIFILM"}}}, 0, kRafHeader},
-    {kRollei, {{{"DSC-Image"}}}, 0, kRolleiHeader},
-    {kMrw, {{{std::string_view("\0MRM", 4)}}}, 0, kMrwBlocks},
-    {kX3f, {{{"FOVb"}}}, 0, kX3fHeader},
-    {kPpm, {{{"P6"}}}, 0, kPpmHeader},
-    {kCr3, {{{"ftypcrx ", 4}}}, 0, kIsoBoxes},
+    {PhaseOne, {{{"MMMMRawT"}}}, 24, PhaseOneDirectory},
+    {PhaseOne, {{{"IIIITwaR"}}}, 24, PhaseOneDirectory},
+    {Ciff, {{{"II"}, {"HEAPCCDR", 6}}}, 0, CiffHeap},
+    {Ciff, {{{"MM"}, {"HEAPCCDR", 6}}}, 0, CiffHeap},
+    {Tiff, {{{"II"}}}, 0, TiffDirectory},
+    {Tiff, {{{"MM"}}}, 0, TiffDirectory},
+    {JpegExif, {{{"\xFF\xD8\xFF\xE1"}, {"Exif", 6}}}, 0, JpegMarkers},
+    {Jpeg, {{{"\xFF\xD8"}}}, 0, JpegMarkers},
+    {NucoreRaw, {{{"BR"}}}, 0, None},
+    {NucoreBmq, {{{"BM"}}}, 0, None},
+    {Contax, {{{"ARECOYK", 25}}}, 0, None},
+    {Logitech, {{{"PXN"}}}, 0, None},
+    {Raf, {{{"FUJIFILM"}}}, 0, RafHeader},
+    {Rollei, {{{"DSC-Image"}}}, 0, RolleiHeader},
+    {Mrw, {{{std::string_view("\0MRM", 4)}}}, 0, MrwBlocks},
+    {X3f, {{{"FOVb"}}}, 0, X3fHeader},
+    {Ppm, {{{"P6"}}}, 0, PpmHeader},
+    {Cr3, {{{"ftypcrx ", 4}}}, 0, IsoBoxes},
 };
 
 bool has(const FileHead& head, const Mark& mark, std::size_t shift) {
@@ -63,7 +63,7 @@ Probed probeFormat(const FileHead& head, std::size_t firstRow) {
             if (all) return {r.format, r.container, r.marks[0].at + shift, row};
         }
     }
-    return {kUnknown, kNone, 0, std::size(kRows)};
+    return {Unknown, None, 0, std::size(kRows)};
 }
 
 }  // namespace tavrin::formats

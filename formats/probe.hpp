@@ -9,45 +9,45 @@
 namespace tavrin::formats {
 
 enum class FileFormat {
-    kUnknown,
-    kPhaseOne,   // "MMMMRawT" / "IIIITwaR" in the first 32 bytes
-    kCiff,       // Canon CRW: a byte-order mark and "HEAPCCDR"
-    kTiff,       // a byte-order mark: TIFF and the raw formats built on it
-    kJpegExif,   // JPEG whose first segment is APP1 "Exif"
-    kJpeg,       // any other JPEG
-    kNucoreRaw,  // "BR"
-    kNucoreBmq,  // "BM"
-    kContax,     // "ARECOYK" at 25
-    kLogitech,   // "PXN"
-    kRaf,        // "FUJIFILM"
-    kRollei,     // "DSC-Image"
-    kMrw,        // "\0MRM"
-    kX3f,        // "FOVb"
-    kPpm,        // "P6"
-    kCr3,        // an ISO base media file of brand "crx " (Canon CR3)
+    Unknown,
+    PhaseOne,   // "MMMMRawT" / "IIIITwaR" in the first 32 bytes
+    Ciff,       // Canon CRW: a byte-order mark and "HEAPCCDR"
+    Tiff,       // a byte-order mark: TIFF and the raw formats built on it
+    JpegExif,   // JPEG whose first segment is APP1 "Exif"
+    Jpeg,       // any other JPEG
+    NucoreRaw,  // "BR"
+    NucoreBmq,  // "BM"
+    Contax,     // "ARECOYK" at 25
+    Logitech,   // "PXN"
+    Raf,        // "FUJIFILM"
+    Rollei,     // "DSC-Image"
+    Mrw,        // "\0MRM"
+    X3f,        // "FOVb"
+    Ppm,        // "P6"
+    Cr3,        // an ISO base media file of brand "crx " (Canon CR3)
 };
 
 // The reader that takes a format's container apart.
 enum class Container {
-    kNone,
-    kPhaseOneDirectory,
-    kCiffHeap,
-    kTiffDirectory,
-    kJpegMarkers,
-    kRafHeader,
-    kRolleiHeader,
-    kMrwBlocks,
-    kX3fHeader,
-    kPpmHeader,
-    kIsoBoxes,
+    None,
+    PhaseOneDirectory,
+    CiffHeap,
+    TiffDirectory,
+    JpegMarkers,
+    RafHeader,
+    RolleiHeader,
+    MrwBlocks,
+    X3fHeader,
+    PpmHeader,
+    IsoBoxes,
 };
 
 // The first bytes of a file, zero beyond its end.
 using FileHead = std::array<std::uint8_t, 32>;
 
 struct Probed {
-    FileFormat format = FileFormat::kUnknown;
-    Container container = Container::kNone;
+    FileFormat format = FileFormat::Unknown;
+    Container container = Container::None;
     std::size_t at = 0;   // where the magic bytes were found
     std::size_t row = 0;  // the table row that matched (the table's size when none did)
 };

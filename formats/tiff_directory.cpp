@@ -33,8 +33,8 @@ std::optional<std::uint32_t> TiffDirectoryReader::readHeader(std::uint64_t base)
     const auto order = static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF));
     if (order != kLittleEndian && order != kBigEndian) return std::nullopt;
     file_.setOrder(order);
-    file_.ReadU16();  // 42, or a maker's own mark
-    return file_.ReadU32();
+    file_.readU16();  // 42, or a maker's own mark
+    return file_.readU32();
 }
 
 TiffWalk TiffDirectoryReader::walkDirectory(std::uint64_t offset, std::uint64_t base,
@@ -46,7 +46,7 @@ TiffWalk TiffDirectoryReader::walkDirectory(std::uint64_t offset, std::uint64_t 
     }
     const SavedPlace saved(file_);
     file_.seek(offset);
-    TiffDirectory directory{offset, base, kind, depth, file_.ReadU16()};
+    TiffDirectory directory{offset, base, kind, depth, file_.readU16()};
     if (directory.entryCount > kMaxTiffEntries) return TiffWalk::Refused;
     visitor.beginDirectory(directory);
     for (unsigned i = 0; i < directory.entryCount && budget_ > 0; ++i, --budget_) {
@@ -54,10 +54,10 @@ TiffWalk TiffDirectoryReader::walkDirectory(std::uint64_t offset, std::uint64_t 
         entry.position = offset + 2 + kEntrySize * i;
         if (entry.position >= file_.size()) break;
         file_.seek(entry.position);
-        entry.tag = file_.ReadU16();
-        entry.type = file_.ReadU16();
-        entry.count = file_.ReadU32();
-        entry.field = file_.ReadU32();
+        entry.tag = file_.readU16();
+        entry.type = file_.readU16();
+        entry.count = file_.readU32();
+        entry.field = file_.readU32();
         entry.inlineValue = static_cast<std::uint64_t>(tiffTypeSize(entry.type)) * entry.count <= 4;
         entry.valueAt = entry.inlineValue ? entry.position + 8 : base + entry.field;
         entry.valueInFile = entry.valueAt < file_.size();
@@ -76,9 +76,9 @@ void TiffDirectoryReader::walkChain(std::uint64_t base, std::uint32_t first, Tif
             break;
         // A chain link past the end reads as end-of-file bytes, which point outside the file.
         file_.seek(offset);
-        const std::uint64_t entries = file_.ReadU16();
+        const std::uint64_t entries = file_.readU16();
         file_.seek(offset + 2 + kEntrySize * entries);
-        next = file_.ReadU32();
+        next = file_.readU32();
     }
 }
 

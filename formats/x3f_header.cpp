@@ -21,15 +21,15 @@ X3fHeader readX3fHeader(FileReader& f) {
     f.setOrder(kLittleEndian);
     X3fHeader header;
     f.seek(4);
-    header.version = f.ReadU32();
+    header.version = f.readU32();
     f.seek(36);
-    header.rotation = f.ReadU32();
+    header.rotation = f.readU32();
     f.seek(248);
-    header.width = f.ReadU32();
-    header.height = f.ReadU32();
+    header.width = f.readU32();
+    header.height = f.readU32();
     if (f.size() >= 4) {
         f.seek(f.size() - 4);
-        header.directory = f.ReadU32();
+        header.directory = f.readU32();
     }
     return header;
 }
@@ -38,11 +38,11 @@ bool walkX3fDirectory(FileReader& f, std::uint64_t directory,
                       const std::function<void(const X3fSection&)>& visit) {
     if (!markedAt(f, directory, 'd')) return false;
     f.seek(directory + 8);
-    const std::uint32_t entries = f.ReadU32();
+    const std::uint32_t entries = f.readU32();
     for (std::uint32_t e = 0; e < entries && e < kMaxX3fSections; ++e) {
         X3fSection section;
-        section.offset = f.ReadU32();
-        section.length = f.ReadU32();
+        section.offset = f.readU32();
+        section.length = f.readU32();
         f.read(section.type.data(), section.type.size());
         section.end = f.tell();
         visit(section);

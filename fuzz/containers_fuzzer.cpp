@@ -24,24 +24,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FileHead head{};
     f.read(head.data(), head.size());
     const Probed probed = probeFormat(head);
-    if (probed.format != FileFormat::kUnknown && probed.at + 4 > head.size()) __builtin_trap();
+    if (probed.format != FileFormat::Unknown && probed.at + 4 > head.size()) __builtin_trap();
     f.setOrder(head[0] == 'M' ? kBigEndian : kLittleEndian);
 
     RecordBudget budget;
     f.seek(2);
-    const std::uint32_t heap = f.ReadU32();
+    const std::uint32_t heap = f.readU32();
     if (heap < f.size()) {
         walkCiffHeap(f, heap, f.size() - heap, 0, budget, [&](const CiffRecord& r) {
             if (r.inRecord() && r.dataSize() != kCiffInRecordSize) __builtin_trap();
-            f.ReadU32();
+            f.readU32();
         });
     }
     walkMrwBlocks(f, [&](const MrwBlock& b) {
         if (f.tell() != b.data) __builtin_trap();
-        f.ReadU16();
+        f.readU16();
     });
     const RafHeader raf = readRafHeader(f);
-    walkRafDirectory(f, raf.directoryOffset, [&](const RafEntry&) { f.ReadU16(); });
+    walkRafDirectory(f, raf.directoryOffset, [&](const RafEntry&) { f.readU16(); });
     const X3fHeader x3f = readX3fHeader(f);
     if (x3f.directory) {
         walkX3fDirectory(f, *x3f.directory, [&](const X3fSection& s) {
@@ -51,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     walkRolleiHeader(f, [](const std::string& key, const std::string& value) {
         if (key.size() + value.size() >= kMaxRolleiLineLength) __builtin_trap();
     });
-    walkPhaseOneDirectory(f, probed.format == FileFormat::kPhaseOne ? probed.at : 0,
+    walkPhaseOneDirectory(f, probed.format == FileFormat::PhaseOne ? probed.at : 0,
                           [&](const PhaseOneEntry&) {});
     for (const std::uint64_t at : {std::uint64_t{8}, std::uint64_t{3472}})
         walkLeafPackets(f, at, 0, budget, [&](const LeafPacket& p) { f.skip(p.size); });
     walkJpegMarkers(f, 0, [&](const JpegSegment& s) {
-        if (s.length) f.ReadU32();
+        if (s.length) f.readU32();
         return true;
     });
     standaloneExifTiff(f);

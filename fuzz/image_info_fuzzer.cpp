@@ -12,13 +12,13 @@
 #include "shellext/metadata/exif_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/tavrin-fuzz-" + std::to_string(::getpid()) + ".raw";
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+    static const std::string kPath = "/tmp/tavrin-fuzz-" + std::to_string(::getpid()) + ".raw";
+    if (std::FILE* f = std::fopen(kPath.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
     }
     tavrin::shell::ImageInfo info;
-    info.filePath = path;
+    info.filePath = kPath;
     tavrin::shell::ReadImageInfo(info, true);
 
     tavrin::formats::FileReader reader;

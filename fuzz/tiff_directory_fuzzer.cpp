@@ -22,7 +22,7 @@ class FollowEverything final : public TiffVisitor {
         }
         const std::uint32_t n = e.count < 16 ? e.count : 16;
         for (std::uint32_t i = 0; i < n; ++i)
-            f.ReadU32();
+            f.readU32();
         const bool note = e.tag == kTagMakerNote;
         if (e.tag != kTagSubIfds && e.tag != kTagExifIfd && !note) return;
         const auto kind = note                   ? TiffDirectoryKind::MakerNote
@@ -30,7 +30,7 @@ class FollowEverything final : public TiffVisitor {
                                                  : TiffDirectoryKind::SubImage;
         for (std::uint32_t i = 0; i < n; ++i) {
             f.seek(e.valueAt + 4 * static_cast<std::uint64_t>(i));
-            const std::uint64_t offset = note ? e.valueAt : e.directory->base + f.ReadU32();
+            const std::uint64_t offset = note ? e.valueAt : e.directory->base + f.readU32();
             if (note) f.setOrder(f.order() == kLittleEndian ? kBigEndian : kLittleEndian);
             reader.walkDirectory(offset, e.directory->base, kind, e.directory->depth + 1, *this);
         }

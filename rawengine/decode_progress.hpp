@@ -8,16 +8,16 @@
 namespace tavrin::raw {
 
 enum class DecodeStage {
-    kLoading,
-    kFoveonInterpolation,
-    kBilinearInterpolation,
-    kVngInterpolation,
-    kConverting,
+    Loading,
+    FoveonInterpolation,
+    BilinearInterpolation,
+    VngInterpolation,
+    Converting,
 };
 
 // The stage a decode enters, with what the loading stage tells of the file.
 struct DecodeStatus {
-    DecodeStage stage = DecodeStage::kLoading;
+    DecodeStage stage = DecodeStage::Loading;
     std::string_view make;
     std::string_view model;
     std::string_view path;

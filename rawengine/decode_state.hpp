@@ -117,7 +117,7 @@ struct DecodeState {
     Sensor sensor;
     Colour colour;
     Options options;
-    Loader loader = Loader::None;
+    Loader loader = Loader::kNone;
     bool supported = false;
 
     // The working image: workHeight x workWidth pixels of four 16-bit samples, and the

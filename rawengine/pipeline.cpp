@@ -6,8 +6,8 @@
 namespace tavrin::raw {
 
 Pipeline builtInPipeline() {
-    return Pipeline{loaderFor,  foveon_interpolate, scaleColours,     vngInterpolate,
-                    fujiRotate, convertToRgb,       colourFromPreview};
+    return Pipeline{loaderFor,  foveonInterpolate, scaleColours,     vngInterpolate,
+                    fujiRotate, convertToRgb,      colourFromPreview};
 }
 
 }  // namespace tavrin::raw

@@ -38,7 +38,7 @@ void RawEngine::ResetSession() {
 
 void RawEngine::identify() {
     DecodeContext ctx{state_, file_, bits_, huffman_, nullptr};
-    IdentifyCamera(ctx);
+    identifyCamera(ctx);
 }
 
 HRESULT RawEngine::OpenAndIdentify(const std::filesystem::path& path, int* outWidth, int* outHeight,
@@ -116,7 +116,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     // 4. Tell the sink what is being loaded.
     if (progress_) {
-        progress_->SetStatus({DecodeStage::kLoading, s.id.make, s.id.model, path.native()}, 10);
+        progress_->SetStatus({DecodeStage::Loading, s.id.make, s.id.model, path.native()}, 10);
         if (!progress_->ShouldContinue()) return cancel();
     }
 
@@ -149,7 +149,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
 
     if (s.sensor.isFoveon) {
         // 9.
-        if (progress_) progress_->SetStatus(stageOnly(DecodeStage::kFoveonInterpolation), 40);
+        if (progress_) progress_->SetStatus(stageOnly(DecodeStage::FoveonInterpolation), 40);
         pipeline_.foveonInterpolate(ctx);
     } else {
         // 10. White balance, then scaling.
@@ -169,10 +169,9 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
         if (s.sensor.filterPattern) {
             g.trim = 1;
             if (progress_) {
-                progress_->SetStatus(
-                    stageOnly(quickInterpolate ? DecodeStage::kBilinearInterpolation
-                                               : DecodeStage::kVngInterpolation),
-                    60);
+                progress_->SetStatus(stageOnly(quickInterpolate ? DecodeStage::BilinearInterpolation
+                                                                : DecodeStage::VngInterpolation),
+                                     60);
             }
             pipeline_.vngInterpolate(ctx);
         }
@@ -183,7 +182,7 @@ HRESULT RawEngine::OpenImageFile(const std::filesystem::path& path, IDecodeProgr
     // 16.
     if (progress_) {
         if (!progress_->ShouldContinue()) return cancel();
-        progress_->SetStatus(stageOnly(DecodeStage::kConverting), 90);
+        progress_->SetStatus(stageOnly(DecodeStage::Converting), 90);
     }
     // 17, 18.
     pipeline_.convertToRgb(ctx);

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         for (const ThemeIcon& icon : kThemeIcons) {
-            const auto image = tavrin::resources::LoadIconImage(
+            const auto image = tavrin::resources::loadIconImage(
                 tavrin::resources::kFirstTypeIcon + icon.index, size);
             const std::filesystem::path file = dir / (std::string(icon.name) + ".png");
             if (!image || !tavrin::imaging::writePngRgba(image->size, image->size,

@@ -79,7 +79,7 @@ void drawCross(IconImage& icon) {
 
 }  // namespace
 
-std::optional<IconImage> LoadIconImage(int resourceId, int size) {
+std::optional<IconImage> loadIconImage(int resourceId, int size) {
     if (resourceId == kCrossIcon) {
         if (size != 64) return std::nullopt;
         IconImage icon = blank(size);

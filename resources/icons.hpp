@@ -20,6 +20,6 @@ struct IconImage {
 };
 
 // The image of an icon resource at one of its sizes; nothing for other ids or sizes.
-std::optional<IconImage> LoadIconImage(int resourceId, int size);
+std::optional<IconImage> loadIconImage(int resourceId, int size);
 
 }  // namespace tavrin::resources

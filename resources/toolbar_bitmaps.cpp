@@ -227,7 +227,7 @@ const Palette kHot{QColor(10, 30, 110), QColor(30, 140, 230), QColor(235, 40, 40
 
 }  // namespace
 
-QImage LoadToolbarBitmap(int resourceId) {
+QImage loadToolbarBitmap(int resourceId) {
     switch (resourceId) {
         case kToolbarNormal:
             return strip(kNormalButtons, kNormal);

@@ -14,6 +14,6 @@ inline constexpr int kSlideshowToolbarNormal = 142;  // buttons of toolbar 139
 inline constexpr int kButtonSize = 16;
 
 // A null image for other ids.
-QImage LoadToolbarBitmap(int resourceId);
+QImage loadToolbarBitmap(int resourceId);
 
 }  // namespace tavrin::resources

@@ -16,7 +16,7 @@ constexpr std::array<std::string_view, 5> kPreviewOnlyTypes = {".PPM", ".JPEG", 
                                                                ".TIFF"};
 
 int setting(std::string_view key, const DwordSetting& value) {
-    return static_cast<int>(GetUserSetting(key, value.name, value.defaultValue));
+    return static_cast<int>(getUserSetting(key, value.name, value.defaultValue));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ void CFlexBar::setContent(QWidget* content) {
     content_->show();
 }
 
-void CFlexBar::SetSize(int width, int height) {
+void CFlexBar::setSize(int width, int height) {
     setFixedSize(width, height);
 }
 

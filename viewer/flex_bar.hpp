@@ -16,7 +16,7 @@ class CFlexBar : public QWidget {
     void setContent(QWidget* content);
     QWidget* content() const { return content_; }
     // The size the content asks for.
-    void SetSize(int width, int height);
+    void setSize(int width, int height);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -82,9 +82,9 @@ CMainFrame::CMainFrame(bool slideshowMode) : slideshowMode_(slideshowMode) {
         auto* layout = new QVBoxLayout(floatingToolbar_);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(toolBar_);
-        const QImage normal = resources::LoadToolbarBitmap(resources::kSlideshowToolbarNormal);
+        const QImage normal = resources::loadToolbarBitmap(resources::kSlideshowToolbarNormal);
         toolBar_->setButtons(kSlideshowToolbar, normal,
-                             resources::LoadToolbarBitmap(resources::kSlideshowToolbarHot), normal,
+                             resources::loadToolbarBitmap(resources::kSlideshowToolbarHot), normal,
                              actionFor);
         connect(&toolbarTimer_, &QTimer::timeout, this, [this] {
             toolbarTimer_.stop();
@@ -93,9 +93,9 @@ CMainFrame::CMainFrame(bool slideshowMode) : slideshowMode_(slideshowMode) {
         connect(view_, &CPictureView::mouseMoved, this, &CMainFrame::showSlideshowToolbar);
     } else {
         toolBar_->setParent(client_);
-        const QImage normal = resources::LoadToolbarBitmap(resources::kToolbarNormal);
+        const QImage normal = resources::loadToolbarBitmap(resources::kToolbarNormal);
         toolBar_->setButtons(kNormalToolbar, normal,
-                             resources::LoadToolbarBitmap(resources::kToolbarHot), normal,
+                             resources::loadToolbarBitmap(resources::kToolbarHot), normal,
                              actionFor);
         toolBar_->hideButton(actions_.at(ID_PAUSE));
     }
@@ -106,9 +106,9 @@ CMainFrame::CMainFrame(bool slideshowMode) : slideshowMode_(slideshowMode) {
 
     infoBar_ = new CFlexBar(text(strings::get(kInfoBarTitle)), this);
     infoBar_->move(
-        static_cast<int>(GetUserSetting(modeKey(slideshowMode_), settings::kExifFrameX.name,
+        static_cast<int>(getUserSetting(modeKey(slideshowMode_), settings::kExifFrameX.name,
                                         settings::kExifFrameX.defaultValue)),
-        static_cast<int>(GetUserSetting(modeKey(slideshowMode_), settings::kExifFrameY.name,
+        static_cast<int>(getUserSetting(modeKey(slideshowMode_), settings::kExifFrameY.name,
                                         settings::kExifFrameY.defaultValue)));
     infoBar_->hide();
     infoPane_ = new CPictureInfoPane(*view_, slideshowMode_, *infoBar_);
@@ -299,8 +299,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
                         true, normal.x(), normal.y(), normal.width(), normal.height()});
     }
     const std::string_view key = modeKey(slideshowMode_);
-    SetUserSetting(key, settings::kExifFrameX.name, static_cast<std::uint32_t>(infoBar_->x()));
-    SetUserSetting(key, settings::kExifFrameY.name, static_cast<std::uint32_t>(infoBar_->y()));
+    setUserSetting(key, settings::kExifFrameX.name, static_cast<std::uint32_t>(infoBar_->x()));
+    setUserSetting(key, settings::kExifFrameY.name, static_cast<std::uint32_t>(infoBar_->y()));
     event->accept();
 }
 

@@ -19,7 +19,7 @@ int PictureBrowser::showableFrom(int index) const {
     for (int tried = 0; tried < list_.count(); ++tried) {
         const int candidate = list_.wrap(index + tried);
         const std::string typeKey = typeKeyOf(list_.name(candidate));
-        if (GetUserSetting(typeKey, settings::kSupportSlideshow.name,
+        if (getUserSetting(typeKey, settings::kSupportSlideshow.name,
                            settings::kSupportSlideshow.defaultValue) != 0) {
             return candidate;
         }
@@ -74,7 +74,7 @@ void PictureBrowser::store(SlotIndex index, std::optional<PictureSlot> slot) {
 }
 
 void PictureBrowser::freeSlots() {
-    for (SlotIndex index : {kCurrent, kNext, kPrevious})
+    for (SlotIndex index : {Current, Next, Previous})
         store(index, std::nullopt);
 }
 
@@ -90,10 +90,10 @@ void PictureBrowser::setImage(PictureSlot slot, bool fromPreloader) {
     const bool failed = !slot.picture;
     if (fromPreloader) {
         preloader_.reset();
-        store(kNext, std::move(slot));
+        store(Next, std::move(slot));
     } else {
         currentLoader_.reset();
-        store(kCurrent, std::move(slot));
+        store(Current, std::move(slot));
         emit currentChanged();
         emit pictureShown();
         startPreload();
@@ -131,8 +131,8 @@ void PictureBrowser::startPreload() {
     }
     // The file being preloaded is the current one now.
     currentLoader_ = std::move(preloader_);
-    store(kPrevious, take(kCurrent));
-    store(kNext, std::nullopt);
+    store(Previous, take(Current));
+    store(Next, std::nullopt);
     emit currentChanged();
 }
 
@@ -140,21 +140,21 @@ void PictureBrowser::next() {
     if (currentLoader_) cancelAndWait();
     if (list_.empty()) return;
     // The file preloaded or being preloaded is the next one.
-    const int preloaded = slots_[kNext] ? list_.indexOf(slots_[kNext]->name)
-                          : preloader_  ? list_.indexOf(preloader_->request().name)
-                                        : -1;
+    const int preloaded = slots_[Next] ? list_.indexOf(slots_[Next]->name)
+                          : preloader_ ? list_.indexOf(preloader_->request().name)
+                                       : -1;
     const int next = preloaded >= 0 ? preloaded : showableFrom(currentIndex_ + 1);
     if (next < 0) return;
     selectIndex(next);
     // A finished preload, picture or failure, is the new current slot.
-    if (slots_[kNext]) {
-        store(kPrevious, take(kCurrent));
-        store(kCurrent, take(kNext));
+    if (slots_[Next]) {
+        store(Previous, take(Current));
+        store(Current, take(Next));
         emit currentChanged();
         emit pictureShown();
     } else if (!preloader_) {
         // Nothing was preloaded (a single file, or the preload was cancelled): load it now.
-        store(kPrevious, take(kCurrent));
+        store(Previous, take(Current));
         emit currentChanged();
         startLoader(currentLoader_, list_.name(currentIndex_));
         return;
@@ -165,11 +165,11 @@ void PictureBrowser::next() {
 void PictureBrowser::previous() {
     cancelAndWait();
     if (list_.empty()) return;
-    const int held = slots_[kPrevious] ? list_.indexOf(slots_[kPrevious]->name) : -1;
+    const int held = slots_[Previous] ? list_.indexOf(slots_[Previous]->name) : -1;
     selectIndex(held >= 0 ? held : currentIndex_ - 1);
     if (held >= 0) {
-        store(kNext, take(kCurrent));
-        store(kCurrent, take(kPrevious));
+        store(Next, take(Current));
+        store(Current, take(Previous));
         emit currentChanged();
         emit pictureShown();
         emit loadsChanged();
@@ -188,7 +188,7 @@ bool PictureBrowser::putAside() {
                         std::string(strings::get(strings::kErrorCaption)).c_str(), ui::MB_ICONHAND);
         return false;
     }
-    store(kCurrent, std::nullopt);
+    store(Current, std::nullopt);
     list_.remove(currentIndex_);
     --currentIndex_;
     if (list_.empty()) {

@@ -46,18 +46,18 @@ class PictureBrowser : public QObject {
 
     int currentIndex() const { return currentIndex_; }
     // The current file's finished load, or nothing while it is still loading.
-    const PictureSlot* current() const { return slots_[kCurrent] ? &*slots_[kCurrent] : nullptr; }
+    const PictureSlot* current() const { return slots_[Current] ? &*slots_[Current] : nullptr; }
     DisplayPicture* currentPicture() const {
-        return slots_[kCurrent] ? slots_[kCurrent]->picture.get() : nullptr;
+        return slots_[Current] ? slots_[Current]->picture.get() : nullptr;
     }
     // The current file is being loaded.
     bool currentLoadRunning() const { return currentLoader_ != nullptr; }
     bool preloadRunning() const { return preloader_ != nullptr; }
     // A load step runs (the current file's or the next one's).
     bool loading() const;
-    const PictureSlot* nextSlot() const { return slots_[kNext] ? &*slots_[kNext] : nullptr; }
+    const PictureSlot* nextSlot() const { return slots_[Next] ? &*slots_[Next] : nullptr; }
     const PictureSlot* previousSlot() const {
-        return slots_[kPrevious] ? &*slots_[kPrevious] : nullptr;
+        return slots_[Previous] ? &*slots_[Previous] : nullptr;
     }
 
     // The last percentage a load reported, which the progress bar's timer moves on.
@@ -81,7 +81,7 @@ class PictureBrowser : public QObject {
     void loadsChanged();
 
   private:
-    enum SlotIndex { kCurrent = 0, kNext = 1, kPrevious = 2 };
+    enum SlotIndex { Current = 0, Next = 1, Previous = 2 };
 
     void selectIndex(int index);
     // The first index from index on (wrapping) that may be shown; -1 when none may.

@@ -34,7 +34,7 @@ CPictureInfoPane::CPictureInfoPane(CPictureView& view, bool slideshowMode, CFlex
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     const std::uint32_t state =
-        GetUserSetting(modeKey(slideshowMode_), settings::kExifWindowsState.name,
+        getUserSetting(modeKey(slideshowMode_), settings::kExifWindowsState.name,
                        settings::kExifWindowsState.defaultValue);
     for (int i = 0; i < 3; ++i)
         open_[static_cast<std::size_t>(i)] = (state >> i) & 1;
@@ -47,7 +47,7 @@ CPictureInfoPane::~CPictureInfoPane() {
     std::uint32_t state = 0;
     for (int i = 0; i < 3; ++i)
         state |= (open_[static_cast<std::size_t>(i)] ? 1u : 0u) << i;
-    SetUserSetting(modeKey(slideshowMode_), settings::kExifWindowsState.name, state);
+    setUserSetting(modeKey(slideshowMode_), settings::kExifWindowsState.name, state);
 }
 
 int CPictureInfoPane::barHeight() const {
@@ -70,7 +70,7 @@ QRect CPictureInfoPane::bodyRect(int section) const {
 }
 
 void CPictureInfoPane::layoutSections() {
-    bar_.SetSize(kWidth, barHeight());
+    bar_.setSize(kWidth, barHeight());
     navigation_->setGeometry(bodyRect(kNavigation));
     navigation_->setVisible(sectionOpen(kNavigation));
     update();

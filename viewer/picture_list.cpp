@@ -30,23 +30,23 @@ bool PictureList::acceptFile(std::string_view name) {
     if (dot == std::string_view::npos) return false;
     const std::string_view extension = name.substr(dot);
     if (!isSupportedExtension(extension)) {
-        LogLine("Viewer can't recognize the file support");
+        logLine("Viewer can't recognize the file support");
         return false;
     }
-    LogLine("Viewer recognized the raw file support");
-    if (IsExtensionOwnedBy(extension, kImageClass)) {
-        LogLine("Viewer recognized the raw file associated with Tavrin");
+    logLine("Viewer recognized the raw file support");
+    if (isExtensionOwnedBy(extension, kImageClass)) {
+        logLine("Viewer recognized the raw file associated with Tavrin");
         return true;
     }
-    LogLine("Raw file is not associated with Tavrin");
+    logLine("Raw file is not associated with Tavrin");
     return false;
 }
 
 void PictureList::add(const std::string& name) {
-    LogLine("Viewer found a physical file: " + name);
+    logLine("Viewer found a physical file: " + name);
     if (!acceptFile(name)) return;
     names_.push_back(name);
-    LogLine("File added to the list: " + name);
+    logLine("File added to the list: " + name);
 }
 
 bool PictureList::listFolder(const std::filesystem::path& folder) {

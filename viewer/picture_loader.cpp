@@ -38,7 +38,7 @@ std::unique_ptr<imaging::Bitmap> decode(const LoadRequest& request, raw::IDecode
                   "Viewer identified the file %s as %s %s camera, dimensions %d x %d, rotation "
                   "angle %d",
                   request.name.c_str(), make.c_str(), model.c_str(), width, height, rotation);
-    LogLine(line);
+    logLine(line);
 
     if (mode == 0) {
         progress.SetStatusId(kConverting, 95);
@@ -51,14 +51,14 @@ std::unique_ptr<imaging::Bitmap> decode(const LoadRequest& request, raw::IDecode
     result = engine.OpenImageFile(request.path, &progress, mode == 1, mode == 1 || mode == 2,
                                   whiteBalance,
                                   engine_settings::decodeOptionsFor(request.path.native()));
-    LogLine("Viewer opened the full image for " + request.name);
+    logLine("Viewer opened the full image for " + request.name);
     progress.SetStatusId(kConverting, 95);
     if (FAILED(result)) return nullptr;
     std::unique_ptr<imaging::Bitmap> bitmap = engine.CreateGdiplusBitmap();
     if (bitmap) {
         std::snprintf(line, sizeof line, "Viewer created bitmap image with sizes %d x %d for %s",
                       bitmap->width(), bitmap->height(), request.name.c_str());
-        LogLine(line);
+        logLine(line);
     }
     return bitmap;
 }

@@ -38,7 +38,7 @@ CPictureView::CPictureView(bool slideshowMode, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    infoVisible_ = GetUserSetting(modeKey(slideshowMode_), settings::kExifOnOff.name,
+    infoVisible_ = getUserSetting(modeKey(slideshowMode_), settings::kExifOnOff.name,
                                   settings::kExifOnOff.defaultValue) == 1;
 
     connect(&browser_, &PictureBrowser::currentChanged, this, [this] {
@@ -70,7 +70,7 @@ QRect CPictureView::pictureArea() const {
 }
 
 CPictureView::~CPictureView() {
-    SetUserSetting(modeKey(slideshowMode_), settings::kExifOnOff.name, infoVisible_ ? 1 : 0);
+    setUserSetting(modeKey(slideshowMode_), settings::kExifOnOff.name, infoVisible_ ? 1 : 0);
 }
 
 bool CPictureView::open(const ViewerCommandLine& commandLine,
@@ -92,10 +92,10 @@ bool CPictureView::open(const ViewerCommandLine& commandLine,
         }
     }
     if (commandLine.slideshowMode) {
-        LogLine("Viewer started for slideshow");
+        logLine("Viewer started for slideshow");
         slideshowPaused_ = false;
     }
-    LogLine("Viewer selected current folder: " + folder.string());
+    logLine("Viewer selected current folder: " + folder.string());
     bool readable = true;
     if (commandLine.slideshowMode && commandLine.slideshowFiles.size() > 1) {
         browser_.list().listFiles(folder, commandLine.slideshowFiles);
@@ -141,7 +141,7 @@ void CPictureView::centreOn(float px, float py) {
 
 void CPictureView::startSlideTimer() {
     if (!slideshowMode_ || slideshowPaused_) return;
-    const auto delay = GetUserSetting(settings::kSlideshow, settings::kSlideshowDelay.name,
+    const auto delay = getUserSetting(settings::kSlideshow, settings::kSlideshowDelay.name,
                                       settings::kSlideshowDelay.defaultValue);
     slideTimer_.start(static_cast<int>(std::min<std::uint32_t>(delay, 86400) * 1000));
 }

@@ -22,7 +22,7 @@ CPictureViewerApp::CPictureViewerApp(int& argc, char** argv)
     std::string line = "Viewer started with parameters:";
     for (const std::string& argument : argumentsOf(argc, argv))
         line += " " + argument;
-    LogLine(line);
+    logLine(line);
     ui::setMessageBoxHandler([](std::string_view text, std::string_view caption, ui::UINT) {
         QMessageBox::critical(
             activeWindow(),
@@ -35,7 +35,7 @@ CPictureViewerApp::CPictureViewerApp(int& argc, char** argv)
 CPictureViewerApp::~CPictureViewerApp() {
     frame_.reset();
     ui::setMessageBoxHandler({});
-    LogLine("Viewer terminated");
+    logLine("Viewer terminated");
 }
 
 int CPictureViewerApp::run() {

@@ -28,7 +28,7 @@ QString text(std::string_view utf8) {
 
 int stored(std::string_view key, const settings::DwordSetting& value, int count) {
     return static_cast<int>(
-        std::min<std::uint32_t>(GetUserSetting(key, value.name, value.defaultValue), count - 1));
+        std::min<std::uint32_t>(getUserSetting(key, value.name, value.defaultValue), count - 1));
 }
 
 }  // namespace
@@ -93,9 +93,9 @@ void CViewerSettingsDlg::updateControls() {
 
 void CViewerSettingsDlg::accept() {
     if (saveChanges_->isChecked()) {
-        SetUserSetting(settings::kViewer, settings::kViewModeViewer.name,
+        setUserSetting(settings::kViewer, settings::kViewModeViewer.name,
                        static_cast<std::uint32_t>(viewMode()));
-        SetUserSetting(settings::kWhiteBalance, settings::kWhiteBalanceModeGlobal.name,
+        setUserSetting(settings::kWhiteBalance, settings::kWhiteBalanceModeGlobal.name,
                        static_cast<std::uint32_t>(whiteBalance()));
     }
     QDialog::accept();

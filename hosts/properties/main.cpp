@@ -41,7 +41,7 @@ ComPtr<IShellPropSheetExt> sheetFor(const std::vector<std::string>& files) {
     } else {
         ComPtr<IShellExtInit> init;
         sheet->QueryInterface(IID_IShellExtInit, init.out());
-        ComPtr<IDataObject> selection(CreateFileListDataObject(files));
+        ComPtr<IDataObject> selection(createFileListDataObject(files));
         if (init) init->Initialize(nullptr, selection.get(), nullptr);
     }
     return sheet;

@@ -192,7 +192,7 @@ int runIcon(std::span<const std::string_view> args, Io io) {
     if (FAILED(icon->GetIconLocation(0, module, sizeof module, &index, &flags))) return 1;
     io.out << module << "," << index << "\n";
     if (!toPng) return 0;
-    const auto image = resources::LoadIconImage(resources::kFirstTypeIcon + index, 64);
+    const auto image = resources::loadIconImage(resources::kFirstTypeIcon + index, 64);
     errno = 0;
     if (!image || !imaging::writePngRgba(image->size, image->size, image->argb.data(),
                                          std::filesystem::path(args[2]))) {
@@ -296,7 +296,7 @@ HRESULT createForSelection(std::span<const std::string_view> files, ComPtr<ICont
     std::vector<std::string> fullPaths;
     for (const auto f : files)
         fullPaths.push_back(paths::fullPath(f));
-    ComPtr<IDataObject> selection(CreateFileListDataObject(fullPaths));
+    ComPtr<IDataObject> selection(createFileListDataObject(fullPaths));
     HRESULT hr = init->Initialize(nullptr, selection.get(), nullptr);
     if (FAILED(hr)) {
         io.err << "tavrin: the shell object takes none of these files (" << hex(hr)

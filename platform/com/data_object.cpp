@@ -52,7 +52,7 @@ class FileListDataObject final : public ComObject<IDataObject> {
 
 }  // namespace
 
-IDataObject* CreateFileListDataObject(const std::vector<std::string>& paths) {
+IDataObject* createFileListDataObject(const std::vector<std::string>& paths) {
     return new FileListDataObject(paths);
 }
 

@@ -62,7 +62,7 @@ TAVRIN_INTERFACE IDataObject : IUnknown {
 };
 
 // A new data object holding the paths as CF_HDROP, with one reference for the caller.
-IDataObject* CreateFileListDataObject(const std::vector<std::string>& paths);
+IDataObject* createFileListDataObject(const std::vector<std::string>& paths);
 
 // The DROPFILES block inside an HGLOBAL.
 using HDROP = HGLOBAL;

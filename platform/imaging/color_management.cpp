@@ -26,24 +26,24 @@ struct LcmsApi {
 };
 
 const LcmsApi* lcmsApi() {
-    static const std::optional<LcmsApi> api = []() -> std::optional<LcmsApi> {
-        static const system::LazyLibrary library(TAVRIN_LCMS2_SONAME);
+    static const std::optional<LcmsApi> kApi = []() -> std::optional<LcmsApi> {
+        static const system::LazyLibrary kLibrary(TAVRIN_LCMS2_SONAME);
         LcmsApi a{};
-        const bool complete = library.bind(a.CreateContext, "cmsCreateContext") &&
-                              library.bind(a.DeleteContext, "cmsDeleteContext") &&
-                              library.bind(a.SetLogErrorHandlerTHR, "cmsSetLogErrorHandlerTHR") &&
-                              library.bind(a.OpenProfileFromMemTHR, "cmsOpenProfileFromMemTHR") &&
-                              library.bind(a.Create_sRGBProfileTHR, "cmsCreate_sRGBProfileTHR") &&
-                              library.bind(a.CloseProfile, "cmsCloseProfile") &&
-                              library.bind(a.GetProfileInfoASCII, "cmsGetProfileInfoASCII") &&
-                              library.bind(a.GetColorSpace, "cmsGetColorSpace") &&
-                              library.bind(a.CreateTransformTHR, "cmsCreateTransformTHR") &&
-                              library.bind(a.DoTransform, "cmsDoTransform") &&
-                              library.bind(a.DeleteTransform, "cmsDeleteTransform");
+        const bool complete = kLibrary.bind(a.CreateContext, "cmsCreateContext") &&
+                              kLibrary.bind(a.DeleteContext, "cmsDeleteContext") &&
+                              kLibrary.bind(a.SetLogErrorHandlerTHR, "cmsSetLogErrorHandlerTHR") &&
+                              kLibrary.bind(a.OpenProfileFromMemTHR, "cmsOpenProfileFromMemTHR") &&
+                              kLibrary.bind(a.Create_sRGBProfileTHR, "cmsCreate_sRGBProfileTHR") &&
+                              kLibrary.bind(a.CloseProfile, "cmsCloseProfile") &&
+                              kLibrary.bind(a.GetProfileInfoASCII, "cmsGetProfileInfoASCII") &&
+                              kLibrary.bind(a.GetColorSpace, "cmsGetColorSpace") &&
+                              kLibrary.bind(a.CreateTransformTHR, "cmsCreateTransformTHR") &&
+                              kLibrary.bind(a.DoTransform, "cmsDoTransform") &&
+                              kLibrary.bind(a.DeleteTransform, "cmsDeleteTransform");
         if (!complete) return std::nullopt;
         return a;
     }();
-    return api ? &*api : nullptr;
+    return kApi ? &*kApi : nullptr;
 }
 
 }  // namespace

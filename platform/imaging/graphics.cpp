@@ -89,9 +89,9 @@ Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& 
     for (const auto& [x, y] :
          {std::pair{dst.x, dst.y}, std::pair{dst.x + dst.width, dst.y},
           std::pair{dst.x, dst.y + dst.height}, std::pair{dst.x + dst.width, dst.y + dst.height}}) {
-        const double X = x * m.m11 + y * m.m21 + m.dx, Y = x * m.m12 + y * m.m22 + m.dy;
-        minX = std::min(minX, X), maxX = std::max(maxX, X);
-        minY = std::min(minY, Y), maxY = std::max(maxY, Y);
+        const double tx = x * m.m11 + y * m.m21 + m.dx, ty = x * m.m12 + y * m.m22 + m.dy;
+        minX = std::min(minX, tx), maxX = std::max(maxX, tx);
+        minY = std::min(minY, ty), maxY = std::max(maxY, ty);
     }
     const int px0 = std::max(0, static_cast<int>(std::floor(minX)));
     const int py0 = std::max(0, static_cast<int>(std::floor(minY)));
@@ -104,9 +104,9 @@ Status Graphics::drawImage(const Bitmap& source, const RectF& dst, const RectF& 
         std::uint8_t* out = target_.row(py);
         for (int px = px0; px < px1; ++px) {
             // Inverse transform of the pixel centre into destination-rectangle coordinates.
-            const double X = px + 0.5 - m.dx, Y = py + 0.5 - m.dy;
-            const double x = (X * m.m22 - Y * m.m21) / det - dst.x;
-            const double y = (Y * m.m11 - X * m.m12) / det - dst.y;
+            const double tx = px + 0.5 - m.dx, ty = py + 0.5 - m.dy;
+            const double x = (tx * m.m22 - ty * m.m21) / det - dst.x;
+            const double y = (ty * m.m11 - tx * m.m12) / det - dst.y;
             if (x < 0 || y < 0 || x >= dst.width || y >= dst.height) continue;
             sample(*scaled, static_cast<float>(x * kx), static_cast<float>(y * ky), whole, filter,
                    out + px * 3);

@@ -7,28 +7,29 @@
 namespace tavrin::imaging::detail {
 
 const TiffApi* tiffApi() {
-    static const std::optional<TiffApi> api = []() -> std::optional<TiffApi> {
-        static const system::LazyLibrary library(TAVRIN_TIFF_SONAME);
+    static const std::optional<TiffApi> kApi = []() -> std::optional<TiffApi> {
+        static const system::LazyLibrary kLibrary(TAVRIN_TIFF_SONAME);
         TiffApi a{};
         const bool complete =
-            library.bind(a.OpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
-            library.bind(a.OpenOptionsFree, "TIFFOpenOptionsFree") &&
-            library.bind(a.OpenOptionsSetMaxSingleMemAlloc,
-                         "TIFFOpenOptionsSetMaxSingleMemAlloc") &&
-            library.bind(a.OpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
-            library.bind(a.OpenOptionsSetWarningHandlerExtR,
-                         "TIFFOpenOptionsSetWarningHandlerExtR") &&
-            library.bind(a.ClientOpenExt, "TIFFClientOpenExt") &&
-            library.bind(a.Close, "TIFFClose") && library.bind(a.Flush, "TIFFFlush") &&
-            library.bind(a.GetField, "TIFFGetField") && library.bind(a.SetField, "TIFFSetField") &&
-            library.bind(a.DefaultStripSize, "TIFFDefaultStripSize") &&
-            library.bind(a.WriteScanline, "TIFFWriteScanline") &&
-            library.bind(a.RGBAImageOK, "TIFFRGBAImageOK") &&
-            library.bind(a.ReadRGBAImageOriented, "TIFFReadRGBAImageOriented");
+            kLibrary.bind(a.OpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
+            kLibrary.bind(a.OpenOptionsFree, "TIFFOpenOptionsFree") &&
+            kLibrary.bind(a.OpenOptionsSetMaxSingleMemAlloc,
+                          "TIFFOpenOptionsSetMaxSingleMemAlloc") &&
+            kLibrary.bind(a.OpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
+            kLibrary.bind(a.OpenOptionsSetWarningHandlerExtR,
+                          "TIFFOpenOptionsSetWarningHandlerExtR") &&
+            kLibrary.bind(a.ClientOpenExt, "TIFFClientOpenExt") &&
+            kLibrary.bind(a.Close, "TIFFClose") && kLibrary.bind(a.Flush, "TIFFFlush") &&
+            kLibrary.bind(a.GetField, "TIFFGetField") &&
+            kLibrary.bind(a.SetField, "TIFFSetField") &&
+            kLibrary.bind(a.DefaultStripSize, "TIFFDefaultStripSize") &&
+            kLibrary.bind(a.WriteScanline, "TIFFWriteScanline") &&
+            kLibrary.bind(a.RGBAImageOK, "TIFFRGBAImageOK") &&
+            kLibrary.bind(a.ReadRGBAImageOriented, "TIFFReadRGBAImageOriented");
         if (!complete) return std::nullopt;
         return a;
     }();
-    return api ? &*api : nullptr;
+    return kApi ? &*kApi : nullptr;
 }
 
 }  // namespace tavrin::imaging::detail

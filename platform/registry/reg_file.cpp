@@ -100,9 +100,9 @@ void formatKey(const Key& key, const std::string& path, std::string& out) {
         out += '=';
         if (const auto* dw = std::get_if<std::uint32_t>(&v.data)) {
             char hex[9];
-            static constexpr char digits[] = "0123456789abcdef";
+            static constexpr char kDigits[] = "0123456789abcdef";
             for (int i = 7; i >= 0; --i)
-                hex[7 - i] = digits[(*dw >> (4 * i)) & 0xF];
+                hex[7 - i] = kDigits[(*dw >> (4 * i)) & 0xF];
             hex[8] = '\0';
             out += kDwordPrefix;
             out += hex;

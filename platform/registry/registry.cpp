@@ -153,8 +153,8 @@ fs::path installedClassesDirectory() {
 
 fs::path machineDirectory() {
     if (const char* dir = env("TAVRIN_SYSTEM_REGISTRY_DIR")) return dir;
-    static const fs::path installed = installedClassesDirectory();
-    return installed.empty() ? fs::path(TAVRIN_SYSTEM_DATA_DIR) : installed;
+    static const fs::path kInstalled = installedClassesDirectory();
+    return kInstalled.empty() ? fs::path(TAVRIN_SYSTEM_DATA_DIR) : kInstalled;
 }
 
 void useMachineScopeForClasses(bool machine) {

@@ -30,8 +30,8 @@ bool InsertMenuA(HMENU menu, UINT position, UINT flags, std::uintptr_t id, const
 }
 
 const std::vector<MenuItem>& menuItems(HMENU menu) {
-    static const std::vector<MenuItem> none;
-    return menu ? static_cast<Menu*>(menu)->items : none;
+    static const std::vector<MenuItem> kNone;
+    return menu ? static_cast<Menu*>(menu)->items : kNone;
 }
 
 }  // namespace tavrin::ui

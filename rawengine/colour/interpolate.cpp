@@ -26,29 +26,28 @@ constexpr int kPatternCols = 2;
 // A large picture is shared between both cores; a small one is not worth a thread.
 constexpr std::size_t kParallelPixels = 1 << 20;
 
-class Mosaic {
-  public:
+struct Mosaic {
     explicit Mosaic(DecodeState& s)
-        : s_(s),
-          image_(s.image.get()),
-          height_(s.geometry.height),
-          width_(s.geometry.width),
-          colours_(std::clamp(s.sensor.colourCount, 1, 4)) {}
+        : state(s),
+          pixels(s.image.get()),
+          height(s.geometry.height),
+          width(s.geometry.width),
+          colours(std::clamp(s.sensor.colourCount, 1, 4)) {}
 
-    int colourAt(int row, int col) const { return s_.colourAt(row, col); }
+    int colourAt(int row, int col) const { return state.colourAt(row, col); }
     // Element offset of channel c of the pixel (y, x) away.
-    int offset(int y, int x, int c = 0) const { return (y * width_ + x) * 4 + c; }
+    int offset(int y, int x, int c = 0) const { return (y * width + x) * 4 + c; }
     std::uint16_t* pixel(int row, int col) const {
-        return image_ + (static_cast<std::size_t>(row) * width_ + col) * 4;
+        return pixels + (static_cast<std::size_t>(row) * width + col) * 4;
     }
 
-    DecodeState& s_;
-    std::uint16_t* image_;
-    int height_, width_, colours_;
+    DecodeState& state;
+    std::uint16_t* pixels;
+    int height, width, colours;
 };
 
 bool worthSplitting(const Mosaic& m, int rows) {
-    const std::size_t pixels = static_cast<std::size_t>(m.height_) * m.width_;
+    const std::size_t pixels = static_cast<std::size_t>(m.height) * m.width;
     return pixels >= kParallelPixels && rows >= 8 && std::thread::hardware_concurrency() >= 2;
 }
 
@@ -97,7 +96,7 @@ class RowPlanes {
 
     void fill(const Mosaic& m, int row) {
         const std::uint16_t* pix = m.pixel(row, 0);
-        for (int col = 0; col < m.width_; ++col, pix += 4) {
+        for (int col = 0; col < m.width; ++col, pix += 4) {
             for (int c = 0; c < 4; ++c)
                 plane(c, col & 1)[col >> 1] = pix[c];
         }
@@ -106,7 +105,7 @@ class RowPlanes {
     void fillOwn(const Mosaic& m, int row) {
         const std::uint16_t* pix = m.pixel(row, 0);
         const int colour[2] = {m.colourAt(row, 0), m.colourAt(row, 1)};
-        for (int col = 0; col < m.width_; ++col, pix += 4)
+        for (int col = 0; col < m.width; ++col, pix += 4)
             plane(colour[col & 1], col & 1)[col >> 1] = pix[colour[col & 1]];
     }
     std::int32_t* plane(int c, int parity) {
@@ -153,7 +152,7 @@ std::array<std::vector<BilinearChannel>, kPatternRows * kPatternCols> bilinearCo
     for (int row = 0; row < kPatternRows; ++row) {
         for (int col = 0; col < kPatternCols; ++col) {
             const int own = m.colourAt(row, col);
-            for (int c = 0; c < m.colours_; ++c) {
+            for (int c = 0; c < m.colours; ++c) {
                 if (c == own) continue;
                 BilinearChannel missing{c, {}, 0, -1};
                 for (int y = -1; y <= 1; ++y) {
@@ -207,11 +206,11 @@ void bilinear(const Mosaic& m) {
     // Three rows of planes for each band, allocated before any thread starts.
     std::vector<RowPlanes> allPlanes;
     try {
-        allPlanes.assign(6, RowPlanes(m.width_));
+        allPlanes.assign(6, RowPlanes(m.width));
     } catch (const std::bad_alloc&) {
         throw CImageLoaderException::outOfMemory("vng_interpolate()");
     }
-    forRowBands(m, 1, m.height_ - 1, [&](int band, int first, int last) {
+    forRowBands(m, 1, m.height - 1, [&](int band, int first, int last) {
         RowPlanes* planes = &allPlanes[static_cast<std::size_t>(band) * 3];
         Window window{};
         for (int row = first; row < last; ++row) {
@@ -224,7 +223,7 @@ void bilinear(const Mosaic& m) {
                 // Columns 1 ... width - 2 of this parity: 2i + parity (none in a picture of
                 // two columns or fewer).
                 const int firstI = parity == 0 ? 1 : 0;
-                const int lastColumn = m.width_ - 2;
+                const int lastColumn = m.width - 2;
                 const int lastI = lastColumn >= parity ? (lastColumn - parity) / 2 + 1 : firstI;
                 bilinearParity(m,
                                codes[static_cast<std::size_t>((row & 7) * kPatternCols + parity)],
@@ -382,10 +381,10 @@ class VngBand {
     VngBand(const Mosaic& m, int first, int last)
         : first_(first),
           last_(last),
-          rowElements_(static_cast<std::size_t>(m.width_ - 4) * 4),
+          rowElements_(static_cast<std::size_t>(m.width - 4) * 4),
           rows_(5 * rowElements_),
-          window_(kWindowRows, RowPlanes(m.width_)),
-          out_(m.width_) {}
+          window_(kWindowRows, RowPlanes(m.width)),
+          out_(m.width) {}
 
     void compute(const Mosaic& m, const std::array<VngCode, 16>& codes, int clip) {
         for (int row = first_; row < last_; ++row) {
@@ -398,12 +397,12 @@ class VngBand {
                     &window_[static_cast<std::size_t>((row - 2 + k) % kWindowRows)];
             for (int parity = 0; parity < 2; ++parity) {
                 // Columns 2 ... width - 3 of this parity: 2i + parity for i from 1.
-                const int last = (m.width_ - 3 - parity) / 2 + 1;
+                const int last = (m.width - 3 - parity) / 2 + 1;
                 computeParity(codes[static_cast<std::size_t>((row & 7) * kPatternCols + parity)],
-                              window, parity, 1, last, m.colours_, clip, out_);
+                              window, parity, 1, last, m.colours, clip, out_);
             }
             std::uint16_t* b = buffer(row);
-            for (int col = 2; col < m.width_ - 2; ++col) {
+            for (int col = 2; col < m.width - 2; ++col) {
                 for (int c = 0; c < 4; ++c)
                     *b++ = static_cast<std::uint16_t>(out_.plane(c, col & 1)[col >> 1]);
             }
@@ -437,9 +436,9 @@ class VngBand {
 
 void vng(const Mosaic& m) {
     const auto codes = vngCodes(m);
-    const int clip = std::clamp(m.s_.sensor.clipLevel, 0, 65535);
-    const int first = 2, last = m.height_ - 2;
-    if (last <= first || m.width_ <= 4) return;
+    const int clip = std::clamp(m.state.sensor.clipLevel, 0, 65535);
+    const int first = 2, last = m.height - 2;
+    if (last <= first || m.width <= 4) return;
     const bool split = worthSplitting(m, last - first);
     const int middle = split ? first + (last - first) / 2 : last;
     std::vector<VngBand> bands;

@@ -150,7 +150,7 @@ std::optional<std::string_view> CamfChain::parameter(std::string_view list,
         [&](Bytes block, std::uint64_t content) { return findParameter(block, content, name); });
 }
 
-std::optional<CamfMatrix> CamfChain::foveon_camf_matrix(std::string_view name) const {
+std::optional<CamfMatrix> CamfChain::foveonCamfMatrix(std::string_view name) const {
     return findBlock<CamfMatrix>(
         block_, camf::kMatrix, name,
         [](Bytes block, std::uint64_t content) { return readMatrix(block, content); });

@@ -29,7 +29,7 @@ class CamfChain {
     // The elements of the first well-formed matrix named name; none when every one has more
     // than 3 dimensions, an unknown element type or elements beyond its block. Throws the memory
     // error for "foveon_camf_matrix()" when its elements cannot be allocated.
-    std::optional<CamfMatrix> foveon_camf_matrix(std::string_view name) const;
+    std::optional<CamfMatrix> foveonCamfMatrix(std::string_view name) const;
 
   private:
     std::span<const std::uint8_t> block_;

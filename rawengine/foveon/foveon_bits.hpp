@@ -35,7 +35,7 @@ class FoveonBits {
                 word = file_->u32(data);
                 file_->skip(4);
             } else {
-                word = file_->ReadU32();
+                word = file_->readU32();
             }
             buffer_ = buffer_ << 32 | word;
             count_ += 32;

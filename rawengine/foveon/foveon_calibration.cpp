@@ -47,18 +47,18 @@ std::optional<SensorArea> area(const std::optional<CamfMatrix>& m) {
 
 FoveonCalibration readFoveonCalibration(const CamfChain& camf, std::string_view whiteBalance) {
     FoveonCalibration c;
-    c.darkShieldColumns = pairs(camf.foveon_camf_matrix("DarkShieldColRange"));
-    c.postPolyMatrix = matrix3(camf.foveon_camf_matrix("PostPolyMatrix"));
-    c.columnFilter = camf.foveon_camf_matrix("ColumnFilter");
-    if (const auto s = camf.foveon_camf_matrix("SaturationLevel"); s && s->elements.size() == 3)
+    c.darkShieldColumns = pairs(camf.foveonCamfMatrix("DarkShieldColRange"));
+    c.postPolyMatrix = matrix3(camf.foveonCamfMatrix("PostPolyMatrix"));
+    c.columnFilter = camf.foveonCamfMatrix("ColumnFilter");
+    if (const auto s = camf.foveonCamfMatrix("SaturationLevel"); s && s->elements.size() == 3)
         c.saturationLevel = std::array<double, 3>{s->elements[0], s->elements[1], s->elements[2]};
-    c.keepImageArea = area(camf.foveon_camf_matrix("KeepImageArea"));
-    c.activeImageArea = area(camf.foveon_camf_matrix("ActiveImageArea"));
+    c.keepImageArea = area(camf.foveonCamfMatrix("KeepImageArea"));
+    c.activeImageArea = area(camf.foveonCamfMatrix("ActiveImageArea"));
     if (const auto illuminant = camf.parameter("WhiteBalanceIlluminants", whiteBalance)) {
         if (const auto name = camf.parameter("WhiteBalanceCorrections", *illuminant))
-            c.whiteBalanceCorrection = matrix3(camf.foveon_camf_matrix(*name));
+            c.whiteBalanceCorrection = matrix3(camf.foveonCamfMatrix(*name));
     }
-    c.badPixels = pairs(camf.foveon_camf_matrix("BadPixels"));
+    c.badPixels = pairs(camf.foveonCamfMatrix("BadPixels"));
     return c;
 }
 

@@ -175,7 +175,7 @@ void setConversion(DecodeState& s, const FoveonCalibration& calibration) {
 
 }  // namespace
 
-void foveon_interpolate(DecodeContext& ctx) {
+void foveonInterpolate(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     Geometry& g = s.geometry;
     if (!s.image || g.width <= 0 || g.height <= 0) return;

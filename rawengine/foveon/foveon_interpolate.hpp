@@ -8,6 +8,6 @@ namespace tavrin::raw {
 // Turns the loaded raw channels into a cropped, dark-corrected, balanced picture in camera
 // channels, sets the colour matrix that conversion applies, and sets the white and clip level
 // to the picture's white.
-void foveon_interpolate(DecodeContext& ctx);
+void foveonInterpolate(DecodeContext& ctx);
 
 }  // namespace tavrin::raw

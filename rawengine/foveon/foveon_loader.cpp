@@ -48,13 +48,13 @@ void loadFoveonRaw(DecodeContext& ctx) {
     f.setOrder(formats::kLittleEndian);  // X3F files are little-endian throughout
     f.seek(s.container.dataOffset);
     std::array<std::uint16_t, kFoveonCodes> stored{};
-    f.ReadU16Array(stored.data(), stored.size());
+    f.readU16Array(stored.data(), stored.size());
     std::array<std::int16_t, kFoveonCodes> differences{};
     for (std::size_t i = 0; i < kFoveonCodes; ++i)
         differences[i] = static_cast<std::int16_t>(stored[i]);
     FoveonCodeWords codes{};
     for (auto& code : codes)
-        code = f.ReadU32();
+        code = f.readU32();
 
     const HuffmanTable table(buildFoveonTree(ctx.huffman, codes));
     decodeRows(ctx, table, differences);

@@ -31,7 +31,7 @@ struct Row {
     int height = 0, width = 0, rawWidth = 0;
     int top = 0, left = 0;
     std::uint32_t pattern = 0;
-    Loader loader = Loader::None;
+    Loader loader = Loader::kNone;
     int black = -1, white = 0, colours = 0;
     float red = 0, blue = 0;
     int matrixSet = -1;
@@ -122,7 +122,7 @@ void nikonD1(IdentifyContext& c) {
 
 void nikonD100(IdentifyContext& c) {
     Geometry& g = c.s.geometry;
-    if (c.s.container.compression == 34713 && c.s.loader == Loader::LoadNikonPackedRaw) {
+    if (c.s.container.compression == 34713 && c.s.loader == Loader::kNikonPackedRaw) {
         g.width += 3;
         g.rawWidth = g.width;
     }
@@ -152,7 +152,7 @@ void nikonE2100(IdentifyContext& c) {
     if (!noTimestamp(c) || genuineE2100(c)) {
         s.geometry.height = 1206;
         s.geometry.width = 1616;
-        s.loader = Loader::LoadNikonE2100Raw;
+        s.loader = Loader::kNikonE2100Raw;
         s.colour.presetMultipliers[0] = 1.945f;
         s.colour.presetMultipliers[2] = 1.04f;
         return;
@@ -190,13 +190,13 @@ void fujiS5100(IdentifyContext& c) {
 void minoltaTail(IdentifyContext& c, std::uint64_t wordsAt) {
     DecodeState& s = c.s;
     s.sensor.filterPattern = 0x61616161;
-    s.loader = Loader::unpacked_load_raw;
+    s.loader = Loader::kUnpackedRaw;
     s.sensor.whiteLevel = 991;
     c.file.setOrder(formats::kBigEndian);
     c.file.seek(wordsAt);
     static constexpr int kTarget[] = {0, 2, 1, 3};
     for (int t : kTarget)
-        s.colour.cameraMultipliers[t] = c.file.ReadU16();
+        s.colour.cameraMultipliers[t] = c.file.readU16();
 }
 
 void presetIfUnset(DecodeState& s) {
@@ -227,15 +227,15 @@ void konicaKd510z(IdentifyContext& c) {
 void minolta(IdentifyContext& c) {
     DecodeState& s = c.s;
     const std::string& m = s.id.model;
-    s.loader = Loader::unpacked_load_raw;
+    s.loader = Loader::kUnpackedRaw;
     s.sensor.whiteLevel = 3965;
     if (m.compare(0, 8, "DiMAGE A") == 0) {
-        s.loader = Loader::LoadPacked12Raw;
+        s.loader = Loader::kPacked12Raw;
         s.sensor.whiteLevel = m.size() > 8 && m[8] == '1' ? 3979 : 4095;
         if (m == "DiMAGE A200") s.sensor.filterPattern = 0x49494949;
     } else if (m.compare(0, 5, "ALPHA") == 0 || m.compare(0, 5, "DYNAX") == 0 ||
                m.compare(0, 6, "MAXXUM") == 0) {
-        s.loader = Loader::LoadPacked12Raw;
+        s.loader = Loader::kPacked12Raw;
         s.sensor.whiteLevel = 4091;
     } else if (m.compare(0, 8, "DiMAGE G") == 0 && m.size() > 8) {
         Geometry& g = s.geometry;
@@ -262,14 +262,14 @@ void pentaxOptioS(IdentifyContext& c) {
     DecodeState& s = c.s;
     if (c.fileSize == 3178560) {
         s.geometry.height = 1540, s.geometry.width = 2064;
-        s.loader = Loader::eight_bit_load_raw;
+        s.loader = Loader::kEightBitRaw;
         s.colour.presetMultipliers[0] = 1.391f;
         s.colour.presetMultipliers[2] = 1.188f;
         s.colour.cameraMultipliers[0] *= 4;
         s.colour.cameraMultipliers[2] *= 4;
     } else {
         s.geometry.height = 1544, s.geometry.width = 2068, s.geometry.rawWidth = 3136;
-        s.loader = Loader::LoadPacked12Raw;
+        s.loader = Loader::kPacked12Raw;
         s.sensor.whiteLevel = 3964;
         s.colour.presetMultipliers[0] = 1.137f;
         s.colour.presetMultipliers[2] = 1.453f;
@@ -278,7 +278,7 @@ void pentaxOptioS(IdentifyContext& c) {
 
 void phaseOne(IdentifyContext& c) {
     DecodeState& s = c.s;
-    s.loader = Loader::phase_one_load_raw;
+    s.loader = Loader::kPhaseOneRaw;
     s.sensor.whiteLevel = 65535;
     struct Back {
         int rawHeight;
@@ -303,7 +303,7 @@ void imacon(IdentifyContext& c) {
     DecodeState& s = c.s;
     s.geometry.height = 5444, s.geometry.width = 4080, s.geometry.rawWidth = 4090;
     s.sensor.filterPattern = 0x61616161;
-    s.loader = Loader::unpacked_load_raw;
+    s.loader = Loader::kUnpackedRaw;
     s.sensor.whiteLevel = 65535;
     s.colour.presetMultipliers[0] = 1.963f;
     s.colour.presetMultipliers[2] = 1.43f;
@@ -314,13 +314,13 @@ void imacon(IdentifyContext& c) {
 
 void leaf(IdentifyContext& c) {
     DecodeState& s = c.s;
-    s.loader = Loader::unpacked_load_raw;
+    s.loader = Loader::kUnpackedRaw;
     s.sensor.whiteLevel = 16383;
     s.sensor.filterPattern = s.geometry.height > s.geometry.width ? 0x16161616 : 0;
     s.id.model = "Valeo";
     if (s.geometry.rawWidth == 2060) {
         s.sensor.filterPattern = 0;
-        s.loader = Loader::leaf_load_raw;
+        s.loader = Loader::kLeafRaw;
         s.sensor.whiteLevel = 65535;
         s.id.model = "Volare";
     }
@@ -330,10 +330,10 @@ void olympusE300(IdentifyContext& c) {
     DecodeState& s = c.s;
     s.geometry.width -= 21;
     if (c.fileSize >= 15728641) {
-        s.loader = Loader::unpacked_load_raw;
+        s.loader = Loader::kUnpackedRaw;
         s.sensor.whiteLevel = 64560;
     } else {
-        s.loader = Loader::olympus_e300_load_raw;
+        s.loader = Loader::kOlympusE300Raw;
         s.sensor.blackLevel = 62;
     }
 }
@@ -393,7 +393,7 @@ void kodak(IdentifyContext& c) {
         g.width = wide ? 501 : 249;
         g.rawWidth = wide ? 512 : 256;
         s.sensor.filterPattern = 0x8D8D8D8D;
-        s.loader = Loader::kodak_easy_load_raw;
+        s.loader = Loader::kKodakEasyRaw;
         s.sensor.colourCount = 4;
         gains(s, {{1, 1.179f}, {2, 1.209f}, {3, 1.036f}});
         s.colour.fixedMatrixSet = 1;
@@ -402,38 +402,38 @@ void kodak(IdentifyContext& c) {
     } else if (m == "Digital Camera 40") {
         s.id.model = "DC40";
         g.height = 512, g.width = 768;
-        s.loader = Loader::LoadKodakRadialRaw;
+        s.loader = Loader::kKodakRadialRaw;
         s.container.dataOffset = 1152;
         return;
     } else if (m.find("DC50") != std::string::npos) {
         return;  // values not known to us
     } else if (m.find("DC120") != std::string::npos) {
         g.height = 976, g.width = 848;
-        s.loader = s.container.compression == 7 ? Loader::LoadNothing : Loader::LoadKodakDc120Raw;
+        s.loader = s.container.compression == 7 ? Loader::kNothing : Loader::kKodakDc120Raw;
         return;
     }
     switch (s.container.compression) {
         case 0:
         case 1:
-            s.loader = Loader::kodak_easy_load_raw;
+            s.loader = Loader::kKodakEasyRaw;
             break;
         case 7:
-            s.loader = Loader::LoadLosslessJpegRaw;
+            s.loader = Loader::kLosslessJpegRaw;
             break;
         case 32867:
             break;
         case 65000:
             if (s.container.photometric == 32803) {
-                s.loader = Loader::LoadKodak65000Raw;
+                s.loader = Loader::kKodak65000Raw;
             } else {
                 g.height = (g.height + 1) & ~1;
                 g.width = (g.width + 1) & ~1;
                 s.sensor.filterPattern = 0;
-                s.loader = Loader::LoadKodakYuvRaw;
+                s.loader = Loader::kKodakYuvRaw;
             }
             break;
         default:
-            s.loader = Loader::None;
+            s.loader = Loader::kNone;
             break;
     }
 }
@@ -441,10 +441,10 @@ void kodak(IdentifyContext& c) {
 void nucore(IdentifyContext& c) {
     DecodeState& s = c.s;
     s.sensor.filterPattern = 0x61616161;
-    s.loader = Loader::unpacked_load_raw;
+    s.loader = Loader::kUnpackedRaw;
     if (s.geometry.width == 2598) {
         s.sensor.filterPattern = 0x16161616;
-        s.loader = Loader::nucore_load_raw;
+        s.loader = Loader::kNucoreRaw;
     }
 }
 
@@ -452,11 +452,11 @@ void nucore(IdentifyContext& c) {
 const std::vector<Row>& rows() {
     // clang-format off
     static const std::vector<Row> kRows = {
-        {.key = Key::Model, .text = "PowerShot 600", .height = 613, .width = 854, .pattern = 0xE1E4E1E4, .loader = Loader::LoadCanon600Raw, .colours = 4},
-        {.key = Key::Model, .text = "PowerShot A5", .height = 773, .width = 960, .rawWidth = 992, .pattern = 0x1E4E1E4E, .loader = Loader::LoadCanonA5Raw, .colours = 4},
-        {.key = Key::Model, .text = "PowerShot A5 Zoom", .height = 773, .width = 960, .rawWidth = 992, .pattern = 0x1E4E1E4E, .loader = Loader::LoadCanonA5Raw, .colours = 4},
-        {.key = Key::Model, .text = "PowerShot A50", .height = 968, .width = 1290, .rawWidth = 1320, .pattern = 0x1B4E4B1E, .loader = Loader::LoadCanonA5Raw, .colours = 4},
-        {.key = Key::Model, .text = "PowerShot Pro70", .height = 1024, .width = 1552, .pattern = 0x1E4B4E1B, .loader = Loader::LoadCanonA5Raw, .black = 34, .colours = 4},
+        {.key = Key::Model, .text = "PowerShot 600", .height = 613, .width = 854, .pattern = 0xE1E4E1E4, .loader = Loader::kCanon600Raw, .colours = 4},
+        {.key = Key::Model, .text = "PowerShot A5", .height = 773, .width = 960, .rawWidth = 992, .pattern = 0x1E4E1E4E, .loader = Loader::kCanonA5Raw, .colours = 4},
+        {.key = Key::Model, .text = "PowerShot A5 Zoom", .height = 773, .width = 960, .rawWidth = 992, .pattern = 0x1E4E1E4E, .loader = Loader::kCanonA5Raw, .colours = 4},
+        {.key = Key::Model, .text = "PowerShot A50", .height = 968, .width = 1290, .rawWidth = 1320, .pattern = 0x1B4E4B1E, .loader = Loader::kCanonA5Raw, .colours = 4},
+        {.key = Key::Model, .text = "PowerShot Pro70", .height = 1024, .width = 1552, .pattern = 0x1E4B4E1B, .loader = Loader::kCanonA5Raw, .black = 34, .colours = 4},
         {.key = Key::Model, .text = "PowerShot Pro90 IS", .width = 1896, .pattern = 0xB4B4B4B4, .colours = 4},
         {.key = Key::CanonRawWidth, .number = 2144, .height = 1550, .width = 2088, .top = 8, .left = 4, .step = canon2144},
         {.key = Key::CanonRawWidth, .number = 2224, .height = 1448, .width = 2176, .top = 6, .left = 48},
@@ -476,7 +476,7 @@ const std::vector<Row>& rows() {
         {.key = Key::Model, .text = "D100", .white = 3372, .step = nikonD100},
         {.key = Key::Model, .text = "D2H", .width = 2482, .left = 6},
         {.key = Key::Model, .text = "D2X", .width = 4312, .red = 1.514f, .blue = 1.727f},
-        {.key = Key::FileSize, .number = 1581060, .height = 963, .width = 1287, .rawWidth = 1632, .pattern = 0x1E1E1E1E, .loader = Loader::LoadNikonE900Raw, .white = 1012, .colours = 4, .matrixSet = 2, .step = nikonE900},
+        {.key = Key::FileSize, .number = 1581060, .height = 963, .width = 1287, .rawWidth = 1632, .pattern = 0x1E1E1E1E, .loader = Loader::kNikonE900Raw, .white = 1012, .colours = 4, .matrixSet = 2, .step = nikonE900},
         {.key = Key::FileSize, .number = 2465792},
         {.key = Key::Model, .text = "E880", .step = nikonE990},
         {.key = Key::Model, .text = "E990", .step = nikonE990},
@@ -490,11 +490,11 @@ const std::vector<Row>& rows() {
         {.key = Key::Model, .text = "E4500"},
         {.key = Key::FileSize, .number = 7438336},
         {.key = Key::Model, .text = "R-D1"},
-        {.key = Key::Model, .text = "FinePixS2Pro", .height = 3584, .width = 3583, .pattern = 0x61616161, .loader = Loader::LoadFujiS2Raw, .black = 128, .fujiWidth = 2144, .step = fujiS2Pro},
-        {.key = Key::Model, .text = "FinePix S3Pro", .height = 3583, .width = 3584, .pattern = 0x49494949, .loader = Loader::LoadFujiS3Raw, .white = 15869, .fujiWidth = 2144},
-        {.key = Key::Model, .text = "FinePix S5000", .height = 2499, .width = 2500, .pattern = 0x49494949, .loader = Loader::LoadFujiRotatedRaw, .white = 15872, .fujiWidth = 1423},
-        {.key = Key::Model, .text = "FinePix S5100", .height = 1735, .width = 2304, .pattern = 0x49494949, .loader = Loader::unpacked_load_raw, .white = 65535, .step = fujiS5100},
-        {.key = Key::Model, .text = "FinePix S5500", .height = 1735, .width = 2304, .pattern = 0x49494949, .loader = Loader::unpacked_load_raw, .white = 65535, .step = fujiS5100},
+        {.key = Key::Model, .text = "FinePixS2Pro", .height = 3584, .width = 3583, .pattern = 0x61616161, .loader = Loader::kFujiS2Raw, .black = 128, .fujiWidth = 2144, .step = fujiS2Pro},
+        {.key = Key::Model, .text = "FinePix S3Pro", .height = 3583, .width = 3584, .pattern = 0x49494949, .loader = Loader::kFujiS3Raw, .white = 15869, .fujiWidth = 2144},
+        {.key = Key::Model, .text = "FinePix S5000", .height = 2499, .width = 2500, .pattern = 0x49494949, .loader = Loader::kFujiRotatedRaw, .white = 15872, .fujiWidth = 1423},
+        {.key = Key::Model, .text = "FinePix S5100", .height = 1735, .width = 2304, .pattern = 0x49494949, .loader = Loader::kUnpackedRaw, .white = 65535, .step = fujiS5100},
+        {.key = Key::Model, .text = "FinePix S5500", .height = 1735, .width = 2304, .pattern = 0x49494949, .loader = Loader::kUnpackedRaw, .white = 65535, .step = fujiS5100},
         {.key = Key::Model, .text = "FinePix E550"},
         {.key = Key::ModelPrefix, .text = "FinePix F8"},
         {.key = Key::Model, .text = "FinePix S7000"},
@@ -507,7 +507,7 @@ const std::vector<Row>& rows() {
         {.key = Key::Model, .text = "*ist DS"},
         {.key = Key::Model, .text = "Optio S", .step = pentaxOptioS},
         {.key = Key::ModelPrefix, .text = "Optio S4"},
-        {.key = Key::Model, .text = "STV680 VGA", .height = 484, .width = 644, .pattern = 0x16161616, .loader = Loader::eight_bit_load_raw, .black = 16, .red = 1.097f, .blue = 1.128f},
+        {.key = Key::Model, .text = "STV680 VGA", .height = 484, .width = 644, .pattern = 0x16161616, .loader = Loader::kEightBitRaw, .black = 16, .red = 1.097f, .blue = 1.128f},
         {.key = Key::Make, .text = "Phase One", .step = phaseOne},
         {.key = Key::Make, .text = "Imacon", .step = imacon},
         {.key = Key::Make, .text = "Sinar"},
@@ -520,8 +520,8 @@ const std::vector<Row>& rows() {
         {.key = Key::Model, .text = "E-300", .step = olympusE300},
         {.key = Key::Make, .text = "OLYMPUS"},
         {.key = Key::Model, .text = "N Digital"},
-        {.key = Key::Model, .text = "DSC-F828", .left = 5, .pattern = 0x9C9C9C9C, .loader = Loader::sony_load_raw, .black = 491, .colours = 4, .step = sonyF828},
-        {.key = Key::Model, .text = "DSC-V3", .left = 59, .loader = Loader::sony_load_raw, .step = sonyV3},
+        {.key = Key::Model, .text = "DSC-F828", .left = 5, .pattern = 0x9C9C9C9C, .loader = Loader::kSonyRaw, .black = 491, .colours = 4, .step = sonyF828},
+        {.key = Key::Model, .text = "DSC-V3", .left = 59, .loader = Loader::kSonyRaw, .step = sonyV3},
         {.key = Key::Make, .text = "KODAK", .step = kodak},
         {.key = Key::Model, .text = "Fotoman Pixtura"},
         {.key = Key::Make, .text = "Rollei"},
@@ -529,7 +529,7 @@ const std::vector<Row>& rows() {
         {.key = Key::Model, .text = "QV-2000UX"},
         {.key = Key::Model, .text = "QV-3*00EX"},
         {.key = Key::Model, .text = "QV-4000"},
-        {.key = Key::Model, .text = "QV-5700", .height = 1924, .width = 2576, .loader = Loader::LoadCasioQV5700Raw},
+        {.key = Key::Model, .text = "QV-5700", .height = 1924, .width = 2576, .loader = Loader::kCasioQV5700Raw},
         {.key = Key::Model, .text = "QV-R51"},
         {.key = Key::Model, .text = "EX-Z50"},
         {.key = Key::Model, .text = "EX-Z55"},
@@ -569,7 +569,7 @@ void apply(const Row& row, IdentifyContext& c) {
     if (row.top) g.topMargin = row.top;
     if (row.left) g.leftMargin = row.left;
     if (row.pattern) s.sensor.filterPattern = row.pattern;
-    if (row.loader != Loader::None) s.loader = row.loader;
+    if (row.loader != Loader::kNone) s.loader = row.loader;
     if (row.black >= 0) s.sensor.blackLevel = row.black;
     if (row.white) s.sensor.whiteLevel = row.white;
     if (row.colours) s.sensor.colourCount = row.colours;

@@ -39,16 +39,16 @@ void parseNucore(IdentifyContext& c, bool bitmap) {
         s.container.dataOffset = 4096;
         f.setOrder(formats::kLittleEndian);
         f.seek(38);
-        if (f.ReadU32() != 2834 || f.ReadU32() != 2834) return;
+        if (f.readU32() != 2834 || f.readU32() != 2834) return;
         s.id.model = "BMQ";
     }
     s.id.make = "Nucore";
     f.setOrder(formats::kLittleEndian);
     f.seek(10);
-    s.container.dataOffset += f.ReadU32();
-    f.ReadU32();
-    s.geometry.rawWidth = static_cast<int>(f.ReadU32() & 0xFFFF);
-    s.geometry.rawHeight = static_cast<int>(f.ReadU32() & 0xFFFF);
+    s.container.dataOffset += f.readU32();
+    f.readU32();
+    s.geometry.rawWidth = static_cast<int>(f.readU32() & 0xFFFF);
+    s.geometry.rawHeight = static_cast<int>(f.readU32() & 0xFFFF);
     if (s.id.model[0] == 'B' && s.geometry.rawWidth == 2597) {
         s.geometry.rawWidth = 2598;
         s.container.dataOffset -= std::min<std::uint64_t>(4096, s.container.dataOffset);
@@ -63,31 +63,31 @@ void probeContainer(IdentifyContext& c) {
     f.seek(0);
     const int b0 = f.get(), b1 = f.get();
     f.setOrder(static_cast<std::uint16_t>((b0 & 0xFF) << 8 | (b1 & 0xFF)));
-    const std::uint32_t headerLength = f.ReadU32();
+    const std::uint32_t headerLength = f.readU32();
     f.seek(0);
     c.head.fill(0);
     f.read(c.head.data(), c.head.size());
 
     const formats::Probed probed = formats::probeFormat(c.head);
     switch (probed.format) {
-        case formats::FileFormat::kPhaseOne:
+        case formats::FileFormat::PhaseOne:
             return parsePhaseOne(p, probed.at);
-        case formats::FileFormat::kCiff:
+        case formats::FileFormat::Ciff:
             s.container.dataOffset = headerLength;
             if (headerLength < c.fileSize) parseCiff(p, headerLength, c.fileSize - headerLength);
             return;
-        case formats::FileFormat::kTiff:
+        case formats::FileFormat::Tiff:
             parseTiff(p, 0);
             if (s.id.make.compare(0, 5, "NIKON") == 0 && s.sensor.filterPattern == 0)
                 s.id.make.clear();
             return;
-        case formats::FileFormat::kJpegExif:
+        case formats::FileFormat::JpegExif:
             if (const auto tiff = formats::standaloneExifTiff(f)) parseTiff(p, *tiff);
             return;
-        case formats::FileFormat::kNucoreRaw:
-        case formats::FileFormat::kNucoreBmq:
-            return parseNucore(c, probed.format == formats::FileFormat::kNucoreBmq);
-        case formats::FileFormat::kContax: {
+        case formats::FileFormat::NucoreRaw:
+        case formats::FileFormat::NucoreBmq:
+            return parseNucore(c, probed.format == formats::FileFormat::NucoreBmq);
+        case formats::FileFormat::Contax: {
             s.id.make = "Contax";
             s.id.model = "N Digital";
             f.seek(33);
@@ -95,25 +95,25 @@ void probeContainer(IdentifyContext& c) {
             f.seek(60);
             static constexpr int kTarget[] = {0, 1, 3, 2};
             for (int i : kTarget)
-                s.colour.cameraMultipliers[i] = static_cast<float>(f.ReadU32());
+                s.colour.cameraMultipliers[i] = static_cast<float>(f.readU32());
             return;
         }
-        case formats::FileFormat::kLogitech:
+        case formats::FileFormat::Logitech:
             s.id.make = "Logitech";
             s.id.model = "Fotoman Pixtura";
             return;
-        case formats::FileFormat::kRaf:
+        case formats::FileFormat::Raf:
             return parseFuji(p);
-        case formats::FileFormat::kRollei:
+        case formats::FileFormat::Rollei:
             return parseRollei(p);
-        case formats::FileFormat::kMrw:
+        case formats::FileFormat::Mrw:
             return parseMinolta(p);
-        case formats::FileFormat::kX3f:
+        case formats::FileFormat::X3f:
             return parseFoveon(p);
-        case formats::FileFormat::kJpeg:
-        case formats::FileFormat::kPpm:
-        case formats::FileFormat::kCr3:  // its sensor data is not read, only its preview
-        case formats::FileFormat::kUnknown:
+        case formats::FileFormat::Jpeg:
+        case formats::FileFormat::Ppm:
+        case formats::FileFormat::Cr3:  // its sensor data is not read, only its preview
+        case formats::FileFormat::Unknown:
             break;
     }
     for (const auto& row : kFileSizeTable) {
@@ -163,7 +163,7 @@ bool nikonCompressed(IdentifyContext& c) {
 
 }  // namespace
 
-void IdentifyCamera(DecodeContext& dc) {
+void identifyCamera(DecodeContext& dc) {
     DecodeState& s = dc.state;
     resetForIdentification(s);
     ParseContext parse{s, dc.file};
@@ -188,29 +188,28 @@ void IdentifyCamera(DecodeContext& dc) {
     if (s.sensor.dngVersion) {
         s.id.model += " DNG";
         if (!s.sensor.filterPattern) s.sensor.colourCount = s.container.samplesPerPixel;
-        if (s.container.compression == 1) s.loader = Loader::adobe_dng_load_raw_nc;
-        if (s.container.compression == 7) s.loader = Loader::LoadDngLosslessRaw;
+        if (s.container.compression == 1) s.loader = Loader::kDngUncompressedRaw;
+        if (s.container.compression == 7) s.loader = Loader::kDngLosslessRaw;
     } else if (s.sensor.isFoveon) {
         s.sensor.filterPattern = 0;
-        s.loader = Loader::LoadFoveonRaw;
+        s.loader = Loader::kFoveonRaw;
         s.colour.fixedMatrixSet = 0;
     } else {
         if (!s.sensor.filterPattern) s.sensor.filterPattern = kDefaultPattern;
         s.sensor.isCanon = s.id.make == "Canon";
         if (s.sensor.isCanon) {
-            s.loader = headHas(c, 6, "HEAPCCDR") ? Loader::canon_compressed_load_raw
-                                                 : Loader::LoadLosslessJpegRaw;
+            s.loader =
+                headHas(c, 6, "HEAPCCDR") ? Loader::kCanonCompressedRaw : Loader::kLosslessJpegRaw;
         }
         if (s.id.make == "NIKON") {
-            s.loader =
-                nikonCompressed(c) ? Loader::nikon_compressed_load_raw : Loader::LoadNikonPackedRaw;
+            s.loader = nikonCompressed(c) ? Loader::kNikonCompressedRaw : Loader::kNikonPackedRaw;
         }
         applyCameraTable(c);
     }
     if (s.colour.fixedMatrixSet >= 0) setFixedColourMatrix(s, s.colour.fixedMatrixSet);
     if (!s.sensor.useColourMatrix) applyColourMatrixTable(s);
 
-    if (s.loader == Loader::None || g.height == 0 || s.loader == Loader::LoadNothing ||
+    if (s.loader == Loader::kNone || g.height == 0 || s.loader == Loader::kNothing ||
         s.id.model.find("JPEG") != std::string::npos) {
         return;
     }

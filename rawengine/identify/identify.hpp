@@ -10,7 +10,7 @@
 
 namespace tavrin::raw {
 
-void IdentifyCamera(DecodeContext& ctx);
+void identifyCamera(DecodeContext& ctx);
 
 // What the camera table and the content tests look at besides the state.
 struct IdentifyContext {

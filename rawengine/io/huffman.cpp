@@ -23,7 +23,7 @@ HuffmanNode* HuffmanPool::take() {
     return &(*nodes_)[next_++];
 }
 
-HuffmanNode* HuffmanPool::BuildHuffmanTree(const std::uint8_t* source, std::size_t sourceSize,
+HuffmanNode* HuffmanPool::buildHuffmanTree(const std::uint8_t* source, std::size_t sourceSize,
                                            std::size_t* consumed) {
     leafIndex_ = 0;
     HuffmanNode* root = take();
@@ -50,8 +50,8 @@ void HuffmanPool::build(HuffmanNode* node, const std::uint8_t* source, std::size
     }
 }
 
-std::int32_t DecodeDifference(const HuffmanNode* root, BitReader& bits) {
-    const int n = std::clamp(DecodeSymbol(root, bits), 0, 25);
+std::int32_t decodeDifference(const HuffmanNode* root, BitReader& bits) {
+    const int n = std::clamp(decodeSymbol(root, bits), 0, 25);
     return signedDifference(bits.GetBits(n), n);
 }
 

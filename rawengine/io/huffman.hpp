@@ -36,7 +36,7 @@ class HuffmanPool {
     // Builds one tree from source (16 counts, then symbols; sourceSize bytes at most, reads past
     // it give symbol 0). Returns the root and the number of description bytes consumed. Throws
     // CImageLoaderException "decoder table overflow" when the pool runs out.
-    HuffmanNode* BuildHuffmanTree(const std::uint8_t* source, std::size_t sourceSize,
+    HuffmanNode* buildHuffmanTree(const std::uint8_t* source, std::size_t sourceSize,
                                   std::size_t* consumed = nullptr);
 
     // The next free node, for trees built from other descriptions. Throws "decoder table
@@ -53,14 +53,14 @@ class HuffmanPool {
 
 // The leaf reached by walking from root one bit at a time (from a BitReader or StreamBits).
 template <typename Bits>
-std::int32_t DecodeSymbol(const HuffmanNode* node, Bits& bits) {
+std::int32_t decodeSymbol(const HuffmanNode* node, Bits& bits) {
     while (!node->isLeaf())
         node = bits.GetBits(1) == 0 ? node->branch0 : node->branch1;
     return node->leaf;
 }
 
 // The signed difference of lossless JPEG coding: a length symbol, then that many bits.
-std::int32_t DecodeDifference(const HuffmanNode* root, BitReader& bits);
+std::int32_t decodeDifference(const HuffmanNode* root, BitReader& bits);
 
 // The value of n difference bits: those with the top bit clear stand for negative values.
 // Branch-free: the sign is a coin toss for the processor's predictor.
@@ -93,7 +93,7 @@ class HuffmanTable {
     std::int32_t decode(Bits& bits) const {
         const Entry e = entries_[bits.peek(kBits)];
         bits.consume(static_cast<int>(e.length));
-        return e.partial ? DecodeSymbol(nodes_[static_cast<std::size_t>(e.leaf)], bits) : e.leaf;
+        return e.partial ? decodeSymbol(nodes_[static_cast<std::size_t>(e.leaf)], bits) : e.leaf;
     }
 
     // A symbol and the signed value of the extra bits after it; the same bits as decode, then

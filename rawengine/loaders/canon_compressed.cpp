@@ -61,19 +61,19 @@ void addLowBits(DecodeContext& ctx, int bandRow, std::vector<std::uint16_t>& str
 
 }  // namespace
 
-CanonTrees InitCanonTrees(HuffmanPool& pool, int table) {
+CanonTrees initCanonTrees(HuffmanPool& pool, int table) {
     const CanonTreeSet& set = kCanonTrees[static_cast<std::size_t>(std::clamp(table, 0, 2))];
     pool.reset();
     CanonTrees trees{};
-    trees.firstTreeRoot = pool.BuildHuffmanTree(set.first.data(), set.first.size());
-    trees.secondTreeRoot = pool.BuildHuffmanTree(set.second.data(), set.second.size());
+    trees.firstTreeRoot = pool.buildHuffmanTree(set.first.data(), set.first.size());
+    trees.secondTreeRoot = pool.buildHuffmanTree(set.second.data(), set.second.size());
     return trees;
 }
 
 void loadCanonCompressedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
-    const CanonTrees trees = InitCanonTrees(ctx.huffman, s.container.canonTable);
+    const CanonTrees trees = initCanonTrees(ctx.huffman, s.container.canonTable);
     const HuffmanTable first(trees.firstTreeRoot, canonExtraBits),
         second(trees.secondTreeRoot, canonExtraBits);
     const int rawWidth = std::max(g.rawWidth, 0);

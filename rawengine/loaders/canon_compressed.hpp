@@ -12,6 +12,6 @@ struct CanonTrees {
 };
 
 // Builds the table set of the given decoder table number (numbers above 2 use set 2).
-CanonTrees InitCanonTrees(HuffmanPool& pool, int table);
+CanonTrees initCanonTrees(HuffmanPool& pool, int table);
 
 }  // namespace tavrin::raw

@@ -80,7 +80,7 @@ void loadKodak65000Raw(DecodeContext& ctx) {
             if (raw) {
                 if (col % 8 == 0) {
                     for (auto& w : plain)
-                        w = file.ReadU16();
+                        w = file.readU16();
                 }
                 switch (col % 8) {
                     case 0:

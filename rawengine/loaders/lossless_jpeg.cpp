@@ -27,7 +27,7 @@ void readHuffmanTables(DecodeContext& ctx, JpegFrame& frame, const std::uint8_t*
     while (at < length && data[at] < 4) {
         const int c = data[at++];
         std::size_t consumed = 0;
-        frame.tree[c] = ctx.huffman.BuildHuffmanTree(data + at, length - at, &consumed);
+        frame.tree[c] = ctx.huffman.buildHuffmanTree(data + at, length - at, &consumed);
         at += consumed;
     }
 }
@@ -74,7 +74,7 @@ std::int64_t rowsTheDataCanHold(const DecodeContext& ctx, const JpegFrame& frame
 
 }  // namespace
 
-bool jpeg_start(DecodeContext& ctx, JpegFrame& frame) {
+bool jpegStart(DecodeContext& ctx, JpegFrame& frame) {
     ctx.huffman.reset();
     frame.tree.fill(ctx.huffman.first());
     std::uint8_t data[256];
@@ -122,7 +122,7 @@ JpegRowDecoder::JpegRowDecoder(DecodeContext& ctx, JpegFrame& frame)
         tables_.emplace_back(root);
 }
 
-void JpegRowDecoder::DecodeJpegRow() {
+void JpegRowDecoder::decodeJpegRow() {
     BitReader bits = bits_;
     const int components = frame_.componentCount;
     std::uint16_t* out = frame_.row.data();
@@ -143,7 +143,7 @@ void loadLosslessJpegRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     Geometry& g = s.geometry;
     JpegFrame frame;
-    if (!jpeg_start(ctx, frame)) return;
+    if (!jpegStart(ctx, frame)) return;
     JpegRowDecoder decoder(ctx, frame);
     MarginBlack black(s);
     unsigned lowest = 0x7FFFFFFF;
@@ -153,7 +153,7 @@ void loadLosslessJpegRaw(DecodeContext& ctx) {
     SensorLayout layout(g, frameHeight);
     const std::int64_t rows = std::min(frameHeight, rowsTheDataCanHold(ctx, frame));
     for (std::int64_t jrow = 0; jrow < rows; ++jrow) {
-        decoder.DecodeJpegRow();
+        decoder.decodeJpegRow();
         for (std::int64_t jcol = 0; jcol < wide; ++jcol) {
             const unsigned value = curveOf(s, frame.row[jcol]);
             const auto [row, col] = layout.next();
@@ -177,9 +177,9 @@ void loadDngLosslessRaw(DecodeContext& ctx) {
     int t = 0, u = 0;
     while (t < g.rawHeight) {
         const std::uint64_t next = ctx.file.tell() + 4;
-        ctx.file.seek(ctx.file.ReadU32());
+        ctx.file.seek(ctx.file.readU32());
         JpegFrame frame;
-        if (!jpeg_start(ctx, frame)) break;
+        if (!jpegStart(ctx, frame)) break;
         JpegRowDecoder decoder(ctx, frame);
         int jwide = frame.frameWidth;
         if (s.sensor.filterPattern) {
@@ -192,7 +192,7 @@ void loadDngLosslessRaw(DecodeContext& ctx) {
         const auto rows = std::min<std::int64_t>(std::min(frame.frameHeight, g.rawHeight - t),
                                                  rowsTheDataCanHold(ctx, frame));
         for (std::int64_t jrow = 0; jrow < rows; ++jrow) {
-            decoder.DecodeJpegRow();
+            decoder.decodeJpegRow();
             writer.writeRow(t + jrow, u, frame.row, jwide);
         }
         ctx.file.seek(next);

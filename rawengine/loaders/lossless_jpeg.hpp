@@ -26,13 +26,13 @@ struct JpegFrame {
 
 // Reads the frame header and tables at the file's position up to the start of the scan.
 // Returns false when the data is not a lossless JPEG stream.
-bool jpeg_start(DecodeContext& ctx, JpegFrame& frame);
+bool jpegStart(DecodeContext& ctx, JpegFrame& frame);
 
 // Decodes the next row of the scan into frame.row.
 class JpegRowDecoder {
   public:
     JpegRowDecoder(DecodeContext& ctx, JpegFrame& frame);
-    void DecodeJpegRow();
+    void decodeJpegRow();
 
   private:
     BitReader& bits_;

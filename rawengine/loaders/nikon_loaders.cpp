@@ -30,18 +30,18 @@ void loadNikonCompressedRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     ctx.huffman.reset();
-    const HuffmanTable tree(ctx.huffman.BuildHuffmanTree(kNikonTree.data(), kNikonTree.size()));
+    const HuffmanTable tree(ctx.huffman.buildHuffmanTree(kNikonTree.data(), kNikonTree.size()));
 
     ctx.file.seek(s.container.nikonCurveOffset);
     // Wide enough that no row count or width a file may claim makes the sums overflow.
     std::int64_t vertical[2][2];
     for (auto& pair : vertical) {
         for (std::int64_t& v : pair)
-            v = ctx.file.ReadU16();
+            v = ctx.file.readU16();
     }
-    const std::size_t size = ctx.file.ReadU16();
+    const std::size_t size = ctx.file.readU16();
     std::vector<std::uint16_t> curve(std::max<std::size_t>(size, 1));
-    ctx.file.ReadU16Array(curve.data(), size);
+    ctx.file.readU16Array(curve.data(), size);
     const int last = static_cast<int>(curve.size()) - 1;
 
     ctx.file.seek(s.container.dataOffset);

@@ -15,7 +15,7 @@ inline void readBytes(formats::FileReader& file, std::vector<std::uint8_t>& row)
 }
 
 inline void readWords(formats::FileReader& file, std::vector<std::uint16_t>& row) {
-    file.ReadU16Array(row.data(), row.size());
+    file.readU16Array(row.data(), row.size());
 }
 
 // Sizes from the file give a row buffer only when they are positive.

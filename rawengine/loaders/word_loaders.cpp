@@ -42,8 +42,8 @@ void loadPhaseOneRaw(DecodeContext& ctx) {
     DecodeState& s = ctx.state;
     const Geometry& g = s.geometry;
     ctx.file.seek(s.container.phaseOneColumnTable);
-    const std::uint16_t akey = ctx.file.ReadU16();
-    const std::uint16_t bkey = ctx.file.ReadU16();
+    const std::uint16_t akey = ctx.file.readU16();
+    const std::uint16_t bkey = ctx.file.readU16();
     ctx.file.seek(s.container.dataOffset +
                   static_cast<std::uint64_t>(std::max(g.topMargin, 0)) * g.rawWidth * 2);
     std::vector<std::uint16_t> words(rowLength(g.rawWidth));

@@ -30,7 +30,7 @@ void readColourWords(ParseContext& ctx, std::uint64_t at) {
     ctx.file.seek(at);
     std::uint16_t w[4];
     for (auto& v : w)
-        v = ctx.file.ReadU16();
+        v = ctx.file.readU16();
     if (w[0] && w[3]) {
         ctx.s.colour.cameraMultipliers[0] = static_cast<float>(w[1]) / w[0];
         ctx.s.colour.cameraMultipliers[2] = static_cast<float>(w[2]) / w[3];
@@ -41,14 +41,14 @@ void readColourWords(ParseContext& ctx, std::uint64_t at) {
 void readGrayPatch(ParseContext& ctx, std::uint64_t at) {
     formats::FileReader& f = ctx.file;
     f.seek(at + 2);
-    if (f.ReadU32() != 0x80008 || f.ReadU32() == 0) return;
-    const unsigned bits = f.ReadU16();
+    if (f.readU32() != 0x80008 || f.readU32() == 0) return;
+    const unsigned bits = f.readU16();
     if (bits != 10 && bits != 12) return;
     std::uint64_t buffer = 0;
     unsigned available = 0;
     for (int i = 0; i < 64; ++i) {
         while (available < bits) {
-            buffer = buffer << 16 | f.ReadU16();
+            buffer = buffer << 16 | f.readU16();
             available += 16;
         }
         available -= bits;
@@ -72,7 +72,7 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             break;
         case 0x102A:
             f.seek(data + 14);
-            st.whiteBalanceIndex = f.ReadU16();
+            st.whiteBalanceIndex = f.readU16();
             if (st.whiteBalanceIndex == 6 &&
                 (model == "Canon EOS DIGITAL REBEL" || model == "Canon EOS 300D DIGITAL")) {
                 st.whiteBalanceIndex = 7;
@@ -82,10 +82,10 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             if (model == "Canon PowerShot G1" || model == "Canon PowerShot Pro90 IS") {
                 f.seek(data + 120);
                 auto& g = s.colour.grayPatch;
-                g[0][1] = f.ReadU16();
-                g[0][0] = f.ReadU16();
-                g[1][0] = f.ReadU16();
-                g[1][1] = f.ReadU16();
+                g[0][1] = f.readU16();
+                g[0][0] = f.readU16();
+                g[1][0] = f.readU16();
+                g[1][1] = f.readU16();
             } else if (!masksWords(model)) {
                 readColourWords(ctx, data + 100);
             }
@@ -112,7 +112,7 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             f.seek(data + 2 + 8 * static_cast<std::uint64_t>(i));
             std::uint16_t w[4];
             for (auto& v : w)
-                v = f.ReadU16();
+                v = f.readU16();
             if (w[1] && w[2]) {
                 s.colour.cameraMultipliers[0] = static_cast<float>(w[0]) / w[1];
                 s.colour.cameraMultipliers[2] = static_cast<float>(w[3]) / w[2];
@@ -124,11 +124,11 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             break;
         case 0x1031:
             f.seek(data + 2);
-            s.geometry.rawWidth = f.ReadU16();
-            s.geometry.rawHeight = f.ReadU16();
+            s.geometry.rawWidth = f.readU16();
+            s.geometry.rawHeight = f.readU16();
             break;
         case 0x180E: {
-            const auto t = static_cast<std::time_t>(f.ReadU32());
+            const auto t = static_cast<std::time_t>(f.readU32());
             if (t > 0) s.container.timestamp = t;
             break;
         }
@@ -137,7 +137,7 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             break;
         case 0x1810: {
             f.seek(data + 12);
-            const std::uint32_t degrees = f.ReadU32();
+            const std::uint32_t degrees = f.readU32();
             if (degrees % 90 == 0 && degrees < 360)
                 s.container.rotationDegrees = static_cast<int>(degrees);
             break;
@@ -146,7 +146,7 @@ void readRecord(ParseContext& ctx, CiffState& st, const formats::CiffRecord& rec
             s.container.notePreview(data, len);
             break;
         case 0x1835:
-            s.container.canonTable = static_cast<int>(f.ReadU32() & 0xFF);
+            s.container.canonTable = static_cast<int>(f.readU32() & 0xFF);
             break;
         default:
             break;

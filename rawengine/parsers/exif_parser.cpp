@@ -13,15 +13,15 @@ namespace {
 // Two big-endian 16-bit words, each / 256: red and blue.
 void readRedBlue256(ParseContext& ctx) {
     ctx.file.setOrder(formats::kBigEndian);
-    ctx.s.colour.cameraMultipliers[0] = static_cast<float>(ctx.file.ReadU16()) / 256;
-    ctx.s.colour.cameraMultipliers[2] = static_cast<float>(ctx.file.ReadU16()) / 256;
+    ctx.s.colour.cameraMultipliers[0] = static_cast<float>(ctx.file.readU16()) / 256;
+    ctx.s.colour.cameraMultipliers[2] = static_cast<float>(ctx.file.readU16()) / 256;
 }
 
 // Four 16-bit words into the multipliers in the order red, blue, green, second green.
 void readRbgg(ParseContext& ctx) {
     static constexpr int kTarget[] = {0, 2, 1, 3};
     for (int c : kTarget)
-        ctx.s.colour.cameraMultipliers[c] = ctx.file.ReadU16();
+        ctx.s.colour.cameraMultipliers[c] = ctx.file.readU16();
 }
 
 // The EXIF directory: the shooting time and the maker note.
@@ -119,9 +119,9 @@ void MakerNoteVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::
         }
         case 0xE0:
             if (count == 17) {
-                f.ReadU16();  // the block's own size comes first
-                s.geometry.rawWidth = f.ReadU16();
-                s.geometry.rawHeight = f.ReadU16();
+                f.readU16();  // the block's own size comes first
+                s.geometry.rawWidth = f.readU16();
+                s.geometry.rawHeight = f.readU16();
             }
             break;
         case 0x200:
@@ -142,8 +142,8 @@ void MakerNoteVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::
         case 0xE80:
             if (count == 256 && type == 7) {
                 f.seek(data + 48);
-                mul[0] = static_cast<float>(f.ReadU16() * 508 * 1.078 / 65536);
-                mul[2] = static_cast<float>(f.ReadU16() * 382 * 1.173 / 65536);
+                mul[0] = static_cast<float>(f.readU16() * 508 * 1.078 / 65536);
+                mul[2] = static_cast<float>(f.readU16() * 382 * 1.173 / 65536);
             }
             break;
         case 0xF00:
@@ -166,7 +166,7 @@ void MakerNoteVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::
         case 0x4001: {
             f.seek(data + (s.id.model.find("EOS-1D") != std::string::npos ? 68 : 50));
             for (int c = 0; c < std::min(s.sensor.colourCount, 4); ++c) {
-                mul[c ^ (c >> 1)] = f.ReadU16();
+                mul[c ^ (c >> 1)] = f.readU16();
             }
             break;
         }
@@ -199,9 +199,9 @@ void parseMakerNote(ParseContext& ctx, std::uint64_t base, int depth) {
         const int a = f.get(), b = f.get();
         const auto order = static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF));
         if (order == formats::kLittleEndian || order == formats::kBigEndian) f.setOrder(order);
-        if (f.ReadU16() == 42) {
+        if (f.readU16() == 42) {
             noteBase = start + 10;
-            directory = f.ReadU32() + noteBase;
+            directory = f.readU32() + noteBase;
         }
     } else if (starts("FUJIFILM") || starts("Panasonic")) {
         f.setOrder(formats::kLittleEndian);

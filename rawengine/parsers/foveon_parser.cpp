@@ -15,7 +15,7 @@ namespace {
 std::string readWideText(formats::FileReader& f) {
     std::string text;
     for (int i = 0; i < 256; ++i) {
-        const std::uint16_t c = f.ReadU16();
+        const std::uint16_t c = f.readU16();
         if (c == 0 || f.atEnd()) break;
         if (text.size() < kMaxNameLength) text += static_cast<char>(c & 0xFF);
     }
@@ -44,18 +44,18 @@ void parseFoveon(ParseContext& ctx) {
                 haveImage = true;
                 s.container.dataOffset = offset + 28;
                 f.seek(offset + 16);  // behind the mark, version, image type and data format
-                s.geometry.rawWidth = static_cast<int>(f.ReadU32() & 0xFFFF);
-                s.geometry.rawHeight = static_cast<int>(f.ReadU32() & 0xFFFF);
+                s.geometry.rawWidth = static_cast<int>(f.readU32() & 0xFFFF);
+                s.geometry.rawHeight = static_cast<int>(f.readU32() & 0xFFFF);
             } else if (section.is("PROP")) {
                 f.seek(offset + 8);
-                const std::uint32_t count = std::min(f.ReadU32(), formats::kMaxX3fProperties);
+                const std::uint32_t count = std::min(f.readU32(), formats::kMaxX3fProperties);
                 f.seek(offset + 24);
                 const std::uint64_t texts = offset + 24 + static_cast<std::uint64_t>(count) * 8;
                 for (std::uint32_t i = 0; i < count; ++i) {
                     const std::uint64_t nameAt =
-                        texts + 2 * static_cast<std::uint64_t>(f.ReadU32());
+                        texts + 2 * static_cast<std::uint64_t>(f.readU32());
                     const std::uint64_t valueAt =
-                        texts + 2 * static_cast<std::uint64_t>(f.ReadU32());
+                        texts + 2 * static_cast<std::uint64_t>(f.readU32());
                     const std::uint64_t pair = f.tell();
                     f.seek(nameAt);
                     const std::string name = readWideText(f);

@@ -13,7 +13,7 @@ void parseFuji(ParseContext& ctx) {
         if (entry.tag != formats::kRafWhiteBalanceTag) return;
         static constexpr int kTarget[] = {1, 0, 3, 2};
         for (int c : kTarget)
-            ctx.s.colour.cameraMultipliers[c] = f.ReadU16();
+            ctx.s.colour.cameraMultipliers[c] = f.readU16();
     });
     f.setOrder(formats::kBigEndian);
     parseTiff(ctx, static_cast<std::uint64_t>(header.jpegOffset) + 12);

@@ -18,7 +18,7 @@ void parseJpegMarkers(ParseContext& ctx, std::uint64_t offset) {
         const std::uint64_t next = start + seg.length;
         const int a = f.get(), b = f.get();
         f.setOrder(static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF)));
-        const std::uint32_t headerLength = f.ReadU32();
+        const std::uint32_t headerLength = f.readU32();
         char tag[4] = {};
         f.read(tag, 4);
         if (std::memcmp(tag, "HEAP", 4) == 0 && next > start + headerLength) {

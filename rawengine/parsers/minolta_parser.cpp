@@ -12,8 +12,8 @@ void parseMinolta(ParseContext& ctx) {
         switch (block.tag) {
             case formats::kMrwPictureBlock:
                 f.skip(8);
-                s.geometry.rawHeight = f.ReadU16();
-                s.geometry.rawWidth = f.ReadU16();
+                s.geometry.rawHeight = f.readU16();
+                s.geometry.rawWidth = f.readU16();
                 break;
             case formats::kMrwTiffBlock:
                 parseTiff(ctx, block.data);
@@ -24,7 +24,7 @@ void parseMinolta(ParseContext& ctx) {
                 static constexpr int kUsual[] = {0, 1, 3, 2};
                 static constexpr int kA200[] = {3, 2, 0, 1};
                 for (int c : a200 ? kA200 : kUsual)
-                    s.colour.cameraMultipliers[c] = f.ReadU16();
+                    s.colour.cameraMultipliers[c] = f.readU16();
                 break;
             }
             default:

@@ -16,12 +16,12 @@ std::string readText(formats::FileReader& file, std::size_t count) {
 }
 
 std::uint32_t readTiffValue(formats::FileReader& file, unsigned type) {
-    return type == 3 ? file.ReadU16() : file.ReadU32();
+    return type == 3 ? file.readU16() : file.readU32();
 }
 
 double readRational(formats::FileReader& file) {
-    const auto num = static_cast<std::int32_t>(file.ReadU32());
-    const auto den = static_cast<std::int32_t>(file.ReadU32());
+    const auto num = static_cast<std::int32_t>(file.readU32());
+    const auto den = static_cast<std::int32_t>(file.readU32());
     return den == 0 ? 0.0 : static_cast<double>(num) / den;
 }
 

@@ -143,7 +143,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
         case kTagPanasonicRedBalance:
         case kTagPanasonicBlueBalance:
             s.colour.cameraMultipliers[e.tag == kTagPanasonicRedBalance ? 0 : 2] =
-                static_cast<float>(f.ReadU32()) / 256;
+                static_cast<float>(f.readU32()) / 256;
             break;
         case kTagNewSubfileType:
             d_.subfileType = readTiffValue(f, type);
@@ -172,10 +172,10 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             break;
         }
         case kTagCompression:
-            d_.image.compression = s.container.compression = f.ReadU16();
+            d_.image.compression = s.container.compression = f.readU16();
             break;
         case kTagPhotometric:
-            d_.image.photometric = s.container.photometric = f.ReadU16();
+            d_.image.photometric = s.container.photometric = f.readU16();
             break;
         case kTagMake:
             s.id.make = readText(f, count);
@@ -184,12 +184,12 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             s.id.model = readText(f, count);
             break;
         case kTagStripOffsets:
-            d_.image.dataOffset = s.container.dataOffset = f.ReadU32();
+            d_.image.dataOffset = s.container.dataOffset = f.readU32();
             break;
         case kTagOrientation: {
             // The first directory's orientation is the picture's; a later one (the embedded
             // thumbnail's) counts only when no earlier directory had one.
-            const unsigned o = f.ReadU16();
+            const unsigned o = f.readU16();
             if (ctx_.orientationSeen || o < 1 || o > 8) break;
             ctx_.orientationSeen = true;
             if (o == 1) s.container.rotationDegrees = 0;
@@ -199,7 +199,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             break;
         }
         case kTagSamplesPerPixel:
-            d_.image.samplesPerPixel = s.container.samplesPerPixel = f.ReadU16();
+            d_.image.samplesPerPixel = s.container.samplesPerPixel = f.readU16();
             break;
         case kTagGrayResponseCurve:
         case kTagKodakToneCurve:
@@ -207,7 +207,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             const std::uint32_t n = std::min<std::uint32_t>(count, 4096);
             if (n == 0) break;
             for (std::uint32_t i = 0; i < n; ++i)
-                s.colour.toneCurve[i] = f.ReadU16();
+                s.colour.toneCurve[i] = f.readU16();
             if (n < 4096) {
                 for (std::uint32_t i = n; i < 4096; ++i)
                     s.colour.toneCurve[i] = s.colour.toneCurve[n - 1];
@@ -224,7 +224,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
         case kTagTileOffsets:
             if (level_ == 0) {
                 d_.tiledAtTop = true;
-                d_.image.dataOffset = s.container.dataOffset = f.ReadU32();
+                d_.image.dataOffset = s.container.dataOffset = f.readU32();
             } else {
                 d_.image.dataOffset = s.container.dataOffset = f.tell();
             }
@@ -234,7 +234,7 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             if (s.id.make.compare(0, 5, "Kodak") == 0 && n >= 3 && !s.sensor.dngVersion) n = 2;
             n = std::min<std::uint32_t>(n, 16);
             for (std::uint32_t i = 0; i < n; ++i) {
-                const std::uint64_t sub = f.ReadU32() + base;
+                const std::uint64_t sub = f.readU32() + base;
                 if (!walkImageDirectory(ctx_, sub, base, level_ + 1)) break;
             }
             break;
@@ -247,13 +247,13 @@ void IfdVisitor::visitEntry(formats::TiffDirectoryReader&, const formats::TiffEn
             readCfa(e);
             break;
         case kTagExifIfd:
-            walkExifDirectory(ctx_, f.ReadU32() + base, base, level_ + 1);
+            walkExifDirectory(ctx_, f.readU32() + base, base, level_ + 1);
             break;
         case kTagDngVersion:
             s.sensor.dngVersion = 1;
             break;
         case kTagCfaLayout:
-            if (f.ReadU16() == 2) {
+            if (f.readU16() == 2) {
                 s.geometry.fujiWidth =
                     static_cast<int>((static_cast<std::int64_t>(s.geometry.rawWidth) + 1) / 2);
                 s.sensor.filterPattern = 0x49494949;

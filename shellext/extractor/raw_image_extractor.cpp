@@ -77,7 +77,7 @@ HRESULT RawImageExtractor::Load(LPCWSTR fileName, DWORD) {
     info_.requestedWidth = info_.requestedHeight = 0;
     info_.shooting.reset();
     info_.extraInfo.clear();
-    LogLine("Tavrin was loaded to open the file " + info_.filePath);
+    logLine("Tavrin was loaded to open the file " + info_.filePath);
     return S_OK;
 }
 
@@ -133,7 +133,7 @@ HRESULT RawImageExtractor::Initialize(const void*, IDataObject* dataObject, HKEY
     } else if (DragQueryFileA(drop, 0, name, sizeof name) != 0) {
         if (const auto entry = supportedExtensionOf(name)) {
             const char* owner = *entry == kTrashedExtension ? "TavrinImageT" : "TavrinImage";
-            if (IsExtensionOwnedBy(*entry, owner)) {
+            if (isExtensionOwnedBy(*entry, owner)) {
                 info_.filePath = name;
                 result = S_OK;
             }

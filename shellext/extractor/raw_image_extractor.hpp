@@ -111,7 +111,7 @@ class RawImageExtractor final
 
   private:
     ~RawImageExtractor() override;
-    com::HRESULT RenderThumbnail(com::HBITMAP* bitmap, bool fujiRotate, bool d1xStretch);
+    com::HRESULT renderThumbnail(com::HBITMAP* bitmap, bool fujiRotate, bool d1xStretch);
     com::HRESULT decodeRaw(bool embeddedFailed, bool* isD1X);
 
     ImageInfo info_;

@@ -42,7 +42,7 @@ bool isD1X(const std::string& make, const std::string& model) {
 // The put-aside mark: the red cross icon (resource 218) scaled to kCrossSize x kCrossSize and
 // laid over the bottom-right corner of the picture.
 void drawCross(Bitmap& picture) {
-    const auto cross = resources::LoadIconImage(resources::kCrossIcon, 64);
+    const auto cross = resources::loadIconImage(resources::kCrossIcon, 64);
     if (!cross) return;
     const int scale = cross->size / kCrossSize;
     const int x0 = picture.width() - kCrossSize, y0 = picture.height() - kCrossSize;
@@ -125,7 +125,7 @@ Placement placeBare(int w, int h, int rw, int rh) {
 
 }  // namespace
 
-HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, bool d1xStretch) {
+HRESULT RawImageExtractor::renderThumbnail(HBITMAP* bitmap, bool fujiRotate, bool d1xStretch) {
     *bitmap = nullptr;
     if (!info_.previewData) return E_FAIL;
     auto* block = static_cast<const std::uint8_t*>(GlobalLock(info_.previewData));
@@ -212,7 +212,7 @@ HRESULT RawImageExtractor::RenderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
     std::snprintf(line, sizeof line,
                   "Tavrin created the thumbnail image with sizes requested %d x %d for %s", rw, rh,
                   info_.filePath.c_str());
-    LogLine(line);
+    logLine(line);
     return S_OK;
 }
 
@@ -240,7 +240,7 @@ HRESULT RawImageExtractor::decodeRaw(bool embeddedFailed, bool* d1x) {
         }
     }
     engine.GetOutputSize(&info_.previewWidth, &info_.previewHeight);
-    const int stride = WrapPixelsAsBmp(info_);
+    const int stride = wrapPixelsAsBmp(info_);
     if (!info_.previewData) return E_OUTOFMEMORY;
     auto* bmp = static_cast<std::uint8_t*>(GlobalLock(info_.previewData));
     engine.RenderToDib(bmp + kBmpHeaderSize, stride);
@@ -254,7 +254,7 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
     *bitmap = nullptr;
     const std::string extension(extensionOf(info_.filePath));
     using namespace settings;
-    const bool useEmbedded = GetUserSetting(extension, kUseEmbeddedForThumbnail.name,
+    const bool useEmbedded = getUserSetting(extension, kUseEmbeddedForThumbnail.name,
                                             kUseEmbeddedForThumbnail.defaultValue) != 0;
     bool embeddedFailed = false;
     bool rendered = false;
@@ -262,7 +262,7 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
     if (useEmbedded) {
         if (!info_.previewData && FAILED(ReadImageInfo(info_, true))) {
             embeddedFailed = true;
-        } else if (SUCCEEDED(result = RenderThumbnail(bitmap, false, false))) {
+        } else if (SUCCEEDED(result = renderThumbnail(bitmap, false, false))) {
             rendered = true;
         } else {
             // A preview that does not open is dropped, so that the raw data can be tried.
@@ -281,11 +281,11 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
             if (FAILED(result)) return result;
         }
         const bool isRaf = ascii::equalsIgnoreCase(innerExtension(info_.filePath), ".RAF");
-        if (FAILED(result = RenderThumbnail(bitmap, isRaf, d1x))) return result;
+        if (FAILED(result = renderThumbnail(bitmap, isRaf, d1x))) return result;
     }
 
     if (ascii::equalsIgnoreCase(extension, kTrashedExtension) &&
-        GetUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue) == 1) {
+        getUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue) == 1) {
         auto crossed = imaging::bitmapFromHBitmap(*bitmap);
         if (!crossed) return E_OUTOFMEMORY;
         drawCross(*crossed);
@@ -293,7 +293,7 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
         *bitmap = imaging::createHBitmap(std::move(crossed), kOpaqueBlack);
         if (!*bitmap) return E_OUTOFMEMORY;
     }
-    LogLine("Tavrin successfully returned the thumbnail image for " + info_.filePath);
+    logLine("Tavrin successfully returned the thumbnail image for " + info_.filePath);
     return result;
 }
 

@@ -113,10 +113,10 @@ void ContainerReader::IfdVisitor::visitEntry(formats::TiffDirectoryReader& reade
     const std::uint32_t count = e.count;
     handleExifEntry(r_.ctx_, e);
     f.seek(at);
-    const std::uint32_t value = e.type == 3 ? f.ReadU16()
+    const std::uint32_t value = e.type == 3 ? f.readU16()
                                 : tiffTypeSize(e.type) == 1
                                     ? static_cast<std::uint32_t>(f.get() & 0xFF)
-                                    : f.ReadU32();
+                                    : f.readU32();
     f.seek(at);
     switch (e.tag) {
         case kTagImageWidth:
@@ -181,7 +181,7 @@ void ContainerReader::IfdVisitor::visitEntry(formats::TiffDirectoryReader& reade
             for (std::uint32_t i = 0; i < count && i < kMaxTiffEntries; ++i) {
                 f.seek(at + 4 * static_cast<std::uint64_t>(i));
                 IfdVisitor sub(r_);
-                reader.walkDirectory(base + f.ReadU32(), base, TiffDirectoryKind::SubImage,
+                reader.walkDirectory(base + f.readU32(), base, TiffDirectoryKind::SubImage,
                                      e.directory->depth + 1, sub);
             }
             break;
@@ -207,7 +207,7 @@ void ContainerReader::IfdVisitor::visitEntry(formats::TiffDirectoryReader& reade
             r_.rawMarks_ = true;
             break;
         case kTagExifIfd:
-            walkExifDirectory(r_.ctx_, base + f.ReadU32(), base, e.directory->depth + 1);
+            walkExifDirectory(r_.ctx_, base + f.readU32(), base, e.directory->depth + 1);
             break;
         default:
             break;
@@ -322,7 +322,7 @@ HRESULT ContainerReader::loadRawPixels() {
         }
         pixels.swap(chunky);
     }
-    const int stride = WrapPixelsAsBmp(info_);
+    const int stride = wrapPixelsAsBmp(info_);
     if (!stride) return E_OUTOFMEMORY;
     auto* bmp = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
     const std::size_t step = sixteenBit_ ? 6 : 3, sample = sixteenBit_ ? 2 : 1;
@@ -387,7 +387,7 @@ HRESULT ContainerReader::load() {
     info_.previewData =
         com::GlobalAlloc(com::GHND, static_cast<std::size_t>(info_.previewLength) + prefix);
     if (!info_.previewData) {
-        ReportErrorEvent(E_OUTOFMEMORY, "Out of memory for transfer buffer");
+        reportErrorEvent(E_OUTOFMEMORY, "Out of memory for transfer buffer");
         return E_OUTOFMEMORY;
     }
     auto* block = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
@@ -424,13 +424,13 @@ HRESULT ContainerReader::read(bool loadPreview) {
     info_.orientation = 0;
     info_.frameWidth = info_.frameHeight = 0;
     if (file_.open(info_.filePath)) {
-        ReportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
+        reportErrorEvent(E_UNEXPECTED, "Couldn't open raw image file.");
         return E_UNEXPECTED;
     }
 
     const int b0 = f.get(), b1 = f.get();
     f.setOrder(orderOf(b0, b1));
-    const std::uint32_t hdr = f.ReadU32();  // right behind the order mark: the CIFF header length
+    const std::uint32_t hdr = f.readU32();  // right behind the order mark: the CIFF header length
     formats::FileHead head{};
     f.seek(0);
     f.read(head.data(), head.size());
@@ -438,20 +438,20 @@ HRESULT ContainerReader::read(bool loadPreview) {
     formats::Probed probed = formats::probeFormat(head);
     // Only Phase One's big-endian mark at the very start makes a Phase One file here; any other
     // is read as what the table's next rows find.
-    while (probed.format == formats::FileFormat::kPhaseOne && (probed.at != 0 || head[0] != 'M'))
+    while (probed.format == formats::FileFormat::PhaseOne && (probed.at != 0 || head[0] != 'M'))
         probed = formats::probeFormat(head, probed.row + 1);
 
     HRESULT r = S_OK;
     switch (probed.format) {
-        case formats::FileFormat::kPhaseOne:
+        case formats::FileFormat::PhaseOne:
             break;  // nothing more here
-        case formats::FileFormat::kCiff:
+        case formats::FileFormat::Ciff:
             readCanonShotInfo(ctx_);
             if (hdr < f.size()) r = readCiffDirectory(ctx_, hdr, f.size() - hdr);
             if (r != S_OK) return r;
             f.seek(hdr);
             break;
-        case formats::FileFormat::kTiff:
+        case formats::FileFormat::Tiff:
             if ((r = parseTiff(0)) != S_OK) return r;
             if (const auto exif = exifBlockOf(f, jpgFromRaw_)) {
                 // The JPEG's EXIF block is the camera's complete one: its lines replace the
@@ -462,17 +462,17 @@ HRESULT ContainerReader::read(bool loadPreview) {
                 takePicture(info_, preview);
             }
             break;
-        case formats::FileFormat::kMrw:
+        case formats::FileFormat::Mrw:
             f.setOrder(formats::kBigEndian);
             f.seek(4);
-            info_.previewLength = f.ReadU32();
+            info_.previewLength = f.readU32();
             if ((r = parseMrwBlocks()) != S_OK) return r;
             break;
-        case formats::FileFormat::kJpegExif:
+        case formats::FileFormat::JpegExif:
             if (const auto tiff = formats::standaloneExifTiff(f)) parseTiff(*tiff);
             info_.previewLength = 0;
             break;
-        case formats::FileFormat::kRaf: {
+        case formats::FileFormat::Raf: {
             const formats::RafHeader raf = formats::readRafHeader(f);
             if ((r = parseTiff(static_cast<std::uint64_t>(raf.jpegOffset) + 12)) != S_OK) return r;
             // The preview is the camera's complete JPEG: nothing goes in front of it.
@@ -481,13 +481,13 @@ HRESULT ContainerReader::read(bool loadPreview) {
             info_.previewLength = raf.jpegLength;
             break;
         }
-        case formats::FileFormat::kRollei:
+        case formats::FileFormat::Rollei:
             readRolleiHeader(ctx_);
             break;
-        case formats::FileFormat::kX3f:
+        case formats::FileFormat::X3f:
             if ((r = readFoveonProperties(ctx_)) != S_OK) return r;
             break;
-        case formats::FileFormat::kCr3:
+        case formats::FileFormat::Cr3:
             if (const auto cr3 =
                     readCr3Info(ctx_, [this](std::uint64_t b) { return parseTiff(b); })) {
                 if ((r = *cr3) != S_OK) return r;
@@ -506,8 +506,8 @@ HRESULT ContainerReader::read(bool loadPreview) {
 
     const std::string_view extension = extensionOf(info_.filePath);
     bool plain = false;
-    const bool jpeg = probed.format == formats::FileFormat::kJpegExif ||
-                      probed.format == formats::FileFormat::kJpeg;
+    const bool jpeg = probed.format == formats::FileFormat::JpegExif ||
+                      probed.format == formats::FileFormat::Jpeg;
     if (jpeg) {
         ExifReader exif(f);
         exif.read();
@@ -532,7 +532,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
         }
         info_.previewLength = info_.fileSize;
         plain = true;
-    } else if (probed.format == formats::FileFormat::kPpm) {
+    } else if (probed.format == formats::FileFormat::Ppm) {
         plain = readPpmHeader();
     } else if (ascii::equalsIgnoreCase(extension, ".tiff")) {
         wholeFile_ = true;
@@ -557,7 +557,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
     if (!plain) {
         if (!loadPreview) return S_OK;
         if (info_.model.empty() && info_.previewOffset == 0 && info_.previewLength == 0) {
-            ReportErrorEvent(E_NOTIMPL, "Raw file format is not supported.");
+            reportErrorEvent(E_NOTIMPL, "Raw file format is not supported.");
             return E_NOTIMPL;
         }
         if (startsWith(info_.software, "Adobe") || startsWith(info_.software, "ImageMagick")) {
@@ -567,7 +567,7 @@ HRESULT ContainerReader::read(bool loadPreview) {
             info_.previewLength = info_.fileSize;
         }
         if (info_.previewLength == 0) {
-            ReportErrorEvent(E_NOTIMPL, "Raw file format is not supported..");
+            reportErrorEvent(E_NOTIMPL, "Raw file format is not supported..");
             return E_NOTIMPL;
         }
         if (startsWith(info_.model, "DCS Pro")) return decodeKodakYuvPreview(ctx_);
@@ -584,11 +584,11 @@ HRESULT ContainerReader::read(bool loadPreview) {
 
 }  // namespace
 
-void ReportErrorEvent(com::HRESULT code, std::string_view text) {
+void reportErrorEvent(com::HRESULT code, std::string_view text) {
     eventlog::reportError(code, text);
 }
 
-HRESULT ParseImageContainer(ImageInfo& info, bool loadPreview) {
+HRESULT parseImageContainer(ImageInfo& info, bool loadPreview) {
     ContainerReader reader(info);
     return reader.read(loadPreview);
 }
@@ -635,8 +635,8 @@ HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview) {
     int w = 0, h = 0, turn = 0;
     std::string make, model;
     engine.OpenAndIdentify(info.filePath, &w, &h, &turn, &make, &model, true);
-    const HRESULT r = ParseImageContainer(info, loadPreview);
-    LogLine((r >= 0 ? "Tavrin found the embeded image for "
+    const HRESULT r = parseImageContainer(info, loadPreview);
+    logLine((r >= 0 ? "Tavrin found the embeded image for "
                     : "Tavrin can't find the embeded image for ") +
             info.filePath);
     for (std::size_t at; (at = info.extraInfo.find("Lihgt source")) != std::string::npos;) {

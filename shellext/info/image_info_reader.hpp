@@ -10,9 +10,9 @@
 namespace tavrin::shell {
 
 com::HRESULT ReadImageInfo(ImageInfo& info, bool loadPreview);
-com::HRESULT ParseImageContainer(ImageInfo& info, bool loadPreview);
+com::HRESULT parseImageContainer(ImageInfo& info, bool loadPreview);
 
 // One entry in the application event log: source "Tavrin", type error, the code and the text.
-void ReportErrorEvent(com::HRESULT code, std::string_view text);
+void reportErrorEvent(com::HRESULT code, std::string_view text);
 
 }  // namespace tavrin::shell

@@ -35,7 +35,7 @@ class Canvas {
             return;
         }
         ctx.file.seek(static_cast<std::uint64_t>(info_.previewOffset));
-        stride_ = WrapPixelsAsBmp(info_);
+        stride_ = wrapPixelsAsBmp(info_);
         if (stride_) bytes_ = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
         status_ = bytes_ ? com::S_OK : com::E_OUTOFMEMORY;
     }
@@ -57,14 +57,14 @@ class Canvas {
 
 // The brightness table of the Kodak previews: t[i] = (221 / 4096) * (i / 4096)^-0.4.
 const std::vector<float>& brightnessTable() {
-    static const std::vector<float> table = [] {
+    static const std::vector<float> kTable = [] {
         std::vector<float> t(65536);
         for (std::size_t i = 1; i < t.size(); ++i) {
             t[i] = static_cast<float>(221.0 / 4096 * std::pow(i / 4096.0, -0.4));
         }
         return t;
     }();
-    return table;
+    return kTable;
 }
 
 // r, g, b (16-bit) through the brightness table into blue, green, red bytes.
@@ -88,7 +88,7 @@ int curveValue(const KodakCurve& curve, int value) {
 
 }  // namespace
 
-int WrapPixelsAsBmp(ImageInfo& info) {
+int wrapPixelsAsBmp(ImageInfo& info) {
     info.freePreview();
     if (!imaging::Bitmap::sizeAllowed(info.previewWidth, info.previewHeight)) return 0;
     const int stride = imaging::Bitmap::strideFor(info.previewWidth);
@@ -130,7 +130,7 @@ KodakCurve readKodakCurve(InfoContext& ctx) {
             found_ = true;
             const std::uint32_t n = std::min<std::uint32_t>(e.count, 4096);
             for (std::uint32_t i = 0; i < n; ++i)
-                curve_[i] = reader.file().ReadU16();
+                curve_[i] = reader.file().readU16();
             for (std::uint32_t i = n; i < 4096; ++i)
                 curve_[i] = curve_[n - 1];
         }
@@ -154,7 +154,7 @@ HRESULT decodeRolleiPreview(InfoContext& ctx) {
     for (int y = 0; y < info.previewHeight; ++y) {
         std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
-            const unsigned v = f.ReadU16();
+            const unsigned v = f.readU16();
             out[0] = static_cast<std::uint8_t>((v >> 8) & 0xF8);
             out[1] = static_cast<std::uint8_t>((v >> 3) & 0xFC);
             out[2] = static_cast<std::uint8_t>((v * 8) & 0xFF);
@@ -193,9 +193,9 @@ HRESULT decodeKodakRgbPreview(InfoContext& ctx) {
     for (int y = 0; y < info.previewHeight; ++y) {
         std::uint8_t* out = canvas.row(y);
         for (int x = 0; x < info.previewWidth; ++x, out += 3) {
-            const int r = curveValue(curve, f.ReadU16());
-            const int g = curveValue(curve, f.ReadU16());
-            const int b = curveValue(curve, f.ReadU16());
+            const int r = curveValue(curve, f.readU16());
+            const int g = curveValue(curve, f.readU16());
+            const int b = curveValue(curve, f.readU16());
             storeKodakPixel(out, r, g, b);
         }
     }

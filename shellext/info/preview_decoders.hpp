@@ -16,7 +16,7 @@ inline constexpr std::size_t kBmpHeaderSize = 54;
 
 // A new zero-filled previewData holding a BMP file of previewWidth x previewHeight; returns the
 // row stride, or 0 when the size is not plausible or memory runs out (previewData stays none).
-int WrapPixelsAsBmp(ImageInfo& info);
+int wrapPixelsAsBmp(ImageInfo& info);
 
 // The BMP row of picture row y (rows are stored bottom-up), inside a locked previewData.
 std::uint8_t* bmpRow(std::uint8_t* bmp, const ImageInfo& info, int stride, int y);

@@ -75,19 +75,19 @@ ShotRecords findShotRecords(InfoContext& ctx) {
     formats::FileReader& f = ctx.file;
     ShotRecords found;
     f.seek(2);
-    const std::uint64_t heap = f.ReadU32();
+    const std::uint64_t heap = f.readU32();
     auto visit = [&](unsigned type, std::uint32_t size, std::uint64_t) {
         switch (type) {
-            case kShotInfoRecord:
+            case ShotInfoRecord:
                 found.shotInfo.read(f, size);
                 break;
-            case kCameraSettingsRecord:
+            case CameraSettingsRecord:
                 found.cameraSettings.read(f, size);
                 break;
-            case kFocalLengthRecord:
+            case FocalLengthRecord:
                 found.focalLength.read(f, size);
                 break;
-            case kExposureInfoRecord:
+            case ExposureInfoRecord:
                 found.exposureInfo.read(f, size);
                 break;
             default:
@@ -186,7 +186,7 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
         switch (type) {
             case 0x180E: {
                 // The camera's own clock, which knows no zone: shown as it stands.
-                const auto t = static_cast<std::time_t>(f.ReadU32());
+                const auto t = static_cast<std::time_t>(f.readU32());
                 char text[64] = {};
                 std::tm tm{};
                 if (gmtime_r(&t, &tm))
@@ -204,8 +204,8 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
                 break;
             case 0x1031:
                 f.seek(data + 2);
-                info.shooting.width = f.ReadU16();
-                info.shooting.height = f.ReadU16();
+                info.shooting.width = f.readU16();
+                info.shooting.height = f.readU16();
                 break;
             case 0x080A:
                 info.make = readText(f, 64, 64);
@@ -214,7 +214,7 @@ HRESULT readCiffDirectory(InfoContext& ctx, std::uint64_t start, std::uint64_t l
                 break;
             case 0x1810:
                 f.seek(data + 12);
-                info.orientation = static_cast<std::int32_t>(f.ReadU32());
+                info.orientation = static_cast<std::int32_t>(f.readU32());
                 break;
             default:
                 break;

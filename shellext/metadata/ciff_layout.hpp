@@ -8,10 +8,10 @@ namespace tavrin::shell::ciff {
 
 // The records of the shooting data (types without their storage bits).
 enum RecordType : unsigned {
-    kFocalLengthRecord = 0x1029,     // 16-bit words
-    kShotInfoRecord = 0x102A,        // 16-bit words
-    kCameraSettingsRecord = 0x102D,  // 16-bit words
-    kExposureInfoRecord = 0x1818,    // 32-bit floats
+    FocalLengthRecord = 0x1029,     // 16-bit words
+    ShotInfoRecord = 0x102A,        // 16-bit words
+    CameraSettingsRecord = 0x102D,  // 16-bit words
+    ExposureInfoRecord = 0x1818,    // 32-bit floats
 };
 
 // Word indexes in the shot information; codes in Canon's 1/32-EV steps.

@@ -41,10 +41,10 @@ void handleExifEntry(InfoContext& ctx, const formats::TiffEntry& entry) {
     const std::uint64_t at = f.tell();
     unsigned v = 0;
     std::uint32_t n = 0, d = 0;
-    if (type == 3) v = f.ReadU16();
+    if (type == 3) v = f.readU16();
     if (type == 5 || type == 10) {
-        n = f.ReadU32();
-        d = f.ReadU32();
+        n = f.readU32();
+        d = f.readU32();
     }
     const auto sn = static_cast<std::int32_t>(n), sdn = static_cast<std::int32_t>(d);
     const double unsignedQuotient = d ? static_cast<double>(n) / d : 0.0;

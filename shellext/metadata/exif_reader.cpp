@@ -212,8 +212,8 @@ struct ExifReader::Entry {
     std::uint32_t count;
     std::size_t field;   // segment offset of the value field
     std::size_t values;  // segment offset of the first value
-    bool inline_;
-    std::uint8_t b[4];  // the value field's bytes, low byte of each 16-bit unit first
+    bool valueInField;   // the value lies in the field itself
+    std::uint8_t b[4];   // the value field's bytes, low byte of each 16-bit unit first
 };
 
 std::uint16_t ExifReader::u16(std::size_t at) const {
@@ -247,7 +247,7 @@ class ExifReader::Walker final : public formats::TiffVisitor {
                 static_cast<std::uint64_t>(formats::tiffTypeSize(e.type)) * e.count;
             if (e.field >= kMaxSegment || e.field + kTiffStart + bytes > r_.segment_.size()) return;
             entry.values = e.field + kTiffStart;
-            entry.inline_ = false;
+            entry.valueInField = false;
         }
         const std::uint8_t* field = &r_.segment_[at + 8];
         if (r_.intel_) {
@@ -315,7 +315,7 @@ void ExifReader::render(const Entry& e) {
     if (!row) return;
     std::string t;
     // The entry's value as its type says; for values stored elsewhere, the offset field itself.
-    const std::uint32_t value = !e.inline_                           ? u32(e.field)
+    const std::uint32_t value = !e.valueInField                      ? u32(e.field)
                                 : e.type == 3                        ? u16(e.field)
                                 : formats::tiffTypeSize(e.type) == 1 ? segment_[e.field]
                                                                      : u32(e.field);

@@ -54,8 +54,8 @@ NoteDirectory locateNote(formats::FileReader& f, std::uint64_t base) {
     if (is("Nikon\0", 6)) {
         const int a = f.get(), b = f.get();
         f.setOrder(static_cast<std::uint16_t>((a & 0xFF) << 8 | (b & 0xFF)));
-        f.ReadU16();
-        return {start + 10 + f.ReadU32(), start + 10};
+        f.readU16();
+        return {start + 10 + f.readU32(), start + 10};
     }
     if (is("FUJIFILM", 8)) {
         f.setOrder(formats::kLittleEndian);
@@ -87,7 +87,7 @@ class WhiteBalanceVisitor final : public formats::TiffVisitor {
 
     void visitEntry(formats::TiffDirectoryReader&, const formats::TiffEntry& e) override {
         if (e.tag != note_.tag) return;
-        const unsigned value = ctx_.file.ReadU16();
+        const unsigned value = ctx_.file.readU16();
         for (const WhiteBalanceMode& m : note_.modes) {
             if (value == m.value) ctx_.info.shooting.setWhiteBalance(m.mode);
         }

@@ -14,7 +14,7 @@ void readNikonNoteEntry(InfoContext& ctx, const formats::TiffEntry& entry) {
     formats::FileReader& f = ctx.file;
     if (entry.tag == kTagIso) {
         f.seek(entry.valueAt + 2);
-        const unsigned iso = f.ReadU16();
+        const unsigned iso = f.readU16();
         if (iso <= kMaxIso) ctx.info.shooting.isoText = std::to_string(iso);
     }
     if (entry.tag == kTagWhiteBalance && entry.count > 0) {

@@ -27,7 +27,7 @@ std::optional<std::uint32_t> sectionAfter(formats::FileReader& f, std::uint64_t 
     });
     if (!behind) return std::nullopt;
     f.seek(*behind);
-    return f.ReadU32();
+    return f.readU32();
 }
 
 std::string textOf(unsigned id) {
@@ -160,13 +160,13 @@ HRESULT readFoveonProperties(InfoContext& ctx) {
     if (const auto properties = sectionAfter(f, directory, "CAMF")) {
         const std::uint64_t p = *properties;
         f.seek(p + 8);
-        const std::uint64_t n = f.ReadU32();
+        const std::uint64_t n = f.readU32();
         const std::uint64_t start = p + 24 + 8 * n;
         if (start < directory && directory - start <= kMaxPropertyBytes) {
             std::vector<char> texts((directory - start) / 2);
             f.seek(start);
             for (char& c : texts)
-                c = static_cast<char>(f.ReadU16() & 0xFF);
+                c = static_cast<char>(f.readU16() & 0xFF);
             std::size_t at = 0;
             auto next = [&]() {
                 std::string s;
@@ -188,9 +188,9 @@ HRESULT readFoveonProperties(InfoContext& ctx) {
     const auto image = sectionAfter(f, directory, info.formatVersion == 0x20001 ? "IMAG" : "IMA2");
     if (!image) return com::E_NOTIMPL;
     f.seek(*image + 16);
-    info.previewWidth = static_cast<std::int32_t>(f.ReadU32() & 0xFFFF);
-    info.previewHeight = static_cast<std::int32_t>(f.ReadU32() & 0xFFFF);
-    const auto rowSize = static_cast<std::int32_t>(f.ReadU32() & 0x3FFFF);
+    info.previewWidth = static_cast<std::int32_t>(f.readU32() & 0xFFFF);
+    info.previewHeight = static_cast<std::int32_t>(f.readU32() & 0xFFFF);
+    const auto rowSize = static_cast<std::int32_t>(f.readU32() & 0x3FFFF);
     if (info.formatVersion == 0x20001) {
         info.previewWidth = rowSize / 3;
         char prefix[64];

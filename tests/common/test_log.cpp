@@ -17,15 +17,15 @@ class Log : public test::TempRegistry {
   protected:
     std::filesystem::path logFile() const { return root() / "trace.log"; }
     void switchOn(std::uint32_t on) {
-        SetUserSetting(kLog, kLogOn.name, on);
-        SetUserStringSetting(kLog, kLogFileName.name, logFile().string());
+        setUserSetting(kLog, kLogOn.name, on);
+        setUserStringSetting(kLog, kLogFileName.name, logFile().string());
     }
 };
 
 TEST_F(Log, writesOneStampedLinePerEventWhenOnIsOne) {
     switchOn(1);
-    LogLine("Tavrin was loaded to open the file /pics/a.CR2");
-    LogLine("second");
+    logLine("Tavrin was loaded to open the file /pics/a.CR2");
+    logLine("second");
     const auto text = files::readText(logFile());
     ASSERT_TRUE(text);
     EXPECT_TRUE(std::regex_match(
@@ -38,17 +38,17 @@ TEST_F(Log, writesOneStampedLinePerEventWhenOnIsOne) {
 
 TEST_F(Log, writesNothingUnlessOnIsExactlyOne) {
     switchOn(2);
-    LogLine("x");
+    logLine("x");
     EXPECT_FALSE(std::filesystem::exists(logFile()));
     switchOn(0);
-    LogLine("x");
+    logLine("x");
     EXPECT_FALSE(std::filesystem::exists(logFile()));
 }
 
 TEST_F(Log, aFileInAMissingFolderIsSilentlySkipped) {
-    SetUserSetting(kLog, kLogOn.name, 1);
-    SetUserStringSetting(kLog, kLogFileName.name, (root() / "missing" / "t.log").string());
-    LogLine("x");
+    setUserSetting(kLog, kLogOn.name, 1);
+    setUserStringSetting(kLog, kLogFileName.name, (root() / "missing" / "t.log").string());
+    logLine("x");
     EXPECT_FALSE(std::filesystem::exists(root() / "missing"));
 }
 

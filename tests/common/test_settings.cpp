@@ -16,20 +16,20 @@ class Settings : public test::TempRegistry {};
 
 TEST_F(Settings, anEmptyStoreGivesEveryDefault) {
     // A put-aside thumbnail is crossed, a RAW thumbnail uses the embedded preview.
-    EXPECT_EQ(GetUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue), 1u);
-    EXPECT_EQ(GetUserSetting(".CR2", kUseEmbeddedForThumbnail.name,
+    EXPECT_EQ(getUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue), 1u);
+    EXPECT_EQ(getUserSetting(".CR2", kUseEmbeddedForThumbnail.name,
                              kUseEmbeddedForThumbnail.defaultValue),
               1u);
-    EXPECT_EQ(GetUserSetting(kSlideshow, kSlideshowDelay.name, kSlideshowDelay.defaultValue), 5u);
-    EXPECT_EQ(GetUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue),
+    EXPECT_EQ(getUserSetting(kSlideshow, kSlideshowDelay.name, kSlideshowDelay.defaultValue), 5u);
+    EXPECT_EQ(getUserStringSetting(kLog, kLogFileName.name, kLogFileName.defaultValue),
               "C:\\Tavrin.log");
-    EXPECT_EQ(GetUserStringSetting(kViewer, kGamma.name, kGamma.defaultValue), "0.45");
-    EXPECT_EQ(GetBrightnessIndex(), 0);
+    EXPECT_EQ(getUserStringSetting(kViewer, kGamma.name, kGamma.defaultValue), "0.45");
+    EXPECT_EQ(getBrightnessIndex(), 0);
 }
 
 TEST_F(Settings, aValueWrittenForOneCaseIsFoundForAnother) {
-    ASSERT_TRUE(SetUserSetting(".CR2", kUseEmbeddedForThumbnail.name, 0));
-    EXPECT_EQ(GetUserSetting(std::string(innerExtension("/pics/IMG_0001.cr2")),
+    ASSERT_TRUE(setUserSetting(".CR2", kUseEmbeddedForThumbnail.name, 0));
+    EXPECT_EQ(getUserSetting(std::string(innerExtension("/pics/IMG_0001.cr2")),
                              kUseEmbeddedForThumbnail.name, 1),
               0u);
     // The value sits under the product key followed directly by the subkey.
@@ -40,33 +40,33 @@ TEST_F(Settings, aValueWrittenForOneCaseIsFoundForAnother) {
 }
 
 TEST_F(Settings, brightnessIsReadAsDecimalText) {
-    ASSERT_TRUE(SetUserStringSetting(kViewer, kBrightnessIndex.name, "-3"));
-    EXPECT_EQ(GetBrightnessIndex(), -3);
-    SetUserStringSetting(kViewer, kBrightnessIndex.name, "abc");
-    EXPECT_EQ(GetBrightnessIndex(), 0);
-    SetUserStringSetting(kViewer, kBrightnessIndex.name, " +4x");
-    EXPECT_EQ(GetBrightnessIndex(), 4);
+    ASSERT_TRUE(setUserStringSetting(kViewer, kBrightnessIndex.name, "-3"));
+    EXPECT_EQ(getBrightnessIndex(), -3);
+    setUserStringSetting(kViewer, kBrightnessIndex.name, "abc");
+    EXPECT_EQ(getBrightnessIndex(), 0);
+    setUserStringSetting(kViewer, kBrightnessIndex.name, " +4x");
+    EXPECT_EQ(getBrightnessIndex(), 4);
     // Stored as a DWORD it is not text: the default applies.
-    SetUserSetting(kViewer, kBrightnessIndex.name, 5);
-    EXPECT_EQ(GetBrightnessIndex(), 0);
+    setUserSetting(kViewer, kBrightnessIndex.name, 5);
+    EXPECT_EQ(getBrightnessIndex(), 0);
 }
 
 TEST_F(Settings, aValueOfTheWrongTypeOrLengthGivesTheDefault) {
-    SetUserStringSetting(kLog, kLogOn.name, "1");
-    EXPECT_EQ(GetUserSetting(kLog, kLogOn.name, 0), 0u);
-    SetUserStringSetting(kLog, kLogFileName.name, std::string(260, 'x'));
-    EXPECT_EQ(GetUserStringSetting(kLog, kLogFileName.name, "dflt"), "dflt");
-    SetUserStringSetting(kLog, kLogFileName.name, std::string(259, 'x'));
-    EXPECT_EQ(GetUserStringSetting(kLog, kLogFileName.name, "dflt").size(), 259u);
+    setUserStringSetting(kLog, kLogOn.name, "1");
+    EXPECT_EQ(getUserSetting(kLog, kLogOn.name, 0), 0u);
+    setUserStringSetting(kLog, kLogFileName.name, std::string(260, 'x'));
+    EXPECT_EQ(getUserStringSetting(kLog, kLogFileName.name, "dflt"), "dflt");
+    setUserStringSetting(kLog, kLogFileName.name, std::string(259, 'x'));
+    EXPECT_EQ(getUserStringSetting(kLog, kLogFileName.name, "dflt").size(), 259u);
 }
 
 TEST_F(Settings, extensionOwnershipComparesTheClassWithoutCase) {
-    EXPECT_FALSE(IsExtensionOwnedBy(".cr2", "TavrinImage"));
+    EXPECT_FALSE(isExtensionOwnedBy(".cr2", "TavrinImage"));
     registry::setValue(Root::ClassesRoot, ".cr2", "", std::string("tavrinimage"));
-    EXPECT_TRUE(IsExtensionOwnedBy(".CR2", "TavrinImage"));
-    EXPECT_FALSE(IsExtensionOwnedBy(".cr2", "TavrinImageT"));
+    EXPECT_TRUE(isExtensionOwnedBy(".CR2", "TavrinImage"));
+    EXPECT_FALSE(isExtensionOwnedBy(".cr2", "TavrinImageT"));
     registry::setValue(Root::ClassesRoot, ".cr2", "", std::string("Other.App"));
-    EXPECT_FALSE(IsExtensionOwnedBy(".cr2", "TavrinImage"));
+    EXPECT_FALSE(isExtensionOwnedBy(".cr2", "TavrinImage"));
 }
 
 TEST(ParseDecimal, readsLikeTheRuntimesConversion) {

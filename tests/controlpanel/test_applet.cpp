@@ -55,7 +55,7 @@ class Applet : public test::TempRegistry {
         return widget;
     }
     static std::uint32_t user(std::string_view subkey, std::string_view name, std::uint32_t def) {
-        return GetUserSetting(subkey, name, def);
+        return getUserSetting(subkey, name, def);
     }
     static std::optional<std::string> classOf(std::string_view extension) {
         return registry::queryString(Root::ClassesRoot, extension, "");
@@ -111,7 +111,7 @@ TEST_F(Applet, aFreshStoreShowsTheDefaults) {
 
 TEST_F(Applet, writesTheGeneralPageInItsOwnForms) {
     registry::setValue(Root::CurrentUser, kExplorer, "ThumbnailSize", std::uint32_t{96});
-    SetUserSetting("WhiteBalance", "Mode", 2);
+    setUserSetting("WhiteBalance", "Mode", 2);
     {
         COptionsSheet sheet;
         CGeneralPage& page = sheet.generalPage();
@@ -124,7 +124,7 @@ TEST_F(Applet, writesTheGeneralPageInItsOwnForms) {
         EXPECT_TRUE(sheet.applyPages());
     }
     EXPECT_EQ(registry::queryDword(Root::CurrentUser, kExplorer, "ThumbnailSize"), 96u);
-    EXPECT_EQ(GetUserStringSetting("Viewer", "BrightnessIndex", "x"), "3");
+    EXPECT_EQ(getUserStringSetting("Viewer", "BrightnessIndex", "x"), "3");
     EXPECT_EQ(user("Viewer", "ViewMode", 9), 0u);
     EXPECT_EQ(user("WhiteBalance", "Mode", 9), 2u);
     EXPECT_EQ(registry::queryString(Root::ClassesRoot, "TavrinImage\\shell\\open\\command", ""),
@@ -210,8 +210,8 @@ TEST_F(Applet, aFreshRegistryLetsTheTypesBeChosen) {
 }
 
 TEST_F(Applet, theRawDialogShowsAndWritesItsOverrides) {
-    SetUserSetting("Viewer", "ViewMode", 3);
-    SetUserSetting("WhiteBalance", "Mode", 1);
+    setUserSetting("Viewer", "ViewMode", 3);
+    setUserSetting("WhiteBalance", "Mode", 1);
     COptionsSheet sheet;
     {
         CRawTypeDlg dialog(".cr2", sheet.generalPage());

@@ -21,11 +21,11 @@ class DecodeSettings : public test::TempRegistry {};
 
 TEST_F(DecodeSettings, whiteBalanceComesFromTheGlobalModeOrTheTypesOwn) {
     EXPECT_EQ(decodeOptionsFor("/photos/DSC_0001.NEF").whiteBalanceMode, 0u);
-    SetUserSetting(settings::kWhiteBalance, "Mode", 1);
+    setUserSetting(settings::kWhiteBalance, "Mode", 1);
     EXPECT_EQ(decodeOptionsFor("/photos/DSC_0001.NEF").whiteBalanceMode, 1u);
-    SetUserSetting(".NEF", "WhiteBalanceMode", 2);
+    setUserSetting(".NEF", "WhiteBalanceMode", 2);
     EXPECT_EQ(decodeOptionsFor("/photos/DSC_0001.NEF").whiteBalanceMode, 1u);  // not in use
-    SetUserSetting(".NEF", "UseWhiteBalance", 1);
+    setUserSetting(".NEF", "UseWhiteBalance", 1);
     EXPECT_EQ(decodeOptionsFor("/photos/DSC_0001.NEF").whiteBalanceMode, 2u);
     EXPECT_EQ(decodeOptionsFor("/photos/IMG_0001.CR2").whiteBalanceMode, 1u);
 }
@@ -35,11 +35,11 @@ TEST_F(DecodeSettings, brightnessFollowsTheStoredIndexAndColoursAreLearnedInTheS
     EXPECT_EQ(before.brightnessIndex, 0);
     EXPECT_TRUE(before.colourFit);
     ASSERT_NE(before.learnedColours, nullptr);
-    SetUserStringSetting(settings::kViewer, "BrightnessIndex", "-3");
+    setUserStringSetting(settings::kViewer, "BrightnessIndex", "-3");
     EXPECT_EQ(decodeOptionsFor("/photos/IMG_0001.CR2").brightnessIndex, -3);
 
     before.learnedColours->write("Canon EOS 10D", "1 0 0 0 1 0 0 0 1 1 1 1 1");
-    EXPECT_EQ(GetUserStringSetting(kLearnedColoursKey, "Canon EOS 10D", ""),
+    EXPECT_EQ(getUserStringSetting(kLearnedColoursKey, "Canon EOS 10D", ""),
               "1 0 0 0 1 0 0 0 1 1 1 1 1");
 }
 
@@ -53,7 +53,7 @@ class LearnedColours : public test::TempRegistry {
 };
 
 TEST_F(LearnedColours, aDamagedStoredValueIsIgnoredAndReplaced) {
-    SetUserStringSetting(kLearnedColoursKey, kModel, "1 2 3 garbage");
+    setUserStringSetting(kLearnedColoursKey, kModel, "1 2 3 garbage");
     EXPECT_FALSE(readLearnedColour(store_, kModel));
     EXPECT_EQ(rememberColourFit(store_, kModel, kFit).files, 1);
     EXPECT_EQ(readLearnedColour(store_, kModel)->files, 1);
@@ -85,14 +85,14 @@ TEST_F(LearnedColours, survivesASecondProcessAndIsAveragedOverFiles) {
 }
 
 TEST(DecodeTexts, everyStageHasItsLine) {
-    EXPECT_EQ(statusText({DecodeStage::kLoading, "NIKON", "D70", "/photos/DSC_0001.NEF"}),
+    EXPECT_EQ(statusText({DecodeStage::Loading, "NIKON", "D70", "/photos/DSC_0001.NEF"}),
               "Lade NIKON D70 Bild von /photos/DSC_0001.NEF...");
-    EXPECT_EQ(statusText({DecodeStage::kFoveonInterpolation, {}, {}, {}}),
+    EXPECT_EQ(statusText({DecodeStage::FoveonInterpolation, {}, {}, {}}),
               "Foveon-Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kBilinearInterpolation, {}, {}, {}}),
+    EXPECT_EQ(statusText({DecodeStage::BilinearInterpolation, {}, {}, {}}),
               "Bilineare Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kVngInterpolation, {}, {}, {}}), "VNG-Interpolation...");
-    EXPECT_EQ(statusText({DecodeStage::kConverting, {}, {}, {}}), "Umwandeln in RGB Farbraum...");
+    EXPECT_EQ(statusText({DecodeStage::VngInterpolation, {}, {}, {}}), "VNG-Interpolation...");
+    EXPECT_EQ(statusText({DecodeStage::Converting, {}, {}, {}}), "Umwandeln in RGB Farbraum...");
 }
 
 TEST(DecodeTexts, aMemoryErrorNamesTheStepAndOtherFailuresKeepTheirText) {

@@ -71,25 +71,25 @@ TEST(ProbeTable, eachMagicNamesItsFormatAndReader) {
         Container container;
     };
     const Case cases[] = {
-        {headOf("II*\0", 0), FileFormat::kTiff, Container::kTiffDirectory},
-        {headOf("MM\0*"), FileFormat::kTiff, Container::kTiffDirectory},
-        {headOf(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), FileFormat::kCiff,
-         Container::kCiffHeap},
+        {headOf("II*\0", 0), FileFormat::Tiff, Container::TiffDirectory},
+        {headOf("MM\0*"), FileFormat::Tiff, Container::TiffDirectory},
+        {headOf(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), FileFormat::Ciff,
+         Container::CiffHeap},
         {headOf("\xFF\xD8\xFF\xE1\x01\x02"
                 "Exif"),
-         FileFormat::kJpegExif, Container::kJpegMarkers},
-        {headOf("\xFF\xD8\xFF\xE0"), FileFormat::kJpeg, Container::kJpegMarkers},
-        {headOf("FUJIFILMCCD-RAW"), FileFormat::kRaf, Container::kRafHeader},
-        {headOf("DSC-Image"), FileFormat::kRollei, Container::kRolleiHeader},
-        {headOf(std::string_view("\0MRM", 4)), FileFormat::kMrw, Container::kMrwBlocks},
-        {headOf("FOVb"), FileFormat::kX3f, Container::kX3fHeader},
-        {headOf("P6\n"), FileFormat::kPpm, Container::kPpmHeader},
-        {headOf("BR"), FileFormat::kNucoreRaw, Container::kNone},
-        {headOf("BM"), FileFormat::kNucoreBmq, Container::kNone},
-        {headOf("PXN"), FileFormat::kLogitech, Container::kNone},
-        {headOf("ARECOYK", 25), FileFormat::kContax, Container::kNone},
-        {headOf("GIF89a"), FileFormat::kUnknown, Container::kNone},
-        {FileHead{}, FileFormat::kUnknown, Container::kNone},
+         FileFormat::JpegExif, Container::JpegMarkers},
+        {headOf("\xFF\xD8\xFF\xE0"), FileFormat::Jpeg, Container::JpegMarkers},
+        {headOf("FUJIFILMCCD-RAW"), FileFormat::Raf, Container::RafHeader},
+        {headOf("DSC-Image"), FileFormat::Rollei, Container::RolleiHeader},
+        {headOf(std::string_view("\0MRM", 4)), FileFormat::Mrw, Container::MrwBlocks},
+        {headOf("FOVb"), FileFormat::X3f, Container::X3fHeader},
+        {headOf("P6\n"), FileFormat::Ppm, Container::PpmHeader},
+        {headOf("BR"), FileFormat::NucoreRaw, Container::None},
+        {headOf("BM"), FileFormat::NucoreBmq, Container::None},
+        {headOf("PXN"), FileFormat::Logitech, Container::None},
+        {headOf("ARECOYK", 25), FileFormat::Contax, Container::None},
+        {headOf("GIF89a"), FileFormat::Unknown, Container::None},
+        {FileHead{}, FileFormat::Unknown, Container::None},
     };
     for (const Case& c : cases) {
         const Probed p = probeFormat(c.head);
@@ -100,15 +100,15 @@ TEST(ProbeTable, eachMagicNamesItsFormatAndReader) {
 
 TEST(ProbeTable, phaseOneMarkIsFoundAnywhereInTheHeadAndWinsOverTheByteOrder) {
     const Probed atStart = probeFormat(headOf("MMMMRawT"));
-    EXPECT_EQ(atStart.format, FileFormat::kPhaseOne);
+    EXPECT_EQ(atStart.format, FileFormat::PhaseOne);
     EXPECT_EQ(atStart.at, 0u);
     const Probed inside = probeFormat(headOf("IIIITwaR", 24));
-    EXPECT_EQ(inside.format, FileFormat::kPhaseOne);
+    EXPECT_EQ(inside.format, FileFormat::PhaseOne);
     EXPECT_EQ(inside.at, 24u);
     // A mark that does not fit in the head is not there.
-    EXPECT_EQ(probeFormat(headOf("IIIITwaR", 25)).format, FileFormat::kUnknown);
+    EXPECT_EQ(probeFormat(headOf("IIIITwaR", 25)).format, FileFormat::Unknown);
     // Probing on from the row after gives what the rest of the table says.
-    EXPECT_EQ(probeFormat(headOf("MMMMRawT"), atStart.row + 1).format, FileFormat::kTiff);
+    EXPECT_EQ(probeFormat(headOf("MMMMRawT"), atStart.row + 1).format, FileFormat::Tiff);
 }
 
 // --- CIFF heap -------------------------------------------------------------------------------
@@ -313,7 +313,7 @@ TEST(RafHeader, headerPositionsAndDirectoryEntries) {
     std::vector<RafEntry> seen;
     walkRafDirectory(file, h.directoryOffset, [&](const RafEntry& e) {
         if (e.tag == kRafWhiteBalanceTag) {
-            EXPECT_EQ(file.ReadU16(), 1u);
+            EXPECT_EQ(file.readU16(), 1u);
         }
         file.setOrder(kLittleEndian);
         seen.push_back(e);

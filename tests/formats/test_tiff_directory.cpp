@@ -82,7 +82,7 @@ class Recorder : public TiffVisitor {
     void beginDirectory(const TiffDirectory& d) override { begun.push_back(d.offset); }
     void visitEntry(TiffDirectoryReader& reader, const TiffEntry& e) override {
         FileReader& f = reader.file();
-        const std::uint32_t first = e.valueInFile ? f.ReadU32() : 0;
+        const std::uint32_t first = e.valueInFile ? f.readU32() : 0;
         f.seek(e.valueAt);
         seen.push_back({e.tag, e.directory->kind, e.directory->depth, e.directory->offset, e.field,
                         e.inlineValue, e.valueAt, e.valueInFile, first});
@@ -90,7 +90,7 @@ class Recorder : public TiffVisitor {
             for (std::uint32_t i = 0; i < e.count && i < 16; ++i) {
                 f.seek(e.valueAt + 4 * i);
                 results.push_back(reader.walkDirectory(
-                    e.directory->base + f.ReadU32(), e.directory->base, TiffDirectoryKind::SubImage,
+                    e.directory->base + f.readU32(), e.directory->base, TiffDirectoryKind::SubImage,
                     e.directory->depth + 1, *this));
             }
         }

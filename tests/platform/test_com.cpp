@@ -146,7 +146,7 @@ TEST_F(Com, aModuleThatCannotBeLoadedIsReported) {
 }
 
 TEST(DataObject, carriesAFileListAsHdrop) {
-    ComPtr<IDataObject> data(CreateFileListDataObject({"/pics/a.CR2", "/pics/b c.nef"}));
+    ComPtr<IDataObject> data(createFileListDataObject({"/pics/a.CR2", "/pics/b c.nef"}));
     FORMATETC wrong{1, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     EXPECT_EQ(data->GetData(&wrong, &medium), DV_E_FORMATETC);

@@ -53,12 +53,12 @@ TEST(CamfChain, findsParameterListsAndMatricesByName) {
     EXPECT_EQ(camf.parameter("Curves", "Curves"), std::nullopt);  // not a parameter list
     EXPECT_EQ(camf.parameter("PostPolyMatrix", "ColorDQ"), std::nullopt);
 
-    const auto matrix = camf.foveon_camf_matrix("PostPolyMatrix");
+    const auto matrix = camf.foveonCamfMatrix("PostPolyMatrix");
     ASSERT_TRUE(matrix);
     EXPECT_EQ(matrix->dimensions, (std::array<std::uint32_t, 3>{2, 3, 1}));
     EXPECT_EQ(matrix->elements, (std::vector<double>{1, 2, 3, 4, 5, -1}));
-    EXPECT_FALSE(camf.foveon_camf_matrix("IncludeBlocks"));
-    EXPECT_FALSE(camf.foveon_camf_matrix("Missing"));
+    EXPECT_FALSE(camf.foveonCamfMatrix("IncludeBlocks"));
+    EXPECT_FALSE(camf.foveonCamfMatrix("Missing"));
 }
 
 TEST(CamfChain, readsEveryElementTypeAndUpToThreeDimensions) {
@@ -78,27 +78,27 @@ TEST(CamfChain, readsEveryElementTypeAndUpToThreeDimensions) {
         {kUInt8, {200, 3}, {200, 3}},
     };
     for (const auto& c : cases) {
-        const auto m = CamfChain(camfMatrix("M", c.type, {2}, c.data)).foveon_camf_matrix("M");
+        const auto m = CamfChain(camfMatrix("M", c.type, {2}, c.data)).foveonCamfMatrix("M");
         ASSERT_TRUE(m) << c.type;
         EXPECT_EQ(m->elements, c.expected) << c.type;
     }
 
     const Bytes cube(8, 1);
-    const auto three = CamfChain(camfMatrix("M", kUInt8, {2, 2, 2}, cube)).foveon_camf_matrix("M");
+    const auto three = CamfChain(camfMatrix("M", kUInt8, {2, 2, 2}, cube)).foveonCamfMatrix("M");
     ASSERT_TRUE(three);
     EXPECT_EQ(three->elements.size(), 8u);
-    const auto scalar = CamfChain(camfMatrix("M", kUInt8, {}, {9})).foveon_camf_matrix("M");
+    const auto scalar = CamfChain(camfMatrix("M", kUInt8, {}, {9})).foveonCamfMatrix("M");
     ASSERT_TRUE(scalar);
     EXPECT_EQ(scalar->dimensions, (std::array<std::uint32_t, 3>{1, 1, 1}));
     EXPECT_EQ(scalar->elements, std::vector<double>{9});
-    EXPECT_FALSE(CamfChain(camfMatrix("M", kUInt8, {1, 2, 2, 2}, cube)).foveon_camf_matrix("M"));
-    EXPECT_FALSE(CamfChain(camfMatrix("M", 9, {2}, cube)).foveon_camf_matrix("M"));
+    EXPECT_FALSE(CamfChain(camfMatrix("M", kUInt8, {1, 2, 2, 2}, cube)).foveonCamfMatrix("M"));
+    EXPECT_FALSE(CamfChain(camfMatrix("M", 9, {2}, cube)).foveonCamfMatrix("M"));
 }
 
 TEST(CamfChain, matricesReachingOutsideTheirBlockAreNone) {
     const std::size_t content = contentOf("M");
     const Bytes good = camfMatrix("M", kUInt16, {2, 2}, Bytes(8, 1));
-    ASSERT_TRUE(CamfChain(good).foveon_camf_matrix("M"));
+    ASSERT_TRUE(CamfChain(good).foveonCamfMatrix("M"));
     struct Damage {
         const char* what;
         std::size_t at;
@@ -115,10 +115,10 @@ TEST(CamfChain, matricesReachingOutsideTheirBlockAreNone) {
          }) {
         Bytes block = good;
         patch32(block, d.at, d.value);
-        EXPECT_FALSE(CamfChain(block).foveon_camf_matrix("M")) << d.what;
+        EXPECT_FALSE(CamfChain(block).foveonCamfMatrix("M")) << d.what;
     }
     // A block cut short of its content.
-    EXPECT_FALSE(CamfChain(Bytes(good.begin(), good.begin() + 30)).foveon_camf_matrix("M"));
+    EXPECT_FALSE(CamfChain(Bytes(good.begin(), good.begin() + 30)).foveonCamfMatrix("M"));
 }
 
 TEST(CamfChain, namesAndParametersOutsideTheirBlockAreNone) {

@@ -141,9 +141,9 @@ TEST_F(Engine, runsItsStepsInOrderAndTellsTheSink) {
               S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "scale", "vng", "rotate", "convert"}));
     ASSERT_EQ(sink.statuses.size(), 3u);
-    EXPECT_EQ(sink.statuses[0], (Heard{DecodeStage::kLoading, 10, "NIKON", "D70", path.string()}));
-    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::kVngInterpolation, 60, "", "", ""}));
-    EXPECT_EQ(sink.statuses[2], (Heard{DecodeStage::kConverting, 90, "", "", ""}));
+    EXPECT_EQ(sink.statuses[0], (Heard{DecodeStage::Loading, 10, "NIKON", "D70", path.string()}));
+    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::VngInterpolation, 60, "", "", ""}));
+    EXPECT_EQ(sink.statuses[2], (Heard{DecodeStage::Converting, 90, "", "", ""}));
     int w = 0, h = 0;
     engine.GetOutputSize(&w, &h);
     EXPECT_EQ(w, 62);  // the interpolation border is trimmed
@@ -172,7 +172,7 @@ TEST_F(Engine, aSensorWithoutFilterDecodesAtFullSizeEvenWhenHalfIsAsked) {
     ASSERT_EQ(engine.OpenImageFile(path, &sink, true, true, kWhiteBalanceFromSettings, options()),
               S_OK);
     EXPECT_EQ(ran, (std::vector<std::string>{"load", "foveon", "rotate", "convert"}));
-    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::kFoveonInterpolation, 40, "", "", ""}));
+    EXPECT_EQ(sink.statuses[1], (Heard{DecodeStage::FoveonInterpolation, 40, "", "", ""}));
     int w = 0, h = 0;
     engine.GetOutputSize(&w, &h);
     EXPECT_EQ(w, 32);

@@ -125,8 +125,8 @@ TEST_F(FoveonLoad, keepsTheFirst131072BytesOfALongerMetadataBlock) {
     EXPECT_TRUE(std::equal(camf.begin(), camf.begin() + 131072, s.metaData));
     const CamfChain chain(std::span(s.metaData, s.container.metaLength));
     EXPECT_EQ(chain.parameter("IncludeBlocks", "ColorDQ"), "ColorDQCamRGB");
-    EXPECT_FALSE(chain.foveon_camf_matrix("Across"));
-    EXPECT_FALSE(chain.foveon_camf_matrix("Behind"));
+    EXPECT_FALSE(chain.foveonCamfMatrix("Across"));
+    EXPECT_FALSE(chain.foveonCamfMatrix("Behind"));
 }
 
 // A loader run on image data alone, without a container: reads past the end give end-of-file

@@ -38,7 +38,7 @@ TEST(IdentifyTiff, readsMakeModelGeometryPatternAndLoader) {
     EXPECT_EQ(s.container.rotationDegrees, 90);
     EXPECT_EQ(s.sensor.whiteLevel, 4095);            // 12 bits in a sub-directory
     EXPECT_EQ(s.sensor.filterPattern, 0x94949494u);  // R G / G B
-    EXPECT_EQ(s.loader, Loader::nikon_compressed_load_raw);
+    EXPECT_EQ(s.loader, Loader::kNikonCompressedRaw);
     EXPECT_EQ(s.container.dataOffset, 4096u);
     EXPECT_TRUE(s.supported);
 }
@@ -82,7 +82,7 @@ TEST(IdentifyTiff, aCanonFilesTopLevelSizeIsIgnoredButItsSubDirectoriesCount) {
     // The camera table's row for that raw width: margins 14 and 42.
     EXPECT_EQ(s.geometry.width, 3516 - 42);
     EXPECT_EQ(s.geometry.height, 2328 - 14);
-    EXPECT_EQ(s.loader, Loader::LoadLosslessJpegRaw);
+    EXPECT_EQ(s.loader, Loader::kLosslessJpegRaw);
     EXPECT_TRUE(s.sensor.isCanon);
     EXPECT_TRUE(s.sensor.useColourMatrix);  // the generic EOS row
     ASSERT_TRUE(s.colour.cameraFromXyz);
@@ -142,7 +142,7 @@ TEST(IdentifyDng, takesTheRawImageNotThePreviewsAroundIt) {
         EXPECT_EQ(s.container.dataOffset, 16u);
         EXPECT_EQ(s.container.samplesPerPixel, 1);
         EXPECT_EQ(s.sensor.whiteLevel, 4095);
-        EXPECT_EQ(s.loader, Loader::LoadDngLosslessRaw);
+        EXPECT_EQ(s.loader, Loader::kDngLosslessRaw);
     }
 }
 
@@ -162,7 +162,7 @@ TEST(IdentifyDng, derivesTheCameraMatrixAndBalanceFromTheColourTags) {
     RawEngine engine;
     const DecodeState& s = identify(engine, file);
     EXPECT_EQ(s.id.model, "Cam DNG");
-    EXPECT_EQ(s.loader, Loader::LoadDngLosslessRaw);
+    EXPECT_EQ(s.loader, Loader::kDngLosslessRaw);
     EXPECT_EQ(s.sensor.blackLevel, 128 + 1);  // 128, then + the mean of 0.5 and 1.5
     EXPECT_EQ(s.sensor.whiteLevel, 16000);
     EXPECT_FLOAT_EQ(s.colour.presetMultipliers[0], 2.0f);
@@ -205,7 +205,7 @@ TEST(IdentifyCiff, readsTheCanonHeap) {
     EXPECT_EQ(s.container.rotationDegrees, 90);
     EXPECT_FLOAT_EQ(s.colour.cameraMultipliers[0], 1.5f);
     EXPECT_FLOAT_EQ(s.colour.cameraMultipliers[2], 2.0f);
-    EXPECT_EQ(s.loader, Loader::canon_compressed_load_raw);
+    EXPECT_EQ(s.loader, Loader::kCanonCompressedRaw);
     EXPECT_EQ(s.container.dataOffset, 26u);
 }
 
@@ -222,7 +222,7 @@ TEST(IdentifyMrw, readsMinoltaBlocks) {
     EXPECT_EQ(s.id.model, "DiMAGE A2");
     EXPECT_EQ(s.geometry.rawWidth, 3264);
     EXPECT_EQ(s.geometry.rawHeight, 2448);
-    EXPECT_EQ(s.loader, Loader::LoadPacked12Raw);
+    EXPECT_EQ(s.loader, Loader::kPacked12Raw);
     EXPECT_EQ(s.sensor.whiteLevel, 4095);
     EXPECT_FLOAT_EQ(s.colour.cameraMultipliers[3], 0x102);  // entries 0, 1, 3, 2
     EXPECT_FLOAT_EQ(s.colour.presetMultipliers[0], 1.42f);
@@ -237,7 +237,7 @@ TEST(IdentifyRaf, readsTheFujiHeaderAndTheRotatedSensor) {
     const DecodeState& s =
         identify(engine, raf("FinePix S5000", jpegWithExif(block, jpeg(8, 8)), wb));
     EXPECT_EQ(s.id.make, "FUJIFILM");
-    EXPECT_EQ(s.loader, Loader::LoadFujiRotatedRaw);
+    EXPECT_EQ(s.loader, Loader::kFujiRotatedRaw);
     EXPECT_EQ(s.geometry.fujiWidth, 1423);
     EXPECT_EQ(s.geometry.height, 2499);
     EXPECT_FLOAT_EQ(s.colour.cameraMultipliers[1], 302);
@@ -257,7 +257,7 @@ TEST(IdentifyX3f, readsTheFoveonProperties) {
     EXPECT_EQ(s.geometry.rawHeight, 1531);
     EXPECT_EQ(s.container.rotationDegrees, 90);
     EXPECT_TRUE(s.sensor.isFoveon);
-    EXPECT_EQ(s.loader, Loader::LoadFoveonRaw);
+    EXPECT_EQ(s.loader, Loader::kFoveonRaw);
     EXPECT_EQ(s.sensor.filterPattern, 0u);
 }
 
@@ -376,7 +376,7 @@ TEST(ContentTests, tellLookAlikeFilesOfOneSizeApart) {
 
     // E2100 packing leaves a mark in every 12-byte block; without it the file is an E2500's.
     RawEngine packed;
-    EXPECT_EQ(identify(packed, Bytes(2940928, 0xFF)).loader, Loader::LoadNikonE2100Raw);
+    EXPECT_EQ(identify(packed, Bytes(2940928, 0xFF)).loader, Loader::kNikonE2100Raw);
     RawEngine e2500;
     EXPECT_EQ(identify(e2500, Bytes(2940928, 0)).id.model, "E2500");
 

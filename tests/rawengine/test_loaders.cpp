@@ -167,17 +167,17 @@ TEST(DngLossless, stopsAtTilesOutsideTheFile) {
 
 TEST(CanonCompressed, buildsTheTableSetsAsGiven) {
     HuffmanPool pool;
-    const CanonTrees trees = InitCanonTrees(pool, 7);  // numbers above 2 use set 2
+    const CanonTrees trees = initCanonTrees(pool, 7);  // numbers above 2 use set 2
     formats::FileReader file;
     file.openMemory({0b00100000, 0, 0, 0, 0, 0});  // 001: the set's second 3-bit code
     BitReader bits(file);
     bits.GetBits(-1);
-    EXPECT_EQ(DecodeSymbol(trees.firstTreeRoot, bits), 0x05);
-    const CanonTrees set0 = InitCanonTrees(pool, 0);
+    EXPECT_EQ(decodeSymbol(trees.firstTreeRoot, bits), 0x05);
+    const CanonTrees set0 = initCanonTrees(pool, 0);
     file.openMemory({0b00010000, 0, 0, 0, 0, 0});  // 00: symbol 04, then 010: symbol 03
     bits.GetBits(-1);
-    EXPECT_EQ(DecodeSymbol(set0.firstTreeRoot, bits), 0x04);
-    EXPECT_EQ(DecodeSymbol(set0.firstTreeRoot, bits), 0x03);
+    EXPECT_EQ(decodeSymbol(set0.firstTreeRoot, bits), 0x04);
+    EXPECT_EQ(decodeSymbol(set0.firstTreeRoot, bits), 0x03);
 }
 
 // A CRW-like file of a 16 x 8 sensor: header bytes up to 540, then coded blocks. Coded data
@@ -338,7 +338,7 @@ TEST(KodakDc120, issue17_turnsEveryRowBack) {
 }
 
 TEST(Loaders, surviveShortAndEmptyFiles) {
-    for (Loader id = Loader::LoadCanon600Raw; id != Loader::LoadNothing;
+    for (Loader id = Loader::kCanon600Raw; id != Loader::kNothing;
          id = static_cast<Loader>(static_cast<int>(id) + 1)) {
         const StageFn loader = loaderFor(id);
         if (!loader) continue;
@@ -346,8 +346,8 @@ TEST(Loaders, surviveShortAndEmptyFiles) {
             Rig rig({40, 48, 2, 4, 36, 40});
             rig.s.id.model = "E950";
             rig.s.geometry.fujiWidth =
-                id >= Loader::LoadFujiS2Raw && id <= Loader::LoadFujiF700Raw ? 20 : 0;
-            if (id == Loader::LoadFoveonRaw) {
+                id >= Loader::kFujiS2Raw && id <= Loader::kFujiF700Raw ? 20 : 0;
+            if (id == Loader::kFoveonRaw) {
                 // Too short for its code words: no code is complete, the tree outgrows its pool.
                 EXPECT_THROW(rig.load(loader, data), CImageLoaderException);
                 continue;
@@ -378,24 +378,23 @@ namespace {
 // The names are what identify prints and the step names of the memory-error texts.
 TEST(LoaderTable, namesEveryLoaderOnceAndKeepsTheReportedNames) {
     std::set<std::string_view> names;
-    for (int id = 0; id <= static_cast<int>(Loader::LoadNothing); ++id) {
+    for (int id = 0; id <= static_cast<int>(Loader::kNothing); ++id) {
         const std::string_view name = loaderName(static_cast<Loader>(id));
         EXPECT_FALSE(name.empty()) << id;
         EXPECT_TRUE(names.insert(name).second) << name;
     }
-    EXPECT_EQ(loaderName(Loader::None), "none");
-    EXPECT_EQ(loaderName(Loader::nikon_compressed_load_raw), "nikon_compressed_load_raw");
-    EXPECT_EQ(loaderName(Loader::LoadNikonPackedRaw), "LoadNikonPackedRaw");
-    EXPECT_EQ(loaderName(Loader::LoadNothing), "LoadNothing");
+    EXPECT_EQ(loaderName(Loader::kNone), "none");
+    EXPECT_EQ(loaderName(Loader::kNikonCompressedRaw), "nikon_compressed_load_raw");
+    EXPECT_EQ(loaderName(Loader::kNikonPackedRaw), "LoadNikonPackedRaw");
+    EXPECT_EQ(loaderName(Loader::kNothing), "LoadNothing");
 }
 
 TEST(LoaderTable, runsEachLoadersOwnFunctionAndRefusesTheUndecodable) {
-    EXPECT_EQ(loaderFor(Loader::nikon_compressed_load_raw), &loadNikonCompressedRaw);
-    EXPECT_EQ(loaderFor(Loader::LoadNikonPackedRaw), &loadNikonPackedRaw);
-    EXPECT_EQ(loaderFor(Loader::LoadFoveonRaw), &loadFoveonRaw);
-    EXPECT_EQ(loaderFor(Loader::LoadNothing), &loadNothing);
-    for (const Loader undecodable :
-         {Loader::None, Loader::LoadKodakRadialRaw, Loader::sony_load_raw})
+    EXPECT_EQ(loaderFor(Loader::kNikonCompressedRaw), &loadNikonCompressedRaw);
+    EXPECT_EQ(loaderFor(Loader::kNikonPackedRaw), &loadNikonPackedRaw);
+    EXPECT_EQ(loaderFor(Loader::kFoveonRaw), &loadFoveonRaw);
+    EXPECT_EQ(loaderFor(Loader::kNothing), &loadNothing);
+    for (const Loader undecodable : {Loader::kNone, Loader::kKodakRadialRaw, Loader::kSonyRaw})
         EXPECT_EQ(loaderFor(undecodable), nullptr) << loaderName(undecodable);
 }
 

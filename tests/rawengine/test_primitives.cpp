@@ -22,13 +22,13 @@ TEST(FileReader, readsInTheCurrentByteOrder) {
     formats::FileReader r;
     memoryReader(r, {0x12, 0x34, 0x12, 0x34, 0x01, 0x02, 0x03, 0x04});
     r.setOrder(formats::kLittleEndian);
-    EXPECT_EQ(r.ReadU16(), 0x3412);
+    EXPECT_EQ(r.readU16(), 0x3412);
     r.setOrder(formats::kBigEndian);
-    EXPECT_EQ(r.ReadU16(), 0x1234);
-    EXPECT_EQ(r.ReadU32(), 0x01020304u);
+    EXPECT_EQ(r.readU16(), 0x1234);
+    EXPECT_EQ(r.readU32(), 0x01020304u);
     r.seek(4);
     r.setOrder(formats::kLittleEndian);
-    EXPECT_EQ(r.ReadU32(), 0x04030201u);
+    EXPECT_EQ(r.readU32(), 0x04030201u);
 }
 
 TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
@@ -37,13 +37,13 @@ TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
     EXPECT_EQ(r.get(), 0xAB);
     EXPECT_EQ(r.get(), -1);
     r.seek(0);
-    EXPECT_EQ(r.ReadU16(), 0xFFAB);  // the end-of-file value's low bits enter the value
+    EXPECT_EQ(r.readU16(), 0xFFAB);  // the end-of-file value's low bits enter the value
     r.seek(1u << 30);
-    EXPECT_EQ(r.ReadU32(), 0xFFFFFFFFu);
+    EXPECT_EQ(r.readU32(), 0xFFFFFFFFu);
     std::uint16_t words[3] = {7, 7, 7};
     r.seek(0);
     r.setOrder(formats::kBigEndian);
-    r.ReadU16Array(words, 3);  // one byte there: the rest reads as zero
+    r.readU16Array(words, 3);  // one byte there: the rest reads as zero
     EXPECT_EQ(words[0], 0xAB00);
     EXPECT_EQ(words[1], 0);
     char buffer[4] = {'x', 'x', 'x', 'x'};
@@ -92,27 +92,27 @@ TEST(Huffman, buildsTheCanonicalCode) {
     HuffmanPool pool;
     std::size_t used = 0;
     const HuffmanNode* root =
-        pool.BuildHuffmanTree(kDescription.data(), kDescription.size(), &used);
+        pool.buildHuffmanTree(kDescription.data(), kDescription.size(), &used);
     EXPECT_EQ(used, 16u + 13u);
     formats::FileReader r;
     // Codes: 00 -> 4; 010, 011, 100, 101 -> 3, 5, 6, 2; 1100, 1101 -> 7, 1; 11100 -> 8 ...
     memoryReader(r, {0b00010111, 0b00000000, 0, 0, 0, 0, 0, 0});
     BitReader bits(r);
     bits.GetBits(-1);
-    EXPECT_EQ(DecodeSymbol(root, bits), 4);
-    EXPECT_EQ(DecodeSymbol(root, bits), 3);
-    EXPECT_EQ(DecodeSymbol(root, bits), 8);
+    EXPECT_EQ(decodeSymbol(root, bits), 4);
+    EXPECT_EQ(decodeSymbol(root, bits), 3);
+    EXPECT_EQ(decodeSymbol(root, bits), 8);
 }
 
 TEST(Huffman, anEmptyDescriptionDecodesToZeroWithoutReadingBits) {
     HuffmanPool pool;
     const std::vector<std::uint8_t> empty(16, 0);
-    const HuffmanNode* root = pool.BuildHuffmanTree(empty.data(), empty.size());
+    const HuffmanNode* root = pool.buildHuffmanTree(empty.data(), empty.size());
     formats::FileReader r;
     memoryReader(r, {0x80, 0, 0, 0, 0, 0});
     BitReader bits(r);
     bits.GetBits(-1);
-    EXPECT_EQ(DecodeSymbol(root, bits), 0);
+    EXPECT_EQ(decodeSymbol(root, bits), 0);
     EXPECT_EQ(HuffmanTable(root).decode(bits), 0);
     EXPECT_EQ(bits.GetBits(1), 1u);  // nothing was consumed
 }
@@ -121,24 +121,24 @@ TEST(Huffman, differencesFollowTheLosslessJpegRule) {
     // One code of length 1 for symbol 3: "0" then three bits.
     const std::vector<std::uint8_t> d = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
     HuffmanPool pool;
-    const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
+    const HuffmanNode* root = pool.buildHuffmanTree(d.data(), d.size());
     formats::FileReader r;
     memoryReader(r, {0b01010110, 0, 0, 0, 0, 0});  // 0 101 -> +5; 0 110 -> +6
     BitReader bits(r);
     bits.GetBits(-1);
-    EXPECT_EQ(DecodeDifference(root, bits), 5);
-    EXPECT_EQ(DecodeDifference(root, bits), 6);
+    EXPECT_EQ(decodeDifference(root, bits), 5);
+    EXPECT_EQ(decodeDifference(root, bits), 6);
     memoryReader(r, {0b00100000, 0, 0, 0, 0, 0});  // 0 010 -> 2 - 7 = -5
     BitReader more(r);
     more.GetBits(-1);
-    EXPECT_EQ(DecodeDifference(root, more), -5);
+    EXPECT_EQ(decodeDifference(root, more), -5);
 }
 
 TEST(Huffman, aFullPoolThrowsTheTableOverflow) {
     HuffmanPool pool;
     try {
         for (int i = 0; i < 200; ++i)
-            pool.BuildHuffmanTree(kDescription.data(), kDescription.size());
+            pool.buildHuffmanTree(kDescription.data(), kDescription.size());
         FAIL() << "the pool never ran out";
     } catch (const CImageLoaderException& e) {
         EXPECT_EQ(e.text(), "decoder table overflow");
@@ -154,7 +154,7 @@ int canonRule(std::int32_t symbol) {
 template <typename Bits>
 std::int32_t walkValue(const HuffmanNode* root, ExtraBitsRule rule, Bits& bits,
                        std::int32_t& value) {
-    const std::int32_t symbol = DecodeSymbol(root, bits);
+    const std::int32_t symbol = decodeSymbol(root, bits);
     const int n = rule(symbol);
     value = signedDifference(bits.GetBits(n), n);
     return symbol;
@@ -178,7 +178,7 @@ TEST(Huffman, theLookupTablesDecodeExactlyAsTheBitWalk) {
         for (int i = 0; i < symbols; ++i)
             d.push_back(static_cast<std::uint8_t>(round % 3 == 0 ? random() % 17 : random()));
         HuffmanPool pool;
-        const HuffmanNode* root = pool.BuildHuffmanTree(d.data(), d.size());
+        const HuffmanNode* root = pool.buildHuffmanTree(d.data(), d.size());
         const ExtraBitsRule rule = round % 2 ? canonRule : jpegExtraBits;
         const HuffmanTable table(root, rule);
 
@@ -206,7 +206,7 @@ TEST(Huffman, theLookupTablesDecodeExactlyAsTheBitWalk) {
             ASSERT_EQ(gotWhole, expected) << "round " << round << " at " << i;
             if (i % 7 == 0) {
                 ASSERT_EQ(table.decode(fast), table.decode(whole));
-                DecodeSymbol(root, slow);
+                decodeSymbol(root, slow);
             }
         }
         // On to well past the end, where both read 0xFF bytes.

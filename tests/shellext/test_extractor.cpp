@@ -247,7 +247,7 @@ TEST_F(Extractor, crossesPutAsideFilesUnlessSwitchedOff) {
     const Picture crossed = extract(e.get());
     EXPECT_EQ(crossed.r(63, 63), 255);
     EXPECT_EQ(crossed.g(63, 63), 51);
-    SetUserSetting(".trashed", "CrossImage", 0);
+    setUserSetting(".trashed", "CrossImage", 0);
     auto plain = loaded(root() / "x.NEF.trashed");
     EXPECT_NE(extract(plain.get()).g(63, 63), 51);
 }
@@ -290,7 +290,7 @@ TEST_F(Extractor, failsWithoutAPictureRatherThanDrawingAnEmptyCanvas) {
 TEST_F(Extractor, initializeAcceptsOwnTypesAndFiltersSelections) {
     auto init = create<IShellExtInit>();
     const auto one = [&](std::vector<std::string> files) {
-        ComPtr<IDataObject> data(CreateFileListDataObject(files));
+        ComPtr<IDataObject> data(createFileListDataObject(files));
         return init->Initialize(nullptr, data.get(), nullptr);
     };
     EXPECT_EQ(one({"/p/IMG.cr2"}), E_INVALIDARG);  // not associated with us
@@ -304,7 +304,7 @@ TEST_F(Extractor, initializeAcceptsOwnTypesAndFiltersSelections) {
 
     // The selection an object keeps (an object of the class itself, to look inside).
     auto* object = new RawImageExtractor;
-    ComPtr<IDataObject> two(CreateFileListDataObject({"/p/a.cr2", "/p/b.txt"}));
+    ComPtr<IDataObject> two(createFileListDataObject({"/p/a.cr2", "/p/b.txt"}));
     EXPECT_EQ(object->Initialize(nullptr, two.get(), nullptr), S_OK);
     EXPECT_EQ(object->selectedFiles(), std::vector<std::string>{"/p/a.cr2"});
     object->Release();

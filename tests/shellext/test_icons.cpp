@@ -10,7 +10,7 @@ namespace {
 TEST(Icons, everyTypeIconExistsInItsFourSizesAndTheCrossInOne) {
     for (int id = kFirstTypeIcon; id < kCrossIcon; ++id) {
         for (int size : {16, 32, 48, 64}) {
-            const auto icon = LoadIconImage(id, size);
+            const auto icon = loadIconImage(id, size);
             ASSERT_TRUE(icon) << id << " " << size;
             EXPECT_EQ(icon->argb.size(), static_cast<std::size_t>(size * size));
             if (id != 209) {
@@ -19,23 +19,23 @@ TEST(Icons, everyTypeIconExistsInItsFourSizesAndTheCrossInOne) {
             const auto paper = std::count(icon->argb.begin(), icon->argb.end(), 0xFFFFFFFFu);
             EXPECT_GT(paper, size * size / 12) << id << " " << size;  // the sheet of the figure
         }
-        EXPECT_FALSE(LoadIconImage(id, 24));
+        EXPECT_FALSE(loadIconImage(id, 24));
     }
-    EXPECT_FALSE(LoadIconImage(kCrossIcon, 32));
-    EXPECT_FALSE(LoadIconImage(207, 32));
-    EXPECT_FALSE(LoadIconImage(219, 64));
+    EXPECT_FALSE(loadIconImage(kCrossIcon, 32));
+    EXPECT_FALSE(loadIconImage(207, 32));
+    EXPECT_FALSE(loadIconImage(219, 64));
 }
 
 TEST(Icons, marksTellTheTypesApart) {
-    const auto plain = LoadIconImage(208, 32);
+    const auto plain = loadIconImage(208, 32);
     for (int id = 209; id < kCrossIcon; ++id)
-        EXPECT_NE(LoadIconImage(id, 32)->argb, plain->argb) << id;
-    const auto canon = LoadIconImage(210, 32), nikon = LoadIconImage(214, 32);
+        EXPECT_NE(loadIconImage(id, 32)->argb, plain->argb) << id;
+    const auto canon = loadIconImage(210, 32), nikon = loadIconImage(214, 32);
     EXPECT_NE(canon->argb, nikon->argb);
 }
 
 TEST(Icons, theCrossRunsCornerToCornerInItsOneColour) {
-    const auto cross = LoadIconImage(kCrossIcon, 64);
+    const auto cross = loadIconImage(kCrossIcon, 64);
     ASSERT_TRUE(cross);
     for (auto [x, y] : {std::pair{0, 0}, {63, 63}, {0, 63}, {63, 0}, {32, 32}})
         EXPECT_EQ(cross->at(x, y), 0xFFFF3300u) << x << "," << y;

@@ -600,11 +600,11 @@ TEST_F(ImageInfoTest, crwCaptureTimeIsTheCameraClockInEveryZone) {
     ::tzset();
 }
 
-TEST(WrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {
+TEST(wrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {
     ImageInfo info;
     info.previewWidth = 3;
     info.previewHeight = 2;
-    const int stride = WrapPixelsAsBmp(info);
+    const int stride = wrapPixelsAsBmp(info);
     EXPECT_EQ(stride, 12);  // 9 bytes padded to 12
     ASSERT_EQ(com::GlobalSize(info.previewData), 54u + 24);
     const auto* p = static_cast<const std::uint8_t*>(com::GlobalLock(info.previewData));
@@ -614,7 +614,7 @@ TEST(WrapPixelsAsBmp, laysOutTheHeaderAndPaddedRows) {
     EXPECT_EQ(p[34], 24);  // image size
     com::GlobalUnlock(info.previewData);
     info.previewWidth = 100000;  // not a plausible size: no block
-    EXPECT_EQ(WrapPixelsAsBmp(info), 0);
+    EXPECT_EQ(wrapPixelsAsBmp(info), 0);
     EXPECT_EQ(info.previewData, nullptr);
 }
 

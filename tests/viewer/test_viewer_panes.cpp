@@ -30,7 +30,7 @@ class Slideshow : public ViewerWindow {
 
 TEST_F(Slideshow, slidesChangeAfterTheDelayReadEachTime) {
     writePictures({"a.jpg", "b.jpg", "c.jpg"});
-    SetUserSetting("Slideshow", "Delay", 1);
+    setUserSetting("Slideshow", "Delay", 1);
     open({"-s", folder_.string()}, true);
     ASSERT_TRUE(waitForCurrent());
     EXPECT_EQ(currentName(), "a.jpg");
@@ -40,7 +40,7 @@ TEST_F(Slideshow, slidesChangeAfterTheDelayReadEachTime) {
     EXPECT_TRUE(frame_->action(ID_SLIDESHOW)->isChecked());
 
     EXPECT_TRUE(waitFor([&] { return currentName() == "b.jpg"; }, 3000));
-    SetUserSetting("Slideshow", "Delay", 2);  // read when the next slide's timer starts
+    setUserSetting("Slideshow", "Delay", 2);  // read when the next slide's timer starts
     EXPECT_TRUE(waitFor([&] { return currentName() == "c.jpg"; }, 3000));
     EXPECT_FALSE(waitFor([&] { return currentName() == "a.jpg"; }, 1300));
     EXPECT_TRUE(waitFor([&] { return currentName() == "a.jpg"; }, 3000));
@@ -56,9 +56,9 @@ TEST_F(Slideshow, slidesChangeAfterTheDelayReadEachTime) {
 TEST_F(Slideshow, aSlowDecodeLengthensTheSlideByWholePeriods) {
     if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
     for (const char* type : {".JPG", ".THM"})
-        SetUserSetting(type, "SupportSlideshow", 0);
-    SetUserSetting("Viewer", "ViewMode", 2);  // full-size decodes: slower than the delay
-    SetUserSetting("Slideshow", "Delay", 1);
+        setUserSetting(type, "SupportSlideshow", 0);
+    setUserSetting("Viewer", "ViewMode", 2);  // full-size decodes: slower than the delay
+    setUserSetting("Slideshow", "Delay", 1);
     open({"-s", folder_.string()}, true);
     std::vector<QElapsedTimer> shown;
     QObject::connect(&browser(), &PictureBrowser::pictureShown, [&] {
@@ -75,8 +75,8 @@ TEST_F(Slideshow, aSlowDecodeLengthensTheSlideByWholePeriods) {
 
 TEST_F(Slideshow, skipsTypesWithoutSlideshowSupport) {
     writePictures({"a.jpg", "b.thm", "c.jpg"});
-    SetUserSetting(".THM", "SupportSlideshow", 0);
-    SetUserSetting("Slideshow", "Delay", 1);
+    setUserSetting(".THM", "SupportSlideshow", 0);
+    setUserSetting("Slideshow", "Delay", 1);
     open({"-s", folder_.string()}, true);
     ASSERT_TRUE(waitForCurrent());
     EXPECT_EQ(currentName(), "a.jpg");
@@ -87,7 +87,7 @@ TEST_F(Slideshow, skipsTypesWithoutSlideshowSupport) {
 
 TEST_F(Slideshow, nothingIsShownWhenNoTypeTakesPart) {
     writePictures({"a.jpg", "b.jpg"});
-    SetUserSetting(".JPG", "SupportSlideshow", 0);
+    setUserSetting(".JPG", "SupportSlideshow", 0);
     open({"-s", folder_.string()}, true);
     waitFor([] { return false; }, 200);
     EXPECT_EQ(browser().current(), nullptr);
@@ -96,7 +96,7 @@ TEST_F(Slideshow, nothingIsShownWhenNoTypeTakesPart) {
 
 TEST_F(Slideshow, oneAcceptableFileStays) {
     writePictures({"a.jpg", "b.NEF"});  // .nef is not associated
-    SetUserSetting("Slideshow", "Delay", 1);
+    setUserSetting("Slideshow", "Delay", 1);
     open({"-s", folder_.string()}, true);
     ASSERT_TRUE(waitForCurrent());
     EXPECT_FALSE(frame_->action(ID_NEXT_IMAGE)->isEnabled());
@@ -142,8 +142,8 @@ TEST_F(InfoBar, sectionsSetTheBarsSizeAndAreKept) {
     EXPECT_EQ(frame.infoBar().size(), QSize(280, 189));
     EXPECT_EQ(pane.headerRect(2), QRect(0, 165, 280, 20));
     frame_.reset();
-    EXPECT_EQ(GetUserSetting("Viewer", "EXIFWindowsState", 9), 2u);
-    EXPECT_EQ(GetUserSetting("Slideshow", "EXIFWindowsState", 9), 9u);
+    EXPECT_EQ(getUserSetting("Viewer", "EXIFWindowsState", 9), 2u);
+    EXPECT_EQ(getUserSetting("Slideshow", "EXIFWindowsState", 9), 9u);
 }
 
 TEST_F(InfoBar, showsTheCurrentFilesDataAndIsPaintedOnlyWhenShown) {
@@ -174,7 +174,7 @@ TEST_F(InfoBar, showsTheCurrentFilesDataAndIsPaintedOnlyWhenShown) {
     EXPECT_TRUE(waitFor([&] { return paints > 0; }, 2000));
     EXPECT_TRUE(frame.infoBar().grab().save("viewer-information-bar.png"));
     frame_.reset();
-    EXPECT_EQ(GetUserSetting("Viewer", "EXIFOnOff", 9), 1u);
+    EXPECT_EQ(getUserSetting("Viewer", "EXIFOnOff", 9), 1u);
 }
 
 TEST_F(InfoBar, navigationDragStopsAtThePicturesEdges) {

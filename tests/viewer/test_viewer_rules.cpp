@@ -67,7 +67,7 @@ TEST(ViewerCommandLine, slideshowOfAFolderCarriesItsNameWhole) {
 class ViewerSettings : public test::TempRegistry {
   protected:
     static void set(std::string_view key, std::string_view name, std::uint32_t value) {
-        SetUserSetting(key, name, value);
+        setUserSetting(key, name, value);
     }
 };
 

@@ -63,7 +63,7 @@ TEST_F(ViewerWindow, stepsThroughRealFilesWithPreloading) {
 
 TEST_F(ViewerWindow, cancelledLoadsNeverHandOverAPicture) {
     if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
-    SetUserSetting("Viewer", "ViewMode", 1);  // half-size decodes: long enough to cancel
+    setUserSetting("Viewer", "ViewMode", 1);  // half-size decodes: long enough to cancel
     open({"CRW_0104.CRW"});
     std::vector<std::string> shown;
     QObject::connect(&browser(), &PictureBrowser::currentChanged, [&] {
@@ -99,6 +99,7 @@ TEST_F(ViewerWindow, badFilesShowCannotLoadAndSteppingGoesOn) {
     fixtures::writeFile(folder_ / "a.CRW", {'n', 'o', 't', ' ', 'r', 'a', 'w'});
     fixtures::writeFile(folder_ / "b.JPG", fixtures::jpeg(64, 48));
     fixtures::writeFile(folder_ / "c.CR2", fixtures::jpeg(32, 24));
+    fixtures::writeFile(folder_ / "d.JPG", fixtures::jpeg(16, 12));
     CMainFrame& frame = open({"a.CRW"});
     ASSERT_TRUE(waitFor([&] { return browser().current() && browser().nextSlot(); }));
     EXPECT_EQ(browser().currentPicture(), nullptr);
@@ -106,15 +107,20 @@ TEST_F(ViewerWindow, badFilesShowCannotLoadAndSteppingGoesOn) {
     const QImage shot = frame.view().grab().toImage();
     EXPECT_FALSE(shot.isNull());
 
+    // A file removed while listed fails alone. Only a's neighbours b and d are loaded yet, so c
+    // is first read when b is shown.
+    fs::remove(folder_ / "c.CR2");
     run(ID_NEXT_IMAGE);
     ASSERT_NE(browser().currentPicture(), nullptr);
     EXPECT_EQ(browser().currentPicture()->width(), 64);
-    // A file removed while listed fails alone.
-    fs::remove(folder_ / "c.CR2");
     ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; }));
     run(ID_NEXT_IMAGE);
     EXPECT_EQ(browser().current()->name, "c.CR2");
     EXPECT_EQ(browser().currentPicture(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; }));
+    run(ID_NEXT_IMAGE);
+    EXPECT_EQ(browser().current()->name, "d.JPG");
+    ASSERT_NE(browser().currentPicture(), nullptr);
     ASSERT_TRUE(waitFor([&] { return browser().nextSlot() != nullptr; }));
     run(ID_NEXT_IMAGE);  // wraps to the first
     EXPECT_EQ(browser().current()->name, "a.CRW");
@@ -182,11 +188,11 @@ TEST_F(ViewerWindow, settingsDialogReloadsOnlyWhatChanged) {
     EXPECT_EQ(browser().current(), nullptr);
     ASSERT_TRUE(waitForCurrent());
     EXPECT_EQ(browser().currentPicture()->width(), 2312 / 2);  // half the sensor
-    EXPECT_EQ(GetUserSetting("Viewer", "ViewMode", 9), 9u);    // not saved
+    EXPECT_EQ(getUserSetting("Viewer", "ViewMode", 9), 9u);    // not saved
 
     answer(1, true);
     run(ID_CUSTOMIZE_SETTINGS);
-    EXPECT_EQ(GetUserSetting("Viewer", "ViewMode", 9), 1u);
+    EXPECT_EQ(getUserSetting("Viewer", "ViewMode", 9), 1u);
 
     // Cancel gives the decision back to the settings.
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
@@ -198,7 +204,7 @@ TEST_F(ViewerWindow, settingsDialogReloadsOnlyWhatChanged) {
 
 TEST_F(ViewerWindow, zoomStatesAndScreenshots) {
     if (!copySamples(kCanonS40)) GTEST_SKIP() << "samples missing";
-    SetUserSetting("Viewer", "ViewMode", 3);  // a JPEG still goes through the preview path
+    setUserSetting("Viewer", "ViewMode", 3);  // a JPEG still goes through the preview path
     CMainFrame& frame = open({"IMG_0108.JPG"});
     ASSERT_TRUE(waitForCurrent());
     EXPECT_EQ(browser().currentPicture()->width(), 2272);
