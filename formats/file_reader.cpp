@@ -44,17 +44,25 @@ std::optional<std::string> FileReader::open(const std::filesystem::path& path) {
 
 void FileReader::openMemory(std::vector<std::uint8_t> bytes) {
     close();
+    ownedMemory_ = std::move(bytes);
+    openView(ownedMemory_);
+}
+
+void FileReader::openView(std::span<const std::uint8_t> bytes) {
+    if (bytes.data() != ownedMemory_.data()) close();
+    static constexpr std::uint8_t kNothing = 0;
+    memory_ = bytes.empty() ? &kNothing : bytes.data();
     size_ = bytes.size();
-    memory_ = std::move(bytes);
-    windowData_ = memory_->data();
+    windowData_ = memory_;
     windowStart_ = 0;
-    windowLength_ = memory_->size();
+    windowLength_ = bytes.size();
 }
 
 void FileReader::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    memory_.reset();
+    memory_ = nullptr;
+    ownedMemory_.clear();
     size_ = pos_ = windowStart_ = 0;
     windowLength_ = 0;
     windowData_ = nullptr;
@@ -86,7 +94,7 @@ std::size_t FileReader::read(void* buffer, std::size_t n) {
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(n, remaining()));
     if (available == 0) return 0;
     if (memory_) {
-        std::memcpy(out, memory_->data() + pos_, available);
+        std::memcpy(out, memory_ + pos_, available);
         pos_ += available;
         return available;
     }
@@ -119,6 +127,10 @@ std::uint32_t FileReader::u32(const std::uint8_t* p) const {
 }
 
 std::uint16_t FileReader::readU16() {
+    if (const std::uint8_t * data; buffered(data) >= 2) {
+        pos_ += 2;
+        return u16(data);
+    }
     std::uint8_t b[2];
     for (auto& c : b)
         c = static_cast<std::uint8_t>(get());
@@ -126,6 +138,10 @@ std::uint16_t FileReader::readU16() {
 }
 
 std::uint32_t FileReader::readU32() {
+    if (const std::uint8_t * data; buffered(data) >= 4) {
+        pos_ += 4;
+        return u32(data);
+    }
     std::uint8_t b[4];
     for (auto& c : b)
         c = static_cast<std::uint8_t>(get());

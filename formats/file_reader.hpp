@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class FileReader {
     std::optional<std::string> open(const std::filesystem::path& path);
     // A reader over bytes in memory (tests, fuzzing).
     void openMemory(std::vector<std::uint8_t> bytes);
+    // A reader over bytes that the caller keeps alive and unchanged while it reads.
+    void openView(std::span<const std::uint8_t> bytes);
     void close();
     bool isOpen() const { return fd_ >= 0 || memory_; }
 
@@ -78,7 +81,8 @@ class FileReader {
     int getSlow();
 
     int fd_ = -1;
-    std::optional<std::vector<std::uint8_t>> memory_;
+    std::vector<std::uint8_t> ownedMemory_;
+    const std::uint8_t* memory_ = nullptr;  // all of a file in memory
     std::uint64_t size_ = 0;
     std::uint64_t pos_ = 0;
     std::uint16_t order_ = kLittleEndian;

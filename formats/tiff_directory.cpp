@@ -1,5 +1,7 @@
 #include "formats/tiff_directory.hpp"
 
+#include <cstring>
+
 #include "formats/tiff_types.hpp"
 
 namespace tavrin::formats {
@@ -54,10 +56,14 @@ TiffWalk TiffDirectoryReader::walkDirectory(std::uint64_t offset, std::uint64_t 
         entry.position = offset + 2 + kEntrySize * i;
         if (entry.position >= file_.size()) break;
         file_.seek(entry.position);
-        entry.tag = file_.readU16();
-        entry.type = file_.readU16();
-        entry.count = file_.readU32();
-        entry.field = file_.readU32();
+        // Bytes past the end read as end-of-file bytes, as single reads would give them.
+        std::uint8_t bytes[kEntrySize];
+        std::memset(bytes, 0xFF, sizeof bytes);
+        file_.read(bytes, sizeof bytes);
+        entry.tag = file_.u16(bytes);
+        entry.type = file_.u16(bytes + 2);
+        entry.count = file_.u32(bytes + 4);
+        entry.field = file_.u32(bytes + 8);
         entry.inlineValue = static_cast<std::uint64_t>(tiffTypeSize(entry.type)) * entry.count <= 4;
         entry.valueAt = entry.inlineValue ? entry.position + 8 : base + entry.field;
         entry.valueInFile = entry.valueAt < file_.size();

@@ -298,7 +298,7 @@ bool ExifReader::read() {
     if (length >= 10 && segment_[8] == 'M' && segment_[9] == 'M') intel_ = false;
     // The IFD0 chain first, then the EXIF and interoperability directories it names.
     formats::FileReader tiff;
-    tiff.openMemory(segment_);
+    tiff.openView(segment_);
     tiff.setOrder(intel_ ? formats::kLittleEndian : formats::kBigEndian);
     formats::TiffDirectoryReader reader(tiff);
     Walker walker(*this);

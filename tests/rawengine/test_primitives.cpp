@@ -52,6 +52,24 @@ TEST(FileReader, readsEndOfFileBytesPastTheEndWithoutTouchingOtherMemory) {
     EXPECT_EQ(buffer[1], 'x');
 }
 
+TEST(FileReader, readsAViewOfBytesItDoesNotOwnLikeItsOwnCopy) {
+    const std::vector<std::uint8_t> bytes{0x12, 0x34, 0x56, 0x78, 0x9A};
+    formats::FileReader view, copy;
+    view.openView(bytes);
+    copy.openMemory(bytes);
+    for (formats::FileReader* r : {&view, &copy}) {
+        r->setOrder(formats::kBigEndian);
+        EXPECT_TRUE(r->isOpen());
+        EXPECT_EQ(r->readU32(), 0x12345678u);
+        EXPECT_EQ(r->readU16(), 0x9AFFu);  // the second byte lies past the end
+        EXPECT_EQ(r->get(), -1);
+    }
+    formats::FileReader empty;
+    empty.openView({});
+    EXPECT_TRUE(empty.isOpen());
+    EXPECT_EQ(empty.get(), -1);
+}
+
 TEST(FileReader, reportsFilesThatCannotBeOpened) {
     formats::FileReader r;
     const auto error = r.open("/no/such/file.CR2");
