@@ -31,23 +31,17 @@ std::string_view get(unsigned id) {
 // The formats come from our own table, never from a file; the arguments are the callers'.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-std::string vformat(unsigned id, std::va_list args) {
+std::string detail::formatChecked(unsigned id, ...) {
     const auto pattern = load(id);
     if (!pattern) return {};
     const std::string fmt(*pattern);
-    std::va_list again;
+    std::va_list args, again;
+    va_start(args, id);
     va_copy(again, args);
     const int n = std::vsnprintf(nullptr, 0, fmt.c_str(), args);
     std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
     std::vsnprintf(out.data(), out.size() + 1, fmt.c_str(), again);
     va_end(again);
-    return out;
-}
-
-std::string format(unsigned id, ...) {
-    std::va_list args;
-    va_start(args, id);
-    std::string out = vformat(id, args);
     va_end(args);
     return out;
 }

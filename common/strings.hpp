@@ -1,7 +1,6 @@
 #pragma once
 // The string table: every user-visible text by its numeric id (German, UTF-8).
 
-#include <cstdarg>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,15 +101,16 @@ class FormatId {
     unsigned id_;
 };
 
-// The text of an id known only at run time used as a printf format: nothing checks the
-// arguments. An unknown id gives an empty text.
-std::string format(unsigned id, ...);
-std::string vformat(unsigned id, std::va_list args);
+namespace detail {
+// The text of id used as a printf format; only FormatId, which checked the arguments when the
+// program was compiled, calls it. An unknown id gives an empty text.
+std::string formatChecked(unsigned id, ...);
+}  // namespace detail
 
 // The text of id filled with the arguments, converted to the types the format takes.
 template <typename... Args>
 std::string format(FormatId<Args...> id, std::type_identity_t<Args>... args) {
-    return format(id.id(), args...);
+    return detail::formatChecked(id.id(), args...);
 }
 
 }  // namespace tavrin::strings

@@ -5,8 +5,8 @@
 namespace tavrin::engine_settings {
 namespace {
 
-constexpr unsigned kOutOfMemory = 511;
-constexpr unsigned kLoading = 512;
+constexpr strings::FormatId<const char*> kOutOfMemory = 511;
+constexpr strings::FormatId<const char*, const char*, const char*> kLoading = 512;
 constexpr unsigned kFoveonInterpolation = 513;
 constexpr unsigned kBilinear = 514;
 constexpr unsigned kVng = 515;

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
+#include "common/strings.hpp"
 #include "platform/com/global_memory.hpp"
 #include "shellext/metadata/shooting_data.hpp"
 
@@ -51,8 +53,12 @@ struct ImageInfo {
     // Bytes of previewWidth x previewHeight pixels of that many bytes each; 0 for a size no
     // picture can have (so that no product of file values overflows or asks for too much).
     std::int64_t previewPixelBytes(int bytesPerPixel) const;
-    // Appends string-table line format id, filled with the arguments, to extraInfo.
-    void appendLine(unsigned id, ...);
+    // Appends string-table line id, filled with the arguments its format takes, to extraInfo.
+    template <typename... Args>
+    void appendLine(std::type_identity_t<strings::FormatId<Args...>> id,
+                    std::type_identity_t<Args>... args) {
+        extraInfo += strings::format(id, args...);
+    }
 };
 
 }  // namespace tavrin::shell

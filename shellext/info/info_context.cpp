@@ -1,7 +1,5 @@
 #include "shellext/info/info_context.hpp"
 
-#include <cstdarg>
-
 #include "common/strings.hpp"
 #include "platform/imaging/bitmap.hpp"
 
@@ -26,13 +24,6 @@ std::string readExifText(formats::FileReader& file, std::uint64_t count, std::si
 std::int64_t ImageInfo::previewPixelBytes(int bytesPerPixel) const {
     if (!imaging::Bitmap::sizeAllowed(previewWidth, previewHeight)) return 0;
     return static_cast<std::int64_t>(previewWidth) * previewHeight * bytesPerPixel;
-}
-
-void ImageInfo::appendLine(unsigned id, ...) {
-    std::va_list args;
-    va_start(args, id);
-    extraInfo += strings::vformat(id, args);
-    va_end(args);
 }
 
 }  // namespace tavrin::shell

@@ -157,13 +157,14 @@ void readIso(ShootingData& sd, std::int16_t code) {
 }
 
 // A focus distance in centimetres; 0xFFFF stands for infinity.
-void appendFocusDistance(ImageInfo& info, std::optional<std::uint16_t> cm, unsigned valueLine,
-                         unsigned infinityLine) {
+void appendFocusDistance(ImageInfo& info, std::optional<std::uint16_t> cm,
+                         strings::FormatId<double> valueLine,
+                         strings::FormatId<const char*> infinityLine) {
     if (!cm) return;
     if (*cm == 0xFFFF) {
-        info.appendLine(infinityLine, std::string(strings::get(645)).c_str());
+        info.appendLine<const char*>(infinityLine, std::string(strings::get(645)).c_str());
     } else {
-        info.appendLine(valueLine, *cm * 0.01);
+        info.appendLine<double>(valueLine, *cm * 0.01);
     }
 }
 
@@ -173,8 +174,9 @@ std::optional<unsigned> millimetres(std::optional<std::uint16_t> length, int uni
     return static_cast<unsigned>(std::lround(static_cast<double>(*length) / units));
 }
 
-void appendNumber(ImageInfo& info, unsigned line, std::optional<std::int16_t> value) {
-    if (value) info.appendLine(line, static_cast<int>(*value));
+void appendNumber(ImageInfo& info, strings::FormatId<short> line,
+                  std::optional<std::int16_t> value) {
+    if (value) info.appendLine<short>(line, *value);
 }
 
 }  // namespace
@@ -234,11 +236,11 @@ void readCanonShotInfo(InfoContext& ctx) {
     if (const auto code =
             either(shotInfo.word(shot::kShutter), r.exposureInfo.apexCode(exposure::kShutter))) {
         const std::string text = shutterText(*code);
-        info.appendLine(1316, text.c_str());
+        info.appendLine<const char*>(1316, text.c_str());
         if (std::isdigit(static_cast<unsigned char>(text[0]))) sd.setExposureText(text);
     }
     if (const auto bulb = shotInfo.unsignedWord(shot::kBulbDuration))
-        info.appendLine(1340, static_cast<unsigned long>(*bulb));
+        info.appendLine<unsigned long>(1340, static_cast<unsigned long>(*bulb));
     if (const auto code =
             either(shotInfo.word(shot::kAperture), r.exposureInfo.apexCode(exposure::kAperture))) {
         sd.setAperture(apertureText(*code));
@@ -246,15 +248,15 @@ void readCanonShotInfo(InfoContext& ctx) {
     if (const auto code = shotInfo.word(shot::kIso)) readIso(sd, *code);
     if (const auto code = either(shotInfo.word(shot::kExposureCompensation),
                                  r.exposureInfo.apexCode(exposure::kCompensation))) {
-        info.appendLine(1274, evText(*code, 640).c_str());
+        info.appendLine<const char*>(1274, evText(*code, 640).c_str());
     }
     appendFocusDistance(info, shotInfo.unsignedWord(shot::kNearFocus), 1298, 1300);
     appendFocusDistance(info, shotInfo.unsignedWord(shot::kFarFocus), 1299, 1301);
     const int units = std::max<int>(1, settings.word(settings::kFocalUnits).value_or(1));
     if (const auto mm = millimetres(settings.unsignedWord(settings::kShortestFocal), units))
-        info.appendLine(1350, *mm);
+        info.appendLine<unsigned short>(1350, *mm);
     if (const auto mm = millimetres(settings.unsignedWord(settings::kLongestFocal), units))
-        info.appendLine(1351, *mm);
+        info.appendLine<unsigned short>(1351, *mm);
     if (const auto mm = millimetres(r.focalLength.unsignedWord(kFocalLength), units))
         sd.setFocalLengthInt(static_cast<int>(*mm));
     if (const auto mode = settings.word(settings::kFlashMode)) {
@@ -274,26 +276,26 @@ void readCanonShotInfo(InfoContext& ctx) {
         }
     }
     if (const auto code = shotInfo.word(shot::kFlashCompensation))
-        info.appendLine(1306, evText(*code, 650).c_str());
+        info.appendLine<const char*>(1306, evText(*code, 650).c_str());
     appendNumber(info, 1355, settings.word(settings::kContrast));
     appendNumber(info, 1360, settings.word(settings::kSaturation));
     appendNumber(info, 1365, settings.word(settings::kSharpness));
     appendNumber(info, 1370, settings.word(settings::kColourTone));
     // The release delay is a raw 16-bit number; it is shown as it stands.
     if (const auto delay = settings.word(settings::kReleaseDelay))
-        info.appendLine(1317, static_cast<double>(*delay));
+        info.appendLine<double>(1317, static_cast<double>(*delay));
     if (const auto focus = settings.word(settings::kFocusMode)) {
-        info.appendLine(1297, std::string(strings::get(*focus == 0   ? 655
-                                                       : *focus == 1 ? 656
-                                                       : *focus == 3 ? 657
-                                                                     : 659))
-                                  .c_str());
+        info.appendLine<const char*>(1297, std::string(strings::get(*focus == 0   ? 655
+                                                                    : *focus == 1 ? 656
+                                                                    : *focus == 3 ? 657
+                                                                                  : 659))
+                                               .c_str());
     }
     if (const auto drive = settings.word(settings::kDriveMode)) {
-        info.appendLine(1380, std::string(strings::get(*drive == 0   ? 660
-                                                       : *drive == 1 ? 662
-                                                                     : 668))
-                                  .c_str());
+        info.appendLine<const char*>(1380, std::string(strings::get(*drive == 0   ? 660
+                                                                    : *drive == 1 ? 662
+                                                                                  : 668))
+                                               .c_str());
     }
     if (const auto wb = shotInfo.word(shot::kWhiteBalance)) {
         static constexpr unsigned kWhiteBalance[] = {570, 582, 572, 573, 575, 583, 576};

@@ -58,7 +58,7 @@ void handleExifEntry(InfoContext& ctx, const formats::TiffEntry& entry) {
             sd.setApertureRational(n, d);
             break;
         case kTagExposureProgram:
-            if (v <= 8) info.appendLine(1272, textOf(590 + v).c_str());
+            if (v <= 8) info.appendLine<const char*>(1272, textOf(590 + v).c_str());
             break;
         case kTagIsoSpeed:
             sd.setIso(static_cast<int>(v));
@@ -68,32 +68,32 @@ void handleExifEntry(InfoContext& ctx, const formats::TiffEntry& entry) {
             sd.setDate(readText(f, 19, 19));
             break;
         case kTagShutterSpeedValue:
-            info.appendLine(1315, quotient);
+            info.appendLine<double>(1315, quotient);
             break;
         case kTagApertureValue:
-            info.appendLine(1282, unsignedQuotient);
+            info.appendLine<double>(1282, unsignedQuotient);
             break;
         case kTagBrightnessValue:
-            info.appendLine(1320, quotient);
+            info.appendLine<double>(1320, quotient);
             break;
         case kTagExposureBias:
-            info.appendLine(1273, signedQuotient);
+            info.appendLine<double>(1273, signedQuotient);
             break;
         case kTagMaxApertureValue:
-            info.appendLine(1284, unsignedQuotient);
+            info.appendLine<double>(1284, unsignedQuotient);
             break;
         case kTagSubjectDistance:
-            info.appendLine(1325, unsignedQuotient);
+            info.appendLine<double>(1325, unsignedQuotient);
             break;
         case kTagMeteringMode:
-            if (v <= 6) info.appendLine(1330, textOf(600 + v).c_str());
+            if (v <= 6) info.appendLine<const char*>(1330, textOf(600 + v).c_str());
             break;
         case kTagLightSource: {
             static constexpr std::pair<unsigned, unsigned> kSources[] = {
                 {0, 610},  {1, 611},  {2, 612},  {3, 613},  {17, 614},
                 {18, 615}, {19, 617}, {20, 618}, {21, 619}, {22, 620}};
             for (const auto& [value, id] : kSources) {
-                if (v == value) info.appendLine(1335, textOf(id).c_str());
+                if (v == value) info.appendLine<const char*>(1335, textOf(id).c_str());
             }
             break;
         }

@@ -65,57 +65,57 @@ void takeProperty(ImageInfo& info, const std::string& name, const std::string& v
     else if (is("WB_DESC"))
         sd.whiteBalance = value;
     else if (is("SH_DESC")) {
-        info.appendLine(1316, value.c_str());
+        info.appendLine<const char*>(1316, value.c_str());
         sd.setExposureText(value);
     } else if (is("RESOLUTION")) {
         static constexpr Word kWords[] = {{"HI", 556}, {"MED", 557}, {"LOW", 555}};
         if (auto t = lookup(kWords, value)) sd.sizeNote = *t;
     } else if (is("PMODE")) {
         static constexpr Word kWords[] = {{"P", 670}, {"A", 671}, {"S", 672}, {"M", 673}};
-        if (auto t = lookup(kWords, value)) info.appendLine(1385, t->c_str());
+        if (auto t = lookup(kWords, value)) info.appendLine<const char*>(1385, t->c_str());
     } else if (is("LENSFRANGE")) {
         sd.focalNote = range(value);
-        info.appendLine(1294, sd.focalNote.c_str());
+        info.appendLine<const char*>(1294, sd.focalNote.c_str());
     } else if (is("LENSARANGE")) {
         sd.apertureNote = range(value);
-        info.appendLine(1283, sd.apertureNote.c_str());
+        info.appendLine<const char*>(1283, sd.apertureNote.c_str());
     } else if (is("ISO")) {
         if (parseDecimal(value) <= kMaxIso) sd.isoText = value;
     } else if (is("FOCUS")) {
         static constexpr Word kWords[] = {{"AF", 675}, {"NO LOCK", 676}, {"M", 677}};
-        if (auto t = lookup(kWords, value)) info.appendLine(1296, t->c_str());
+        if (auto t = lookup(kWords, value)) info.appendLine<const char*>(1296, t->c_str());
     } else if (is("FLENGTH")) {
         sd.setFocalLengthReal(std::strtod(value.c_str(), nullptr));
     } else if (is("FLASH")) {
         static constexpr Word kWords[] = {{"ON", 560}, {"OFF", 561}, {"REDEYE", 562}};
         if (auto t = lookup(kWords, value)) sd.flash = *t;
     } else if (is("FIRMVERS"))
-        info.appendLine(1390, value.c_str());
+        info.appendLine<const char*>(1390, value.c_str());
     else if (is("EXPNET"))
-        info.appendLine(1275, value.c_str());
+        info.appendLine<const char*>(1275, value.c_str());
     else if (is("EXPCOMP"))
-        info.appendLine(1274, value.c_str());
+        info.appendLine<const char*>(1274, value.c_str());
     else if (is("DRIVE")) {
         static constexpr Word kWords[] = {{"SINGLE", 660}, {"MULTI", 661}, {"2S", 663},
                                           {"10S", 664},    {"UP", 665},    {"AB", 666},
                                           {"OFF", 667}};
-        if (auto t = lookup(kWords, value)) info.appendLine(1380, t->c_str());
+        if (auto t = lookup(kWords, value)) info.appendLine<const char*>(1380, t->c_str());
     } else if (is("BURST"))
-        info.appendLine(1395, value.c_str());
+        info.appendLine<const char*>(1395, value.c_str());
     else if (is("BRACKET"))
-        info.appendLine(1396, value.c_str());
+        info.appendLine<const char*>(1396, value.c_str());
     else if (is("APERTURE"))
-        info.appendLine(1285, value.c_str());
+        info.appendLine<const char*>(1285, value.c_str());
     else if (is("AP_DESC"))
         sd.setAperture("f " + value);
     else if (is("AFMODE")) {
         static constexpr Word kWords[] = {{"AF-S", 655}, {"AF-C", 658}, {"MF", 657}};
-        if (auto t = lookup(kWords, value)) info.appendLine(1297, t->c_str());
+        if (auto t = lookup(kWords, value)) info.appendLine<const char*>(1297, t->c_str());
     } else if (is("AEMODE")) {
         static constexpr Word kWords[] = {{"8", 680}, {"C", 681}, {"A", 682}};
-        if (auto t = lookup(kWords, value)) info.appendLine(1276, t->c_str());
+        if (auto t = lookup(kWords, value)) info.appendLine<const char*>(1276, t->c_str());
     } else if (is("ROTATION"))
-        info.appendLine(1400, value.c_str());
+        info.appendLine<const char*>(1400, value.c_str());
 }
 
 }  // namespace
