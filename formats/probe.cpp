@@ -47,6 +47,7 @@ constexpr Row kRows[] = {
 };
 
 bool has(const FileHead& head, const Mark& mark, std::size_t shift) {
+    if (mark.text.empty()) return true;  // a row's unused second mark
     const std::size_t at = mark.at + shift;
     return at + mark.text.size() <= head.size() &&
            std::memcmp(head.data() + at, mark.text.data(), mark.text.size()) == 0;
