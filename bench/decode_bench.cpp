@@ -199,10 +199,33 @@ void BM_FoveonLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_FoveonLoad)->Unit(benchmark::kMillisecond);
 
+// A metadata block with every correction the pipeline applies: dark drift per row, column
+// filter, layer scales, chroma noise level, tone curves and spatial gains.
+tavrin::fixtures::Bytes foveonCalibration() {
+    using namespace tavrin::fixtures;
+    constexpr std::uint32_t kFloat32 = 4;
+    std::vector<float> drift(std::size_t{kFoveonHeight} * 3, -2.0f);
+    std::vector<float> columns(std::size_t{kFoveonWidth}, 1.01f);
+    std::vector<float> grid(8 * 12 * 3, 1.05f);
+    Bytes out;
+    for (const Bytes& block : {
+             camfMatrix("DarkDrift", kFloat32, {kFoveonHeight, 3}, camfFloats(drift)),
+             camfMatrix("ColumnFilter", kFloat32, {kFoveonWidth}, camfFloats(columns)),
+             camfMatrix("ChromaDQ", kFloat32, {1}, camfFloats({40})),
+             camfMatrix("ColorDQ", kFloat32, {3}, camfFloats({1, 1.02f, 0.98f})),
+             camfParameters("ToneCurves", {{"All", "0 0, 0.1 0.08, 0.5 0.48, 1 1"}}),
+             camfMatrix("SpatialGain", kFloat32, {8, 12, 3}, camfFloats(grid)),
+         })
+        out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
 // The whole decode of an X3F file to a bitmap (asked for at half size, as thumbnails are).
 void BM_DecodeX3f(benchmark::State& state) {
-    static const auto file = tavrin::fixtures::x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}},
-                                                   kFoveonWidth, kFoveonHeight, foveonData());
+    static const auto camf = foveonCalibration();
+    static const auto file =
+        tavrin::fixtures::x3f({{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SD10"}}, kFoveonWidth,
+                              kFoveonHeight, foveonData(), &camf);
     for (auto _ : state) {
         RawEngine engine;
         engine.identifyMemory(file, "IMG.X3F");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -75,9 +76,19 @@ QuarterImage blurred(const QuarterImage& q) {
     return out;
 }
 
+// What of a pixel's own chroma is kept beside the smoothed one: nothing within the threshold,
+// the excess beyond it.
+float detail(float own, float smooth, float threshold) {
+    const float difference = own - smooth;
+    if (difference > threshold) return difference - threshold;
+    if (difference < -threshold) return difference + threshold;
+    return 0.0f;
+}
+
 }  // namespace
 
-void smoothChroma(std::uint16_t* image, int width, int height, int white) {
+void smoothChroma(std::uint16_t* image, int width, int height, int white,
+                  const std::optional<std::array<double, 3>>& noise) {
     if (width <= 0 || height <= 0) return;
     QuarterImage smooth;
     try {
@@ -86,6 +97,12 @@ void smoothChroma(std::uint16_t* image, int width, int height, int white) {
         throw CImageLoaderException::outOfMemory("foveon_interpolate()");
     }
     const auto top = static_cast<float>(white);
+    std::array<float, 3> threshold{};
+    threshold.fill(std::numeric_limits<float>::infinity());
+    if (noise) {
+        for (std::size_t k = 0; k < 3; ++k)
+            threshold[k] = static_cast<float>(2 * (*noise)[k]);
+    }
     for (int row = 0; row < height; ++row) {
         // The pixel's place among the cells' centres, for bilinear weights.
         const float r = (static_cast<float>(row) - 0.5f) / 2.0f;
@@ -97,11 +114,13 @@ void smoothChroma(std::uint16_t* image, int width, int height, int white) {
             const float fc = c - static_cast<float>(c0);
             std::uint16_t* pixel = image + (static_cast<std::size_t>(row) * width + col) * 4;
             const float mean = (pixel[0] + pixel[1] + pixel[2]) / 3.0f;
+            const Chroma own = chromaOf(pixel);
             for (std::size_t k = 0; k < 3; ++k) {
                 const float chroma =
                     (smooth.at(r0, c0)[k] * (1 - fc) + smooth.at(r0, c0 + 1)[k] * fc) * (1 - fr) +
                     (smooth.at(r0 + 1, c0)[k] * (1 - fc) + smooth.at(r0 + 1, c0 + 1)[k] * fc) * fr;
-                pixel[k] = static_cast<std::uint16_t>(std::clamp(mean + chroma, 0.0f, top) + 0.5f);
+                const float value = mean + chroma + detail(own[k], chroma, threshold[k]);
+                pixel[k] = static_cast<std::uint16_t>(std::clamp(value, 0.0f, top) + 0.5f);
             }
         }
     }

@@ -43,21 +43,48 @@ std::optional<SensorArea> area(const std::optional<CamfMatrix>& m) {
     return SensorArea{v[0], v[1], v[2], v[3]};
 }
 
+// One value for every layer, or one per layer.
+std::optional<std::array<double, 3>> perLayer(const std::optional<CamfMatrix>& m) {
+    if (!m || (m->elements.size() != 1 && m->elements.size() != 3)) return std::nullopt;
+    const auto& e = m->elements;
+    std::array<double, 3> out{e[0], e[e.size() / 3], e[e.size() - 1]};
+    for (const double v : out) {
+        if (!(v > 0 && std::isfinite(v))) return std::nullopt;
+    }
+    return out;
+}
+
+// The block that holds concern: the one "IncludeBlocks" names for it, else its own name.
+std::string_view includedBlock(const CamfChain& camf, std::string_view concern) {
+    return camf.parameter("IncludeBlocks", concern).value_or(concern);
+}
+
 }  // namespace
 
 FoveonCalibration readFoveonCalibration(const CamfChain& camf, std::string_view whiteBalance) {
     FoveonCalibration c;
     c.darkShieldColumns = pairs(camf.foveonCamfMatrix("DarkShieldColRange"));
     c.postPolyMatrix = matrix3(camf.foveonCamfMatrix("PostPolyMatrix"));
+    c.darkDrift = camf.foveonCamfMatrix("DarkDrift");
     c.columnFilter = camf.foveonCamfMatrix("ColumnFilter");
     if (const auto s = camf.foveonCamfMatrix("SaturationLevel"); s && s->elements.size() == 3)
         c.saturationLevel = std::array<double, 3>{s->elements[0], s->elements[1], s->elements[2]};
     c.keepImageArea = area(camf.foveonCamfMatrix("KeepImageArea"));
     c.activeImageArea = area(camf.foveonCamfMatrix("ActiveImageArea"));
+    c.chromaNoise = perLayer(camf.foveonCamfMatrix("ChromaDQ"));
+    c.layerScale = perLayer(camf.foveonCamfMatrix(
+        camf.parameter("IncludeBlocks", "ColorDQ") ? "ColorDQCamRGB" : "ColorDQ"));
     if (const auto illuminant = camf.parameter("WhiteBalanceIlluminants", whiteBalance)) {
         if (const auto name = camf.parameter("WhiteBalanceCorrections", *illuminant))
             c.whiteBalanceCorrection = matrix3(camf.foveonCamfMatrix(*name));
     }
+    const std::string_view curves = includedBlock(camf, "ToneCurves");
+    const auto all = camf.parameter(curves, "All");
+    for (std::size_t layer = 0; const char* name : {"Red", "Green", "Blue"}) {
+        const auto own = camf.parameter(curves, name);
+        c.toneCurves[layer++] = own ? own : all;
+    }
+    c.spatialGain = camf.foveonCamfMatrix(includedBlock(camf, "SpatialGain"));
     c.badPixels = pairs(camf.foveonCamfMatrix("BadPixels"));
     return c;
 }

@@ -8,6 +8,8 @@
 #include "rawengine/colour/colour_steps.hpp"
 #include "rawengine/foveon/chroma_smoothing.hpp"
 #include "rawengine/foveon/foveon_calibration.hpp"
+#include "rawengine/foveon/foveon_curves.hpp"
+#include "rawengine/foveon/spatial_gain.hpp"
 #include "rawengine/loader_exception.hpp"
 
 namespace tavrin::raw {
@@ -96,7 +98,7 @@ SensorArea cropArea(const Picture& p, const FoveonCalibration& calibration) {
     return whole;
 }
 
-// Gain of column col for channel c from the column filter (1 where it has none).
+// Gain of column col for layer c from the column filter (1 where it has none).
 double columnGain(const FoveonCalibration& calibration, int width, int col, std::size_t c) {
     const auto& filter = calibration.columnFilter;
     if (!filter || filter->dimensions[0] != static_cast<std::uint32_t>(width)) return 1.0;
@@ -106,26 +108,49 @@ double columnGain(const FoveonCalibration& calibration, int width, int col, std:
     return 1.0;
 }
 
-// Subtracts the dark level, applies the column gains and moves the crop to the top left;
-// returns the white each channel reaches.
+// The dark level of a sensor row: the measured one moved by the drift, which is one offset for
+// the picture or one per sensor row.
+std::array<double, 3> rowDark(const std::array<double, 3>& dark,
+                              const FoveonCalibration& calibration, int sensorHeight, int row) {
+    const auto& drift = calibration.darkDrift;
+    if (!drift) return dark;
+    std::size_t first = 0;
+    if (drift->elements.size() == static_cast<std::size_t>(sensorHeight) * 3)
+        first = static_cast<std::size_t>(row) * 3;
+    else if (drift->elements.size() != 3)
+        return dark;
+    return {dark[0] + drift->elements[first], dark[1] + drift->elements[first + 1],
+            dark[2] + drift->elements[first + 2]};
+}
+
+// Subtracts the dark level, applies the column and spatial gains and the layers' scale, and
+// moves the crop to the top left; returns the white each layer reaches.
 std::array<double, 3> correctAndCrop(Picture& p, const FoveonCalibration& calibration,
                                      const std::array<double, 3>& dark) {
     const SensorArea area = cropArea(p, calibration);
     const int width = area.right - area.left + 1, height = area.bottom - area.top + 1;
+    const std::array<double, 3> scale = calibration.layerScale.value_or(std::array{1.0, 1.0, 1.0});
+    // Column gains and layer scale together, per column.
     std::vector<std::array<float, 3>> gains(static_cast<std::size_t>(width));
     for (int col = 0; col < width; ++col) {
         for (std::size_t c = 0; c < 3; ++c)
             gains[static_cast<std::size_t>(col)][c] =
-                static_cast<float>(columnGain(calibration, p.width, area.left + col, c));
+                static_cast<float>(columnGain(calibration, p.width, area.left + col, c) * scale[c]);
     }
+    const auto spatial =
+        calibration.spatialGain ? SpatialGain::fromGrid(*calibration.spatialGain) : std::nullopt;
+    std::vector<float> spatialRow(static_cast<std::size_t>(width) * 3, 1.0f);
     Picture out{p.pixels, width, height};
     // Row by row towards the start: a row never overwrites one still to be read.
     for (int row = 0; row < height; ++row) {
+        const auto black = rowDark(dark, calibration, p.height, area.top + row);
+        if (spatial) spatial->rowGains(row, width, height, spatialRow);
         for (int col = 0; col < width; ++col) {
             const std::uint16_t* from = p.at(area.top + row, area.left + col);
             std::uint16_t* to = out.at(row, col);
             for (std::size_t c = 0; c < 3; ++c) {
-                const double v = (from[c] - dark[c]) * gains[static_cast<std::size_t>(col)][c];
+                const double v = (from[c] - black[c]) * gains[static_cast<std::size_t>(col)][c] *
+                                 spatialRow[static_cast<std::size_t>(col) * 3 + c];
                 to[c] = static_cast<std::uint16_t>(std::clamp(v, 0.0, double{kMaxValue}));
             }
             to[3] = 0;
@@ -136,9 +161,29 @@ std::array<double, 3> correctAndCrop(Picture& p, const FoveonCalibration& calibr
     for (std::size_t c = 0; c < 3; ++c) {
         const double saturation =
             calibration.saturationLevel ? (*calibration.saturationLevel)[c] : kMaxValue;
-        white[c] = std::clamp(saturation - dark[c], 1.0, double{kMaxValue});
+        white[c] = std::clamp((saturation - dark[c]) * scale[c], 1.0, double{kMaxValue});
     }
     return white;
+}
+
+// Brings each layer through its tone curve; the white becomes where the curve takes it.
+void applyToneCurves(const Picture& p, const FoveonCalibration& calibration,
+                     std::array<double, 3>& white) {
+    std::array<int, 3> top{};
+    for (std::size_t c = 0; c < 3; ++c)
+        top[c] = static_cast<int>(white[c]);
+    const auto curves = foveonMakeCurves(calibration.toneCurves, top);
+    const std::size_t pixels =
+        static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
+    for (std::size_t c = 0; c < 3; ++c) {
+        const auto& curve = curves[c];
+        if (!curve) continue;
+        const std::uint16_t* table = curve->data();
+        const std::size_t last = curve->size() - 1;
+        for (std::uint16_t* v = p.pixels + c; v < p.pixels + pixels * 4; v += 4)
+            *v = table[std::min<std::size_t>(*v, last)];
+        white[c] = std::max<double>(curve->back(), 1.0);
+    }
 }
 
 // The conversion to sRGB: the post-polynomial matrix, else the fixed Foveon set, after the
@@ -189,13 +234,15 @@ void foveonInterpolate(DecodeContext& ctx) {
         repairBadPixels(picture, calibration.badPixels);
         const auto dark = darkLevel(picture, calibration);
         white = correctAndCrop(picture, calibration, dark);
+        applyToneCurves(picture, calibration, white);
     } catch (const std::bad_alloc&) {
         throw CImageLoaderException::outOfMemory("foveon_interpolate()");
     }
     g.width = g.workWidth = picture.width;
     g.height = g.workHeight = picture.height;
     const int outputWhite = static_cast<int>(*std::min_element(white.begin(), white.end()));
-    smoothChroma(picture.pixels, picture.width, picture.height, outputWhite);
+    smoothChroma(picture.pixels, picture.width, picture.height, outputWhite,
+                 calibration.chromaNoise);
     setConversion(s, calibration);
     s.sensor.whiteLevel = outputWhite;
     s.sensor.clipLevel = outputWhite;

@@ -13,6 +13,7 @@ using fixtures::Bytes;
 using fixtures::camfMatrix;
 using fixtures::camfOther;
 using fixtures::camfParameters;
+using fixtures::camfWords;
 
 constexpr std::uint32_t kInt16 = 0, kUInt16 = 1, kInt32 = 2, kUInt32 = 3, kFloat32 = 4, kUInt8 = 5;
 
@@ -21,16 +22,8 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-Bytes words(const std::vector<std::uint32_t>& values) {
-    Bytes out;
-    const fixtures::Fields le(true);
-    for (std::uint32_t v : values)
-        le.put32(out, v);
-    return out;
-}
-
 void patch32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    const Bytes w = words({value});
+    const Bytes w = camfWords({value});
     std::copy(w.begin(), w.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -43,7 +36,7 @@ TEST(CamfChain, findsParameterListsAndMatricesByName) {
     const Bytes chain =
         camfParameters("IncludeBlocks", {{"ColorDQ", "ColorDQCamRGB"}, {"Curves", "Yes"}}) +
         camfOther('T', "Curves", 10) +
-        camfMatrix("PostPolyMatrix", kInt32, {2, 3}, words({1, 2, 3, 4, 5, 0xFFFFFFFF})) +
+        camfMatrix("PostPolyMatrix", kInt32, {2, 3}, camfWords({1, 2, 3, 4, 5, 0xFFFFFFFF})) +
         camfParameters("WhiteBalance", {{"Curves", "Later"}});
     const CamfChain camf(chain);
     EXPECT_EQ(camf.parameter("IncludeBlocks", "ColorDQ"), "ColorDQCamRGB");
@@ -72,9 +65,9 @@ TEST(CamfChain, readsEveryElementTypeAndUpToThreeDimensions) {
     } cases[] = {
         {kInt16, {0xFE, 0xFF, 0x34, 0x12}, {-2, 0x1234}},
         {kUInt16, {0xFE, 0xFF, 0x34, 0x12}, {65534, 0x1234}},
-        {kInt32, words({0xFFFFFFFE, 7}), {-2, 7}},
-        {kUInt32, words({0xFFFFFFFE, 7}), {4294967294.0, 7}},
-        {kFloat32, words({halfBits, 0}), {0.5, 0}},
+        {kInt32, camfWords({0xFFFFFFFE, 7}), {-2, 7}},
+        {kUInt32, camfWords({0xFFFFFFFE, 7}), {4294967294.0, 7}},
+        {kFloat32, camfWords({halfBits, 0}), {0.5, 0}},
         {kUInt8, {200, 3}, {200, 3}},
     };
     for (const auto& c : cases) {

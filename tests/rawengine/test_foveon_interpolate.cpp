@@ -86,26 +86,23 @@ TEST_F(FoveonDecode, greyStaysGreyAndThePrimariesKeepTheirHueAtFullSize) {
     EXPECT_EQ(engine.state().sensor.clipLevel, engine.state().sensor.whiteLevel);
 }
 
+Bytes chain(std::initializer_list<Bytes> blocks) {
+    Bytes out;
+    for (const Bytes& block : blocks)
+        out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
+constexpr std::uint32_t kUInt32 = 3, kFloat32 = 4;
+
 TEST_F(FoveonDecode, theCalibrationCropsSubtractsTheShieldAndRepairsBadPixels) {
-    const Bytes camf = [] {
-        using fixtures::Fields;
-        Bytes out;
-        const Fields le(true);
-        auto words = [&](std::vector<std::uint32_t> v) {
-            Bytes b;
-            for (auto x : v)
-                le.put32(b, x);
-            return b;
-        };
-        for (const Bytes& block : {
-                 fixtures::camfMatrix("DarkShieldColRange", 3, {2}, words({0, 1})),
-                 fixtures::camfMatrix("SaturationLevel", 3, {3}, words({40000, 40000, 40000})),
-                 fixtures::camfMatrix("KeepImageArea", 3, {4}, words({2, 2, 47, 33})),
-                 fixtures::camfMatrix("BadPixels", 3, {1, 2}, words({10, 10})),
-             })
-            out.insert(out.end(), block.begin(), block.end());
-        return out;
-    }();
+    using fixtures::camfWords;
+    const Bytes camf = chain({
+        fixtures::camfMatrix("DarkShieldColRange", kUInt32, {2}, camfWords({0, 1})),
+        fixtures::camfMatrix("SaturationLevel", kUInt32, {3}, camfWords({40000, 40000, 40000})),
+        fixtures::camfMatrix("KeepImageArea", kUInt32, {4}, camfWords({2, 2, 47, 33})),
+        fixtures::camfMatrix("BadPixels", kUInt32, {1, 2}, camfWords({10, 10})),
+    });
     int width = 0, height = 0;
     const auto pixels = decode(&camf, width, height);
     ASSERT_EQ(width, 46);
@@ -117,6 +114,79 @@ TEST_F(FoveonDecode, theCalibrationCropsSubtractsTheShieldAndRepairsBadPixels) {
     const Rgb next = pixels[static_cast<std::size_t>(8 * width + 12)];
     EXPECT_NEAR(hot.r, next.r, 3);
     EXPECT_NEAR(hot.b, next.b, 3);
+}
+
+TEST_F(FoveonDecode, darkDriftGainsCurvesAndLayerScalesActOnThePicture) {
+    using fixtures::camfFloats;
+    using fixtures::camfMatrix;
+    int width = 0, height = 0;
+    const auto plain = decode(nullptr, width, height);
+    auto at = [&](const std::vector<Rgb>& p, int row, int col) {
+        return p[static_cast<std::size_t>(row * width + col)];
+    };
+
+    // The dark level lies 300 below the measured one in the lower half: black turns grey there.
+    std::vector<float> drift(kHeight * 3, 0.0f);
+    std::fill(drift.begin() + 17 * 3, drift.end(), -300.0f);
+    const Bytes drifting =
+        chain({camfMatrix("DarkDrift", kFloat32, {kHeight, 3}, camfFloats(drift))});
+    const auto drifted = decode(&drifting, width, height);
+    EXPECT_LE(at(drifted, 5, 0).g, 2);
+    EXPECT_GT(at(drifted, 25, 0).g, at(plain, 25, 0).g + 10);
+
+    // The picture's brightness is scaled to its white, so each case compares parts of one picture.
+    auto ratio = [&](const std::vector<Rgb>& p, int row, int col, int row2, int col2) {
+        return static_cast<double>(at(p, row, col).g + at(p, row, col).r) /
+               (at(p, row2, col2).g + at(p, row2, col2).r);
+    };
+    // Gains rising from 1 on the left edge to 2 on the right one: the grey patch's right end
+    // comes out brighter than its left.
+    const Bytes gains =
+        chain({camfMatrix("SpatialGain", kFloat32, {2, 2}, camfFloats({1.0f, 2.0f, 1.0f, 2.0f}))});
+    EXPECT_NEAR(ratio(plain, 10, 20, 10, 3), 1.0, 0.02);
+    EXPECT_GT(ratio(decode(&gains, width, height), 10, 20, 10, 3), 1.1);
+
+    // A curve that lowers the dark tones and keeps white: grey darkens against red, the white
+    // level stays.
+    const Bytes toned =
+        chain({fixtures::camfParameters("ToneCurves", {{"All", "0 0, 0.05 0.01, 1 1"}})});
+    EXPECT_LT(ratio(decode(&toned, width, height), 10, 16, 10, 36),
+              0.8 * ratio(plain, 10, 16, 10, 36));
+    EXPECT_EQ(engine.state().sensor.whiteLevel, 65535 - 230);
+
+    // "IncludeBlocks" naming a ColorDQ block chooses the layer scale in camera RGB: blue halved
+    // turns grey yellowish, while the plain ColorDQ (all 1) leaves it grey.
+    const Bytes scales = chain({
+        fixtures::camfParameters("IncludeBlocks", {{"ColorDQ", "ColorDQ"}}),
+        camfMatrix("ColorDQ", kFloat32, {3}, camfFloats({1.0f, 1.0f, 1.0f})),
+        camfMatrix("ColorDQCamRGB", kFloat32, {3}, camfFloats({1.0f, 1.0f, 0.5f})),
+    });
+    const Rgb scaled = at(decode(&scales, width, height), 10, 16);
+    EXPECT_LT(scaled.b, scaled.g - 20);
+    const Bytes plainScales =
+        chain({camfMatrix("ColorDQ", kFloat32, {3}, camfFloats({1.0f, 1.0f, 1.0f})),
+               camfMatrix("ColorDQCamRGB", kFloat32, {3}, camfFloats({1.0f, 1.0f, 0.5f}))});
+    const Rgb grey = at(decode(&plainScales, width, height), 10, 16);
+    EXPECT_NEAR(grey.b, grey.g, 2);
+}
+
+TEST_F(FoveonDecode, aChromaNoiseLevelKeepsColourEdgesThatSmoothingBlurs) {
+    int width = 0, height = 0;
+    // Where grey meets red, full smoothing spreads grey into the red's first column.
+    const auto smoothed = decode(nullptr, width, height);
+    const Bytes noise =
+        chain({fixtures::camfMatrix("ChromaDQ", kFloat32, {1}, fixtures::camfFloats({20.0f}))});
+    const auto kept = decode(&noise, width, height);
+    auto redness = [&](const std::vector<Rgb>& p) {
+        const Rgb edge = p[static_cast<std::size_t>(10 * width + 24)];
+        return edge.r - std::max(edge.g, edge.b);
+    };
+    EXPECT_GT(redness(kept), redness(smoothed) + 10);
+    // Inside the patches both agree.
+    const Rgb a = smoothed[static_cast<std::size_t>(10 * width + 36)];
+    const Rgb b = kept[static_cast<std::size_t>(10 * width + 36)];
+    EXPECT_NEAR(a.r, b.r, 2);
+    EXPECT_NEAR(a.g, b.g, 2);
 }
 
 }  // namespace
