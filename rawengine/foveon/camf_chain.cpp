@@ -1,5 +1,6 @@
 #include "rawengine/foveon/camf_chain.hpp"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -136,6 +137,8 @@ std::optional<CamfMatrix> readMatrix(Bytes block, std::uint64_t content) {
     const std::uint8_t* p = block.data() + *elementsAt;
     for (double& element : matrix.elements) {
         element = format->read(p);
+        // A calibration holds numbers: a matrix with infinities or NaNs is damaged.
+        if (!std::isfinite(element)) return std::nullopt;
         p += format->size;
     }
     return matrix;

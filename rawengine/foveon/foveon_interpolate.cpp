@@ -151,7 +151,8 @@ std::array<double, 3> correctAndCrop(Picture& p, const FoveonCalibration& calibr
             for (std::size_t c = 0; c < 3; ++c) {
                 const double v = (from[c] - black[c]) * gains[static_cast<std::size_t>(col)][c] *
                                  spatialRow[static_cast<std::size_t>(col) * 3 + c];
-                to[c] = static_cast<std::uint16_t>(std::clamp(v, 0.0, double{kMaxValue}));
+                // Written so that a gain product that is not a number gives black.
+                to[c] = v > 0 ? static_cast<std::uint16_t>(std::min(v, double{kMaxValue})) : 0;
             }
             to[3] = 0;
         }

@@ -86,6 +86,10 @@ TEST(CamfChain, readsEveryElementTypeAndUpToThreeDimensions) {
     EXPECT_EQ(scalar->elements, std::vector<double>{9});
     EXPECT_FALSE(CamfChain(camfMatrix("M", kUInt8, {1, 2, 2, 2}, cube)).foveonCamfMatrix("M"));
     EXPECT_FALSE(CamfChain(camfMatrix("M", 9, {2}, cube)).foveonCamfMatrix("M"));
+    // Infinities and NaNs are no calibration.
+    for (const std::uint32_t bits : {0x7F800000u, 0xFF800000u, 0x7FC00000u})
+        EXPECT_FALSE(CamfChain(camfMatrix("M", kFloat32, {2}, camfWords({halfBits, bits})))
+                         .foveonCamfMatrix("M"));
 }
 
 TEST(CamfChain, matricesReachingOutsideTheirBlockAreNone) {
