@@ -24,25 +24,17 @@ constexpr double kMaxAspectDifference = 0.05;
 // A model learned from this many files is not fitted again.
 constexpr int kEnoughFiles = 3;
 
-// The preview's pixels, decoded small.
-std::unique_ptr<imaging::Bitmap> readPreview(DecodeContext& ctx) {
+// The preview's own bytes; nothing when the container names none that lie in the file.
+std::optional<std::vector<std::uint8_t>> previewBytes(DecodeContext& ctx) {
     const Container& c = ctx.state.container;
     if (!c.previewLength || c.previewLength > kMaxPreviewLength ||
         c.previewOffset > ctx.file.size() || c.previewLength > ctx.file.size() - c.previewOffset) {
-        return nullptr;
+        return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(c.previewLength);
     ctx.file.seek(c.previewOffset);
-    if (ctx.file.read(bytes.data(), bytes.size()) != bytes.size()) return nullptr;
-    const auto probed = imaging::probeImage(bytes);
-    if (probed.status != imaging::Status::Ok ||
-        std::max(probed.width, probed.height) < kMinPreviewSide) {
-        return nullptr;
-    }
-    imaging::DecodeOptions options;
-    options.minWidth = options.minHeight = kFitWidth * 2;
-    options.applyColorProfile = false;
-    return imaging::decodeImage(bytes, options).bitmap;
+    if (ctx.file.read(bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
+    return bytes;
 }
 
 // The raw picture's width over its height as it is shown.
@@ -113,13 +105,27 @@ std::optional<ColourFit> fitFromPreview(DecodeContext& ctx) {
     // The 45-degree Fuji layout is not compared with its preview.
     if (g.fujiWidth || g.width <= 0 || g.height <= 0 || g.workWidth < kFitWidth)
         return std::nullopt;
-    const auto preview = readPreview(ctx);
+    const auto bytes = previewBytes(ctx);
+    if (!bytes) return std::nullopt;
+    const auto probed = imaging::probeImage(*bytes);
+    if (probed.status != imaging::Status::Ok || std::min(probed.width, probed.height) <= 0 ||
+        std::max(probed.width, probed.height) < kMinPreviewSide) {
+        return std::nullopt;
+    }
+    // Decoded at the smallest size the JPEG's own scaling gives of at least the fit's.
+    const double storedAspect = static_cast<double>(probed.width) / probed.height;
+    imaging::DecodeOptions options;
+    options.minWidth = kFitWidth;
+    options.minHeight = static_cast<int>(std::ceil(kFitWidth / storedAspect));
+    options.applyColorProfile = false;
+    const auto preview = imaging::decodeImage(*bytes, options).bitmap;
     if (!preview) return std::nullopt;
     const double previewAspect = static_cast<double>(preview->width()) / preview->height();
     if (std::fabs(std::log(previewAspect / rawAspect(s))) > kMaxAspectDifference)
         return std::nullopt;
     const int height = std::max(3, static_cast<int>(std::lround(kFitWidth / previewAspect)));
-    if (height > g.workHeight) return std::nullopt;
+    if (height > g.workHeight || preview->width() < kFitWidth || preview->height() < height)
+        return std::nullopt;
     const auto srgb = previewPicture(*preview, kFitWidth, height);
     if (!srgb) return std::nullopt;
     return fitColourMatrix(cameraPicture(s, kFitWidth, height), *srgb);
