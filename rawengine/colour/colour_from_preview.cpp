@@ -140,6 +140,14 @@ void useMatrix(DecodeState& s, const ColourFit& fit, MatrixSource source) {
     s.colour.matrixSource = source;
 }
 
+// The camera's balance is the one its own picture of this file was rendered with: the recorded
+// multipliers of these cameras differ from it (or are missing, and the automatic balance would
+// stand in), and with them the fitted matrix shows a cast the camera's picture does not have.
+void useRenderedBalance(DecodeState& s, const ColourFit& fit) {
+    s.colour.cameraMultipliers = {fit.balance[0], fit.balance[1], fit.balance[2], fit.balance[1]};
+    s.colour.grayPatch = {};
+}
+
 // The name a model's colours are learned under.
 std::string learnedColourName(const DecodeState& s) {
     return s.id.make + " " + s.id.model;
@@ -176,6 +184,7 @@ void colourFromPreview(DecodeContext& ctx) {
     if (fit) {
         learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
         useMatrix(s, *fit, MatrixSource::File);
+        useRenderedBalance(s, *fit);
     } else if (learned) {
         useMatrix(s, learned->fit, MatrixSource::Learned);
     } else {
