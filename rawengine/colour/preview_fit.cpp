@@ -55,7 +55,7 @@ double weight(float brightness) {
 }  // namespace
 
 float previewToLinear(int value) {
-    static const auto table = [] {
+    static const auto kTable = [] {
         std::array<float, 256> out{};
         for (std::size_t i = 0; i < out.size(); ++i) {
             const double c = static_cast<double>(i) / 255.0;
@@ -64,7 +64,7 @@ float previewToLinear(int value) {
         }
         return out;
     }();
-    return table[static_cast<std::size_t>(std::clamp(value, 0, 255))];
+    return kTable[static_cast<std::size_t>(std::clamp(value, 0, 255))];
 }
 
 std::optional<ColourFit> fitColourMatrix(const FitPicture& camera,
