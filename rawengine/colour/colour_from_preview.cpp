@@ -21,28 +21,22 @@ constexpr std::uint32_t kMaxPreviewLength = 32u << 20;
 constexpr int kFitWidth = 64;
 // The preview must show the raw picture's proportions (the same crop, the same orientation).
 constexpr double kMaxAspectDifference = 0.05;
-// A model learned from this many files is not fitted again.
+// A model learned from this many files learns no more (its files are still fitted, for their own
+// decode: closer to the camera's picture of each than the average, and the synced write of the
+// store is what would cost).
 constexpr int kEnoughFiles = 3;
 
-// The preview's pixels, decoded small.
-std::unique_ptr<imaging::Bitmap> readPreview(DecodeContext& ctx) {
+// The preview's own bytes; nothing when the container names none that lie in the file.
+std::optional<std::vector<std::uint8_t>> previewBytes(DecodeContext& ctx) {
     const Container& c = ctx.state.container;
     if (!c.previewLength || c.previewLength > kMaxPreviewLength ||
         c.previewOffset > ctx.file.size() || c.previewLength > ctx.file.size() - c.previewOffset) {
-        return nullptr;
+        return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(c.previewLength);
     ctx.file.seek(c.previewOffset);
-    if (ctx.file.read(bytes.data(), bytes.size()) != bytes.size()) return nullptr;
-    const auto probed = imaging::probeImage(bytes);
-    if (probed.status != imaging::Status::Ok ||
-        std::max(probed.width, probed.height) < kMinPreviewSide) {
-        return nullptr;
-    }
-    imaging::DecodeOptions options;
-    options.minWidth = options.minHeight = kFitWidth * 2;
-    options.applyColorProfile = false;
-    return imaging::decodeImage(bytes, options).bitmap;
+    if (ctx.file.read(bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
+    return bytes;
 }
 
 // The raw picture's width over its height as it is shown.
@@ -113,13 +107,27 @@ std::optional<ColourFit> fitFromPreview(DecodeContext& ctx) {
     // The 45-degree Fuji layout is not compared with its preview.
     if (g.fujiWidth || g.width <= 0 || g.height <= 0 || g.workWidth < kFitWidth)
         return std::nullopt;
-    const auto preview = readPreview(ctx);
+    const auto bytes = previewBytes(ctx);
+    if (!bytes) return std::nullopt;
+    const auto probed = imaging::probeImage(*bytes);
+    if (probed.status != imaging::Status::Ok || std::min(probed.width, probed.height) <= 0 ||
+        std::max(probed.width, probed.height) < kMinPreviewSide) {
+        return std::nullopt;
+    }
+    // Decoded at the smallest size the JPEG's own scaling gives of at least the fit's.
+    const double storedAspect = static_cast<double>(probed.width) / probed.height;
+    imaging::DecodeOptions options;
+    options.minWidth = kFitWidth;
+    options.minHeight = static_cast<int>(std::ceil(kFitWidth / storedAspect));
+    options.applyColorProfile = false;
+    const auto preview = imaging::decodeImage(*bytes, options).bitmap;
     if (!preview) return std::nullopt;
     const double previewAspect = static_cast<double>(preview->width()) / preview->height();
     if (std::fabs(std::log(previewAspect / rawAspect(s))) > kMaxAspectDifference)
         return std::nullopt;
     const int height = std::max(3, static_cast<int>(std::lround(kFitWidth / previewAspect)));
-    if (height > g.workHeight) return std::nullopt;
+    if (height > g.workHeight || preview->width() < kFitWidth || preview->height() < height)
+        return std::nullopt;
     const auto srgb = previewPicture(*preview, kFitWidth, height);
     if (!srgb) return std::nullopt;
     return fitColourMatrix(cameraPicture(s, kFitWidth, height), *srgb);
@@ -132,6 +140,14 @@ void useMatrix(DecodeState& s, const ColourFit& fit, MatrixSource source) {
     }
     s.sensor.useColourMatrix = true;
     s.colour.matrixSource = source;
+}
+
+// The camera's balance is the one its own picture of this file was rendered with: the recorded
+// multipliers of these cameras differ from it (or are missing, and the automatic balance would
+// stand in), and with them the fitted matrix shows a cast the camera's picture does not have.
+void useRenderedBalance(DecodeState& s, const ColourFit& fit) {
+    s.colour.cameraMultipliers = {fit.balance[0], fit.balance[1], fit.balance[2], fit.balance[1]};
+    s.colour.grayPatch = {};
 }
 
 // The name a model's colours are learned under.
@@ -153,9 +169,7 @@ std::string matrixOrigin(const DecodeState& s, const LearnedColourStore* store) 
     const auto learned = store ? readLearnedColour(*store, learnedColourName(s)) : std::nullopt;
     const std::string learnedText =
         learned ? "learned from " + std::to_string(learned->files) + " files" : "";
-    if (learned && (learned->files >= kEnoughFiles || s.container.previewLength == 0))
-        return learnedText;
-    if (s.container.previewLength == 0) return "none";
+    if (s.container.previewLength == 0) return learned ? learnedText : "none";
     return "file (fitted to its preview at decode" + (learned ? ", else " + learnedText : "") + ")";
 }
 
@@ -165,11 +179,12 @@ void colourFromPreview(DecodeContext& ctx) {
     LearnedColourStore* store = ctx.learnedColours;
     const std::string name = learnedColourName(s);
     auto learned = store ? readLearnedColour(*store, name) : std::nullopt;
-    const bool fitting = s.options.colourFit && (!learned || learned->files < kEnoughFiles);
-    const auto fit = fitting ? fitFromPreview(ctx) : std::nullopt;
+    const auto fit = s.options.colourFit ? fitFromPreview(ctx) : std::nullopt;
     if (fit) {
-        learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
+        if (!learned || learned->files < kEnoughFiles)
+            learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
         useMatrix(s, *fit, MatrixSource::File);
+        useRenderedBalance(s, *fit);
     } else if (learned) {
         useMatrix(s, learned->fit, MatrixSource::Learned);
     } else {

@@ -8,6 +8,10 @@ namespace tavrin::raw {
 namespace {
 
 using Histogram = std::array<std::uint32_t, 3 * 8192>;
+// Four lanes computed at once (the compiler's vector extension, plain code where there is no
+// vector unit).
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = std::int32_t __attribute__((vector_size(16)));
 
 // A large picture is converted by both cores, each counting into its own histogram.
 constexpr std::size_t kParallelPixels = 1 << 20;
@@ -18,7 +22,14 @@ void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last
                  Histogram& histogram) {
     const Geometry& g = s.geometry;
     const float clip = static_cast<float>(std::clamp(s.sensor.clipLevel, 0, 65535));
-    const auto& m = s.colour.colourMatrix;
+    // The matrix by columns, a fourth output of zeros: each pixel's three sums then run side by
+    // side (the same products and additions, in the same order, as row by row).
+    Float4 column[4] = {};
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 3; ++r)
+            column[c][r] = s.colour.colourMatrix[r][c];
+    }
+    const Float4 low = {}, high = Float4{} + clip;
     // Local copies: the counts are integers, which the compiler must assume may alias them.
     const int width = g.width, trim = g.trim;
     for (int row = first; row < last; ++row) {
@@ -29,15 +40,14 @@ void convertRows(const DecodeState& s, std::uint16_t* image, int first, int last
             if (Colours == 1) {
                 pix[1] = pix[2] = pix[0];
             } else if (Matrix) {
-                float out[3];
-                for (int r = 0; r < 3; ++r) {
-                    float v = 0;
-                    for (int c = 0; c < Colours; ++c)
-                        v += pix[c] * m[r][c];
-                    out[r] = std::min(std::max(v, 0.0f), clip);
-                }
+                Float4 out = column[0] * static_cast<float>(pix[0]);
+                for (int c = 1; c < Colours; ++c)
+                    out += column[c] * static_cast<float>(pix[c]);
+                out = out < low ? low : out;
+                out = high < out ? high : out;
+                const Int4 value = __builtin_convertvector(out, Int4);
                 for (int r = 0; r < 3; ++r)
-                    pix[r] = static_cast<std::uint16_t>(out[r]);
+                    pix[r] = static_cast<std::uint16_t>(value[r]);
             }
             for (int k = 0; k < 3; ++k)
                 ++histogram[static_cast<std::size_t>(k) * 8192 + (pix[k] >> 3)];

@@ -55,8 +55,16 @@ double weight(float brightness) {
 }  // namespace
 
 float previewToLinear(int value) {
-    const double c = std::clamp(value, 0, 255) / 255.0;
-    return static_cast<float>(c <= 0.081 ? c / 4.5 : std::pow((c + 0.099) / 1.099, 1 / 0.45));
+    static const auto kTable = [] {
+        std::array<float, 256> out{};
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const double c = static_cast<double>(i) / 255.0;
+            out[i] =
+                static_cast<float>(c <= 0.081 ? c / 4.5 : std::pow((c + 0.099) / 1.099, 1 / 0.45));
+        }
+        return out;
+    }();
+    return kTable[static_cast<std::size_t>(std::clamp(value, 0, 255))];
 }
 
 std::optional<ColourFit> fitColourMatrix(const FitPicture& camera,

@@ -214,6 +214,32 @@ TEST_F(ColourFromPreviewStep, fitsTheFilesOwnPreviewAndLearnsTheModel) {
     EXPECT_EQ(matrixOrigin(s_, &rig_.learned), "file");
 }
 
+TEST_F(ColourFromPreviewStep, theCamerasBalanceIsTheOneItsPictureOfTheFileWasRenderedWith) {
+    // Recorded multipliers that differ from the rendering's, or none at all, and a gray patch.
+    for (const std::array<float, 4> recorded :
+         {std::array<float, 4>{2.1f, 1, 1.2f, 1}, std::array<float, 4>{-1, 1, 1, 1}}) {
+        s_.sensor.useColourMatrix = false;
+        s_.colour.cameraMultipliers = recorded;
+        s_.colour.grayPatch[0].fill(900);
+        embed(256, 192);
+        run();
+        ASSERT_EQ(s_.colour.matrixSource, MatrixSource::File);
+        expectBalance({s_.colour.cameraMultipliers[0], s_.colour.cameraMultipliers[1],
+                       s_.colour.cameraMultipliers[2]});
+        EXPECT_EQ(s_.colour.cameraMultipliers[3], s_.colour.cameraMultipliers[1]);
+        EXPECT_EQ(s_.colour.grayPatch[0][0], 0);
+        rig_.learned.write(kModel, "");
+    }
+    // Without a fit of its own the file keeps what it recorded.
+    rig_.learned.write(kModel, formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 3}));
+    s_.options.colourFit = false;
+    s_.sensor.useColourMatrix = false;
+    s_.colour.cameraMultipliers = {2.1f, 1, 1.2f, 1};
+    run();
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
+    EXPECT_EQ(s_.colour.cameraMultipliers[0], 2.1f);
+}
+
 TEST_F(ColourFromPreviewStep, refusesPreviewsThatShowSomethingElseAndStoresNothing) {
     embed(120, 90);
     expectRefused("a placeholder below 160 pixels");
@@ -245,14 +271,25 @@ TEST_F(ColourFromPreviewStep, aDecodeThatMayNotFitTakesOnlyWhatWasLearned) {
     EXPECT_EQ(learned()->files, 1);
 }
 
-TEST_F(ColourFromPreviewStep, aModelLearnedFromThreeFilesIsNotFittedAgain) {
-    rig_.learned.write(kModel, formatLearnedColour({{kTrueMatrix, {2, 1, 3}}, 3}));
+TEST_F(ColourFromPreviewStep, aModelLearnedFromThreeFilesLearnsNoMoreButEachFileIsStillFitted) {
+    const Matrix average{{{1.5f, -0.3f, -0.2f}, {-0.2f, 1.4f, -0.2f}, {0, -0.5f, 1.5f}}};
+    rig_.learned.write(kModel, formatLearnedColour({{average, {2, 1, 3}}, 3}));
     EXPECT_EQ(matrixOrigin(s_, &rig_.learned), "learned from 3 files");
     embed(256, 192);
+    EXPECT_EQ(matrixOrigin(s_, &rig_.learned),
+              "file (fitted to its preview at decode, else learned from 3 files)");
     run();
-    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::File);
+    expectNear(matrix(), kTrueMatrix);
     EXPECT_EQ(s_.colour.presetMultipliers[2], 3.0f);  // the learned fixed balance
     EXPECT_EQ(learned()->files, 3);
+    EXPECT_EQ(learned()->fit.matrix[0][0], 1.5f);
+
+    s_.sensor.useColourMatrix = false;
+    s_.options.colourFit = false;  // as thumbnails decode
+    run();
+    EXPECT_EQ(s_.colour.matrixSource, MatrixSource::Learned);
+    expectNear(matrix(), average);
 }
 
 TEST_F(ColourFromPreviewStep, aFileWithoutAPreviewUsesWhatWasLearnedAndATableMatrixWins) {
