@@ -258,8 +258,7 @@ BENCHMARK(BM_DecodeCrw)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->
 // Half-size decodes of a camera without matrix numbers: 0 without the colour-from-preview step
 // (colours as the tables leave them), 1 the first decode of a model nothing was learned of (a fit
 // to the file's preview and the synced write of what it learned; the store is emptied before
-// every iteration), 2 with the model learned from three files (the file is still fitted for its
-// own decode; nothing is written).
+// every iteration), 2 with the model already learned (no fit).
 void BM_HalfDecodeColourFromPreview(benchmark::State& state) {
     const auto file = firstSample(".crw");
     if (file.empty()) return state.SkipWithError("no CRW sample");

@@ -21,9 +21,7 @@ constexpr std::uint32_t kMaxPreviewLength = 32u << 20;
 constexpr int kFitWidth = 64;
 // The preview must show the raw picture's proportions (the same crop, the same orientation).
 constexpr double kMaxAspectDifference = 0.05;
-// A model learned from this many files learns no more (its files are still fitted, for their own
-// decode: closer to the camera's picture of each than the average, and the synced write of the
-// store is what would cost).
+// A model learned from this many files is not fitted again.
 constexpr int kEnoughFiles = 3;
 
 // The preview's own bytes; nothing when the container names none that lie in the file.
@@ -169,7 +167,9 @@ std::string matrixOrigin(const DecodeState& s, const LearnedColourStore* store) 
     const auto learned = store ? readLearnedColour(*store, learnedColourName(s)) : std::nullopt;
     const std::string learnedText =
         learned ? "learned from " + std::to_string(learned->files) + " files" : "";
-    if (s.container.previewLength == 0) return learned ? learnedText : "none";
+    if (learned && (learned->files >= kEnoughFiles || s.container.previewLength == 0))
+        return learnedText;
+    if (s.container.previewLength == 0) return "none";
     return "file (fitted to its preview at decode" + (learned ? ", else " + learnedText : "") + ")";
 }
 
@@ -179,10 +179,10 @@ void colourFromPreview(DecodeContext& ctx) {
     LearnedColourStore* store = ctx.learnedColours;
     const std::string name = learnedColourName(s);
     auto learned = store ? readLearnedColour(*store, name) : std::nullopt;
-    const auto fit = s.options.colourFit ? fitFromPreview(ctx) : std::nullopt;
+    const bool fitting = s.options.colourFit && (!learned || learned->files < kEnoughFiles);
+    const auto fit = fitting ? fitFromPreview(ctx) : std::nullopt;
     if (fit) {
-        if (!learned || learned->files < kEnoughFiles)
-            learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
+        learned = store ? rememberColourFit(*store, name, *fit) : LearnedColour{*fit, 1};
         useMatrix(s, *fit, MatrixSource::File);
         useRenderedBalance(s, *fit);
     } else if (learned) {
