@@ -37,10 +37,13 @@ bool encode(int width, int height, int colorType, bool bgr, PngUse use, RowFn ro
         png_set_compression_level(png, Z_NO_COMPRESSION);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     } else {
-        // Small pictures written once: fast compression beats the last bytes.
+        // Small pictures written once: fast compression beats the last bytes. Deflate's time
+        // goes into coding the literals whatever the strategy; on thumbnails of camera
+        // previews it runs quicker after the UP filter than after SUB, for files of about the
+        // same size. Adaptive filtering costs half as much again for a tenth fewer bytes.
         png_set_compression_level(png, 1);
         png_set_compression_strategy(png, Z_RLE);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     }
     std::vector<png_text> chunks(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {

@@ -12,6 +12,7 @@
 #include "hosts/tavrin/commands.hpp"
 #include "hosts/tavrin/thumbnail_cache.hpp"
 #include "platform/imaging/png_texts.hpp"
+#include "platform/system/files.hpp"
 #include "platform/system/md5.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/registered_host.hpp"
@@ -53,10 +54,11 @@ TEST(CacheNames, mimeTypesByExtension) {
     EXPECT_EQ(mimeTypeOf("/x/a.thm"), "image/x-tavrin-thm");
 }
 
-// A PNG file's size and whether all of its picture decodes.
+// A PNG file's size, whether all of its picture decodes, and the picture.
 struct PngCheck {
     bool whole = false;
     int width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;  // RGB
 };
 PngCheck checkPng(const fs::path& file) {
     png_image image{};
@@ -65,7 +67,22 @@ PngCheck checkPng(const fs::path& file) {
     image.format = PNG_FORMAT_RGB;
     std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
     const bool whole = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
-    return {whole, static_cast<int>(image.width), static_cast<int>(image.height)};
+    return {whole, static_cast<int>(image.width), static_cast<int>(image.height),
+            std::move(pixels)};
+}
+
+// The types of a PNG file's chunks in file order, runs of one type counted once.
+std::vector<std::string> chunkTypes(const fs::path& file) {
+    const auto bytes = files::readBytes(file);
+    std::vector<std::string> types;
+    for (std::size_t at = 8; bytes && at + 12 <= bytes->size();) {
+        const std::size_t length = std::size_t((*bytes)[at]) << 24 | (*bytes)[at + 1] << 16 |
+                                   (*bytes)[at + 2] << 8 | (*bytes)[at + 3];
+        const std::string type(reinterpret_cast<const char*>(&(*bytes)[at + 4]), 4);
+        if (types.empty() || types.back() != type) types.push_back(type);
+        at += 12 + length;
+    }
+    return types;
 }
 
 std::string textOf(const fs::path& png, std::string_view key) {
@@ -148,6 +165,23 @@ TEST_F(CacheCommand, storesThumbnailsNamedAndLabelledAsFileManagersLookThemUp) {
     // Nothing but the thumbnails: no temporary file is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails() / "normal"), {}), 4);
     EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails() / "large"), {}), 3);
+}
+
+TEST_F(CacheCommand, cachedThumbnailsAreCompressedAndHoldThePicturesTavrinThumbnailHandsOver) {
+    const fs::path photo = photos() / "verlauf.jpg";
+    writeFile(photo, jpeg(600, 400));
+    ASSERT_EQ(cache({"--size", "large", photo.string()}), 0) << err_;
+    const fs::path handedOver = root() / "handed over.png";
+    ASSERT_EQ(run({"thumbnail", "-s", "256", photo.string(), handedOver.string()}), 0) << err_;
+    const PngCheck kept = checkPng(cached(photo, "large")), given = checkPng(handedOver);
+    ASSERT_TRUE(kept.whole && given.whole);
+    EXPECT_EQ(kept.width, given.width);
+    EXPECT_EQ(kept.height, given.height);
+    EXPECT_TRUE(kept.pixels == given.pixels);
+    EXPECT_LT(fs::file_size(cached(photo, "large")), fs::file_size(handedOver) * 3 / 4);
+    // The texts ahead of the picture data, where a file manager reads them without decoding it.
+    EXPECT_EQ(chunkTypes(cached(photo, "large")),
+              (std::vector<std::string>{"IHDR", "tEXt", "IDAT", "IEND"}));
 }
 
 TEST_F(CacheCommand, skipsCurrentThumbnailsAndRemakesChangedOnes) {
