@@ -1,6 +1,7 @@
 #include "common/settings.hpp"
 
 #include <limits>
+#include <variant>
 
 #include "common/settings_names.hpp"
 #include "platform/registry/registry.hpp"
@@ -48,6 +49,19 @@ bool setUserStringSetting(std::string_view subkey, std::string_view valueName,
                           std::string_view value) {
     return registry::setValue(registry::Root::CurrentUser, productKey(subkey), valueName,
                               std::string(value));
+}
+
+bool updateUserStringSetting(std::string_view subkey, std::string_view valueName,
+                             const std::function<std::string(std::string_view before)>& change) {
+    return registry::update(registry::Root::CurrentUser, [&](registry::Key& hive) {
+        registry::Key& key = hive.create(productKey(subkey));
+        const registry::Value* value = key.value(valueName);
+        const auto* text = value ? std::get_if<std::string>(&value->data) : nullptr;
+        const std::string_view before =
+            text && text->size() < kMaxSettingText ? std::string_view(*text) : std::string_view();
+        key.setValue(valueName, change(before));
+        return true;
+    });
 }
 
 int parseDecimal(std::string_view text) {

@@ -2,6 +2,7 @@
 // The settings all deliverables share, read from the registry anew on every call.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,11 @@ int getBrightnessIndex();
 bool setUserSetting(std::string_view subkey, std::string_view valueName, std::uint32_t value);
 bool setUserStringSetting(std::string_view subkey, std::string_view valueName,
                           std::string_view value);
+// Sets a text value to what change makes of the one before (empty when there is none or it is
+// no text of at most kMaxSettingText bytes), read and written under the store's lock: another
+// process's change in between is not lost.
+bool updateUserStringSetting(std::string_view subkey, std::string_view valueName,
+                             const std::function<std::string(std::string_view before)>& change);
 
 // Decimal text to integer as the C runtime's atoi reads it: leading blanks, a sign, digits up to
 // the first other character; no digits gives 0. Out-of-range values saturate.

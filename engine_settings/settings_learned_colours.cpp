@@ -12,4 +12,9 @@ void SettingsLearnedColours::write(std::string_view model, const std::string& te
     setUserStringSetting(kLearnedColoursKey, model, text);
 }
 
+void SettingsLearnedColours::update(
+    std::string_view model, const std::function<std::string(std::string_view before)>& change) {
+    updateUserStringSetting(kLearnedColoursKey, model, change);
+}
+
 }  // namespace tavrin::engine_settings

@@ -14,6 +14,8 @@ class SettingsLearnedColours final : public raw::LearnedColourStore {
   public:
     std::string read(std::string_view model) const override;
     void write(std::string_view model, const std::string& text) override;
+    void update(std::string_view model,
+                const std::function<std::string(std::string_view before)>& change) override;
 };
 
 }  // namespace tavrin::engine_settings

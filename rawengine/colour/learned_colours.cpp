@@ -71,18 +71,21 @@ std::optional<LearnedColour> readLearnedColour(const LearnedColourStore& store,
 
 LearnedColour rememberColourFit(LearnedColourStore& store, std::string_view model,
                                 const ColourFit& fit) {
-    LearnedColour learned{fit, 1};
-    if (const auto before = readLearnedColour(store, model)) {
-        const int n = std::min(before->files, kMaxFiles - 1);
-        const auto mix = [n](float old, float now) { return (old * n + now) / (n + 1); };
-        for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 3; ++c)
-                learned.fit.matrix[r][c] = mix(before->fit.matrix[r][c], fit.matrix[r][c]);
-            learned.fit.balance[r] = mix(before->fit.balance[r], fit.balance[r]);
+    LearnedColour learned;
+    store.update(model, [&](std::string_view text) {
+        learned = {fit, 1};
+        if (const auto before = parseLearnedColour(text)) {
+            const int n = std::min(before->files, kMaxFiles - 1);
+            const auto mix = [n](float old, float now) { return (old * n + now) / (n + 1); };
+            for (int r = 0; r < 3; ++r) {
+                for (int c = 0; c < 3; ++c)
+                    learned.fit.matrix[r][c] = mix(before->fit.matrix[r][c], fit.matrix[r][c]);
+                learned.fit.balance[r] = mix(before->fit.balance[r], fit.balance[r]);
+            }
+            learned.files = n + 1;
         }
-        learned.files = n + 1;
-    }
-    store.write(model, formatLearnedColour(learned));
+        return formatLearnedColour(learned);
+    });
     return learned;
 }
 

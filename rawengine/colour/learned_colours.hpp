@@ -3,6 +3,7 @@
 // one text per model ("MAKE MODEL"): the nine matrix entries, the three balance gains and the
 // number of files they are the average of.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,12 @@ class LearnedColourStore {
     // The model's text; empty when there is none.
     virtual std::string read(std::string_view model) const = 0;
     virtual void write(std::string_view model, const std::string& text) = 0;
+    // Replaces the model's text with what change makes of it. A store shared between processes
+    // does this in one locked step, so that two decodes learning at once both count.
+    virtual void update(std::string_view model,
+                        const std::function<std::string(std::string_view before)>& change) {
+        write(model, change(read(model)));
+    }
 
   protected:
     ~LearnedColourStore() = default;
@@ -31,7 +38,8 @@ class LearnedColourStore {
 std::optional<LearnedColour> readLearnedColour(const LearnedColourStore& store,
                                                std::string_view model);
 
-// Folds one more file's fit into the model's average and stores it; returns the new average.
+// Folds one more file's fit into the model's stored average (in one step of the store); returns
+// the new average.
 LearnedColour rememberColourFit(LearnedColourStore& store, std::string_view model,
                                 const ColourFit& fit);
 

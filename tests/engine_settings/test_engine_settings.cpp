@@ -84,6 +84,31 @@ TEST_F(LearnedColours, survivesASecondProcessAndIsAveragedOverFiles) {
     EXPECT_NEAR(learned->fit.balance[2], 1.5f, 1e-5f);
 }
 
+TEST_F(LearnedColours, decodesLearningAtOnceInSeveralProcessesAllCount) {
+    constexpr int kProcesses = 4, kFilesEach = 5;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SettingsLearnedColours own;
+            for (int i = 0; i < kFilesEach; ++i)
+                rememberColourFit(own, kModel, kFit);
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto learned = readLearnedColour(store_, kModel);
+    ASSERT_TRUE(learned);
+    EXPECT_EQ(learned->files, kProcesses * kFilesEach);
+    EXPECT_NEAR(learned->fit.matrix[0][0], 1.70f, 1e-4f);
+}
+
 TEST(DecodeTexts, everyStageHasItsLine) {
     EXPECT_EQ(statusText({DecodeStage::Loading, "NIKON", "D70", "/photos/DSC_0001.NEF"}),
               "Lade NIKON D70 Bild von /photos/DSC_0001.NEF...");
