@@ -71,7 +71,8 @@ std::optional<LearnedColour> readLearnedColour(const LearnedColourStore& store,
 
 LearnedColour rememberColourFit(LearnedColourStore& store, std::string_view model,
                                 const ColourFit& fit) {
-    LearnedColour learned;
+    // This file alone, also when the store cannot be written.
+    LearnedColour learned{fit, 1};
     store.update(model, [&](std::string_view text) {
         learned = {fit, 1};
         if (const auto before = parseLearnedColour(text)) {

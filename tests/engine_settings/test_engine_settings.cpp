@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "common/settings.hpp"
 #include "common/settings_names.hpp"
 #include "engine_settings/decode_settings.hpp"
@@ -82,6 +84,16 @@ TEST_F(LearnedColours, survivesASecondProcessAndIsAveragedOverFiles) {
     EXPECT_NEAR(learned->fit.matrix[1][1], 1.55f, 1e-5f);
     EXPECT_NEAR(learned->fit.balance[0], 2.0f, 1e-5f);
     EXPECT_NEAR(learned->fit.balance[2], 1.5f, 1e-5f);
+}
+
+TEST_F(LearnedColours, aStoreThatCannotBeWrittenStillGivesTheFilesOwnFit) {
+    // A file where the settings folder should be: nothing can be locked or written there.
+    std::ofstream(userDir()) << "not a folder";
+    const auto learned = rememberColourFit(store_, kModel, kFit);
+    EXPECT_EQ(learned.files, 1);
+    EXPECT_EQ(learned.fit.matrix, kFit.matrix);
+    EXPECT_EQ(learned.fit.balance, kFit.balance);
+    EXPECT_FALSE(readLearnedColour(store_, kModel));
 }
 
 TEST_F(LearnedColours, decodesLearningAtOnceInSeveralProcessesAllCount) {
