@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <new>
 #include <vector>
 
@@ -97,8 +96,8 @@ void smoothChroma(std::uint16_t* image, int width, int height, int white,
         throw CImageLoaderException::outOfMemory("foveon_interpolate()");
     }
     const auto top = static_cast<float>(white);
+    // Without a noise level all of a pixel's chroma is smoothed: its own is not needed.
     std::array<float, 3> threshold{};
-    threshold.fill(std::numeric_limits<float>::infinity());
     if (noise) {
         for (std::size_t k = 0; k < 3; ++k)
             threshold[k] = static_cast<float>(2 * (*noise)[k]);
@@ -114,12 +113,13 @@ void smoothChroma(std::uint16_t* image, int width, int height, int white,
             const float fc = c - static_cast<float>(c0);
             std::uint16_t* pixel = image + (static_cast<std::size_t>(row) * width + col) * 4;
             const float mean = (pixel[0] + pixel[1] + pixel[2]) / 3.0f;
-            const Chroma own = chromaOf(pixel);
+            const Chroma own = noise ? chromaOf(pixel) : Chroma{};
             for (std::size_t k = 0; k < 3; ++k) {
                 const float chroma =
                     (smooth.at(r0, c0)[k] * (1 - fc) + smooth.at(r0, c0 + 1)[k] * fc) * (1 - fr) +
                     (smooth.at(r0 + 1, c0)[k] * (1 - fc) + smooth.at(r0 + 1, c0 + 1)[k] * fc) * fr;
-                const float value = mean + chroma + detail(own[k], chroma, threshold[k]);
+                const float value =
+                    mean + chroma + (noise ? detail(own[k], chroma, threshold[k]) : 0.0f);
                 pixel[k] = static_cast<std::uint16_t>(std::clamp(value, 0.0f, top) + 0.5f);
             }
         }
