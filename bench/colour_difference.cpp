@@ -1,9 +1,9 @@
 // colour_difference DECODED PREVIEW: the mean CIE76 colour difference between two pictures of
 // the same scene (a decode and the camera's own preview), both scaled to 96 pixels wide and the
 // preview's height, after the decode's mean lightness has been moved to the preview's. Two
-// figures: the whole decode against the preview, and the best of the decode's centre crops down
-// to 97 % (a camera's picture may leave out a thin border its raw data holds; compared unaligned,
-// every edge of the scene then counts as a colour difference).
+// figures: the whole decode against the preview, and the best of the decode's centre crops of the
+// preview's proportions, down to 97 % (a camera's picture may leave out a thin border its raw data
+// holds; compared unaligned, every edge of the scene then counts as a colour difference).
 
 #include <algorithm>
 #include <cmath>
@@ -42,9 +42,12 @@ Lab toLab(const std::uint8_t* bgr) {
     return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
 }
 
-std::vector<Lab> labPixels(const Bitmap& picture, float crop, int height) {
-    const float width = static_cast<float>(picture.width()) * crop;
-    const float tall = static_cast<float>(picture.height()) * crop;
+// The picture's centred crop of the given proportions (width over height) and share, at kWidth
+// by height pixels.
+std::vector<Lab> labPixels(const Bitmap& picture, float aspect, float crop, int height) {
+    const float wider = aspect * static_cast<float>(picture.height()) / picture.width();
+    const float width = static_cast<float>(picture.width()) * crop * std::min(wider, 1.f);
+    const float tall = static_cast<float>(picture.height()) * crop * std::min(1 / wider, 1.f);
     const auto small =
         tavrin::imaging::resample(picture,
                                   {(static_cast<float>(picture.width()) - width) / 2,
@@ -92,13 +95,18 @@ int main(int argc, char** argv) {
     const int height = std::max(
         1, static_cast<int>(std::lround(kWidth * static_cast<double>(preview.bitmap->height()) /
                                         preview.bitmap->width())));
-    const auto camera = labPixels(*preview.bitmap, 1, height);
-    const double whole = meanDifference(labPixels(*decoded.bitmap, 1, height), camera);
+    const float wholeAspect =
+        static_cast<float>(decoded.bitmap->width()) / decoded.bitmap->height();
+    const float previewAspect =
+        static_cast<float>(preview.bitmap->width()) / preview.bitmap->height();
+    const auto camera = labPixels(*preview.bitmap, previewAspect, 1, height);
+    const double whole = meanDifference(labPixels(*decoded.bitmap, wholeAspect, 1, height), camera);
     if (whole < 0) return 1;
     double best = whole;
-    for (int step = 1; step <= 6; ++step) {
+    for (int step = 0; step <= 6; ++step) {
         const float crop = 1 - 0.005f * static_cast<float>(step);
-        best = std::min(best, meanDifference(labPixels(*decoded.bitmap, crop, height), camera));
+        best = std::min(
+            best, meanDifference(labPixels(*decoded.bitmap, previewAspect, crop, height), camera));
     }
     std::printf("%.1f %.1f\n", whole, best);
     return 0;
