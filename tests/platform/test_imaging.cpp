@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/gdi_handles.hpp"
@@ -110,6 +112,36 @@ TEST(JpegDecode, appliesAnEmbeddedColourProfile) {
                                static_cast<std::size_t>(plain.bitmap->width()) * 3) != 0;
     }
     EXPECT_GT(changed, 0);
+}
+
+// Several threads converting pictures with one profile at once share its transform: each gets
+// the pixels a decode on its own gives.
+TEST(JpegDecode, aColourProfileAppliedOnSeveralThreadsAtOnceGivesTheSamePixels) {
+    const auto file = sample("exiv2/exiv2-bug884a.jpg");  // carries a monitor profile
+    TAVRIN_REQUIRE_SAMPLE(file);
+    const auto bytes = files::readBytes(file);
+    ASSERT_TRUE(bytes);
+    const auto alone = decodeImage(*bytes);
+    ASSERT_EQ(alone.status, Status::Ok);
+    const Bitmap& expected = *alone.bitmap;
+    std::atomic<int> differing = 0;
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&] {
+                for (int i = 0; i < 5; ++i) {
+                    const auto again = decodeImage(*bytes);
+                    bool same = again.status == Status::Ok;
+                    for (int y = 0; same && y < expected.height(); ++y) {
+                        same = std::memcmp(again.bitmap->row(y), expected.row(y),
+                                           static_cast<std::size_t>(expected.width()) * 3) == 0;
+                    }
+                    if (!same) ++differing;
+                }
+            });
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 // An independent reader of uncompressed, chunky, 8-bit RGB strips.
