@@ -19,20 +19,33 @@ bool Bitmap::sizeAllowed(std::int64_t width, std::int64_t height, std::size_t da
            pixels / kMaxPixelsPerByte <= static_cast<std::int64_t>(dataBytes);
 }
 
-std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
+std::unique_ptr<Bitmap> Bitmap::createUnfilled(int width, int height) {
     if (!sizeAllowed(width, height)) return nullptr;
     try {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(strideFor(width)) * height);
+        const std::size_t stride = strideFor(width);
+        auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(stride * height);
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        if (used < stride) {
+            for (std::size_t at = used; at < stride * height; at += stride)
+                std::memset(&pixels[at], 0, stride - used);
+        }
         return std::unique_ptr<Bitmap>(new Bitmap(width, height, std::move(pixels)));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
 
+std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
+    auto bitmap = createUnfilled(width, height);
+    if (bitmap)
+        std::memset(bitmap->pixels_.get(), 0, static_cast<std::size_t>(bitmap->stride_) * height);
+    return bitmap;
+}
+
 std::unique_ptr<Bitmap> Bitmap::fromPixels(int width, int height, int stride,
                                            const std::uint8_t* bgr) {
     if (!bgr || stride < width * 3) return nullptr;
-    auto bitmap = create(width, height);
+    auto bitmap = createUnfilled(width, height);
     if (!bitmap) return nullptr;
     for (int y = 0; y < height; ++y) {
         std::memcpy(bitmap->row(y), bgr + static_cast<std::size_t>(y) * stride,
@@ -78,7 +91,7 @@ Status Bitmap::rotateFlip(RotateFlip type) {
     const bool swap = turns % 2 == 1;
     const int w = swap ? height_ : width_;
     const int h = swap ? width_ : height_;
-    auto turned = create(w, h);
+    auto turned = createUnfilled(w, h);
     if (!turned) return Status::OutOfMemory;
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* src = row(y);
@@ -111,7 +124,7 @@ Status Bitmap::rotateFlip(RotateFlip type) {
 }
 
 std::unique_ptr<Bitmap> Bitmap::clone() const {
-    return fromPixels(width_, height_, stride_, pixels_.data());
+    return fromPixels(width_, height_, stride_, pixels_.get());
 }
 
 std::unique_ptr<Bitmap> Bitmap::thumbnail(int width, int height) const {

@@ -113,7 +113,7 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
         if (!Bitmap::sizeAllowed(width, height, data.size())) {
             result = failed(Status::ValueOverflow);
         } else if (auto bitmap =
-                       Bitmap::create(static_cast<int>(width), static_cast<int>(height))) {
+                       Bitmap::createUnfilled(static_cast<int>(width), static_cast<int>(height))) {
             const std::size_t pixels = static_cast<std::size_t>(width) * height;
             std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
             if (!raster) {
