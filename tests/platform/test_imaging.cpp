@@ -424,6 +424,51 @@ TEST(Scaling, aBicubicDownscaleOfAGradientStaysMonotoneAndInRange) {
     }
 }
 
+// Each channel keeps its place, and a row's last pixel (with nothing after it in memory when
+// the row needs no padding) is read like the others: at scale 1 the picture comes back as it was.
+TEST(Scaling, keepsEveryChannelAndTheLastPixelOfEachRow) {
+    for (const int width : {8, 9}) {
+        auto picture = Bitmap::create(width, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t* p = picture->row(y) + x * 3;
+                p[0] = static_cast<std::uint8_t>(10 + x);
+                p[1] = static_cast<std::uint8_t>(100 + y);
+                p[2] = static_cast<std::uint8_t>(250 - x * y);
+            }
+        const auto same = picture->thumbnail(width, 3);
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(std::memcmp(same->row(y), picture->row(y), width * 3u), 0) << width;
+    }
+}
+
+// The cubic filter rings beyond black and white at a hard edge: the overshoot is clamped to the
+// nearest end of the range in each channel, never wrapped round to the other end.
+TEST(Scaling, anOvershootAtAHardEdgeStaysAtBlackOrWhite) {
+    auto edge = Bitmap::create(16, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const std::uint8_t v = x < 8 ? 0 : 255;
+            std::uint8_t* p = edge->row(y) + x * 3;
+            p[0] = v;
+            p[1] = static_cast<std::uint8_t>(255 - v);
+            p[2] = v;
+        }
+    const auto wide = edge->thumbnail(64, 4);
+    for (int y = 0; y < 4; ++y) {
+        int previous = 0;
+        for (int x = 0; x < 64; ++x) {
+            const Rgb p = pixel(*wide, x, y);
+            EXPECT_GE(p.b, previous) << x;
+            EXPECT_EQ(p.g, 255 - p.b) << x;
+            EXPECT_EQ(p.r, p.b) << x;
+            previous = p.b;
+        }
+        EXPECT_EQ(pixel(*wide, 0, y).b, 0);
+        EXPECT_EQ(pixel(*wide, 63, y).b, 255);
+    }
+}
+
 TEST(Scaling, aDownscaleAveragesFineDetailInsteadOfSkippingIt) {
     // One-pixel black and white columns average to grey, not to whichever column a sample hits.
     auto stripes = Bitmap::create(400, 40);
