@@ -127,6 +127,12 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
                     for (std::uint32_t x = 0; x < width; ++x, out += 3) {
                         const std::uint32_t p = in[x];
                         const unsigned a = TIFFGetA(p), white = 255 * (255 - a);
+                        if (a == 255) {  // opaque, as almost every picture is throughout
+                            out[0] = static_cast<std::uint8_t>(TIFFGetB(p));
+                            out[1] = static_cast<std::uint8_t>(TIFFGetG(p));
+                            out[2] = static_cast<std::uint8_t>(TIFFGetR(p));
+                            continue;
+                        }
                         out[0] = static_cast<std::uint8_t>((TIFFGetB(p) * a + white + 127) / 255);
                         out[1] = static_cast<std::uint8_t>((TIFFGetG(p) * a + white + 127) / 255);
                         out[2] = static_cast<std::uint8_t>((TIFFGetR(p) * a + white + 127) / 255);
