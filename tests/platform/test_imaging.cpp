@@ -13,6 +13,7 @@
 #include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/system/files.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -203,6 +204,27 @@ TEST(TiffDecode, readsCompressedCameraTiffs) {
         ASSERT_EQ(decoded.status, Status::Ok) << name;
         EXPECT_GT(decoded.bitmap->width(), 0);
     }
+}
+
+// Opaque pixels keep their colours exactly; transparent ones are laid over white.
+TEST(TiffDecode, laysTransparentPixelsOverWhite) {
+    using namespace fixtures;
+    const Bytes rgba{10, 20, 30, 255, 0, 0, 0, 0, 200, 100, 50, 255};  // associated alpha
+    const Fields f;
+    auto build = [&](std::uint32_t at) {
+        return tiff(
+            {Ifd{{f.shorts(256, {3}), f.shorts(257, {1}), f.shorts(258, {8, 8, 8, 8}),
+                  f.shorts(259, {1}), f.shorts(262, {2}), f.longs(273, {at}), f.shorts(277, {4}),
+                  f.shorts(278, {1}), f.longs(279, {static_cast<std::uint32_t>(rgba.size())}),
+                  f.shorts(338, {1})}}});
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    file.insert(file.end(), rgba.begin(), rgba.end());
+    const auto decoded = decodeImage(file);
+    ASSERT_EQ(decoded.status, Status::Ok);
+    EXPECT_EQ(pixel(*decoded.bitmap, 0, 0), (Rgb{10, 20, 30}));
+    EXPECT_EQ(pixel(*decoded.bitmap, 1, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(pixel(*decoded.bitmap, 2, 0), (Rgb{200, 100, 50}));
 }
 
 std::vector<std::uint8_t> bmp(int width, int height, int bits, bool topDown,
