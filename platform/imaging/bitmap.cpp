@@ -93,31 +93,31 @@ Status Bitmap::rotateFlip(RotateFlip type) {
     const int h = swap ? width_ : height_;
     auto turned = createUnfilled(w, h);
     if (!turned) return Status::OutOfMemory;
+    // Each source row lands on a line of the turned bitmap: where its first pixel goes, and how
+    // far (in columns and rows) each next pixel moves from there.
     for (int y = 0; y < height_; ++y) {
-        const std::uint8_t* src = row(y);
-        for (int x = 0; x < width_; ++x, src += 3) {
-            int dx, dy;
-            switch (turns) {
-                case 1:
-                    dx = height_ - 1 - y;
-                    dy = x;
-                    break;
-                case 2:
-                    dx = width_ - 1 - x;
-                    dy = height_ - 1 - y;
-                    break;
-                case 3:
-                    dx = y;
-                    dy = width_ - 1 - x;
-                    break;
-                default:
-                    dx = x;
-                    dy = y;
-                    break;
-            }
-            if (flipX) dx = w - 1 - dx;
-            std::memcpy(turned->row(dy) + dx * 3, src, 3);
+        int dx, dy, stepX = 0, stepY = 0;
+        switch (turns) {
+            case 1:
+                dx = height_ - 1 - y, dy = 0, stepY = 1;
+                break;
+            case 2:
+                dx = width_ - 1, dy = height_ - 1 - y, stepX = -1;
+                break;
+            case 3:
+                dx = y, dy = width_ - 1, stepY = -1;
+                break;
+            default:
+                dx = 0, dy = y, stepX = 1;
+                break;
         }
+        if (flipX) dx = w - 1 - dx, stepX = -stepX;
+        const std::ptrdiff_t step =
+            static_cast<std::ptrdiff_t>(stepY) * turned->stride_ + stepX * 3;
+        std::ptrdiff_t at = static_cast<std::ptrdiff_t>(dy) * turned->stride_ + dx * 3;
+        const std::uint8_t* src = row(y);
+        for (int x = 0; x < width_; ++x, src += 3, at += step)
+            std::memcpy(turned->pixels_.get() + at, src, 3);
     }
     *this = std::move(*turned);
     return Status::Ok;

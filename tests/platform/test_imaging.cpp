@@ -349,6 +349,34 @@ TEST(Bitmap, rotateFlipTurnsClockwiseAndExchangesTheSides) {
         EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
 }
 
+// Every combined type is its turn, one quarter at a time, then the mirror: pixel for pixel, on a
+// picture whose rows need padding.
+TEST(Bitmap, rotateFlipOfEachTypeIsItsQuarterTurnsThenTheMirror) {
+    auto make = [] {
+        auto b = Bitmap::create(5, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                std::uint8_t* p = b->row(y) + x * 3;
+                p[0] = static_cast<std::uint8_t>(x), p[1] = static_cast<std::uint8_t>(y), p[2] = 9;
+            }
+        return b;
+    };
+    for (int type = 1; type < 8; ++type) {
+        auto direct = make();
+        ASSERT_EQ(direct->rotateFlip(static_cast<RotateFlip>(type)), Status::Ok);
+        auto stepwise = make();
+        for (int turn = 0; turn < (type & 3); ++turn)
+            stepwise->rotateFlip(RotateFlip::Rotate90FlipNone);
+        if (type >= 4) stepwise->rotateFlip(RotateFlip::RotateNoneFlipX);
+        ASSERT_EQ(direct->width(), stepwise->width()) << type;
+        ASSERT_EQ(direct->height(), stepwise->height()) << type;
+        for (int y = 0; y < direct->height(); ++y) {
+            EXPECT_EQ(std::memcmp(direct->row(y), stepwise->row(y), direct->width() * 3u), 0)
+                << type << " row " << y;
+        }
+    }
+}
+
 TEST(Painter, centresTextAndMarksCharactersTheFaceLacks) {
     auto drawn = [](std::string_view text) {
         auto bitmap = Bitmap::create(200, 40);
