@@ -131,6 +131,34 @@ Taps computeTaps(float srcStart, float srcLen, int lo, int hi, float dstStart, f
     return t;
 }
 
+// Zero weights at the ends of the runs cost a multiply-add each and add nothing: each run is
+// made to start at its first weight that counts, and all of them end where the longest now
+// does. Starts may then step back from one output to the next, which only the horizontal pass
+// allows.
+void trimZeroEnds(Taps& t) {
+    const auto width = static_cast<std::size_t>(t.width);
+    std::size_t used = 1;
+    for (int i = 0; i < t.count; ++i) {
+        float* w = &t.weights[static_cast<std::size_t>(i) * width];
+        std::size_t lead = 0;
+        while (lead < width && w[lead] == 0)
+            ++lead;
+        if (lead == width) continue;
+        std::copy(w + lead, w + width, w);
+        std::fill(w + width - lead, w + width, 0.f);
+        t.start[i] += static_cast<int>(lead);
+        std::size_t end = width - lead;
+        while (w[end - 1] == 0)
+            --end;
+        used = std::max(used, end);
+    }
+    if (used == width) return;
+    for (std::size_t i = 1; i < static_cast<std::size_t>(t.count); ++i)
+        std::copy_n(&t.weights[i * width], used, &t.weights[i * used]);
+    t.weights.resize(static_cast<std::size_t>(t.count) * used);
+    t.width = static_cast<int>(used);
+}
+
 // Averages kx x ky blocks of a region (the last ones may be partial): a cheap first step of large
 // reductions, after which the filter has only a small factor left to cover.
 std::unique_ptr<Bitmap> boxReduce(const Bitmap& src, const Rect& region, int kx, int ky) {
@@ -197,8 +225,9 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
             return;
         }
     }
-    const Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width,
-                               dst.width(), filter);
+    Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width, dst.width(),
+                         filter);
+    trimZeroEnds(h);
     const Taps v = computeTaps(srcRect.y, srcRect.height, y0, y1, dstRect.y, dstRect.height,
                                dst.height(), filter);
     if (h.count == 0 || v.count == 0) return;
