@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "common/file_types.hpp"
 #include "common/log.hpp"
@@ -287,10 +288,8 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
 
     if (ascii::equalsIgnoreCase(extension, kTrashedExtension) &&
         getUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue) == 1) {
-        auto crossed = imaging::bitmapFromHBitmap(*bitmap);
-        if (!crossed) return E_OUTOFMEMORY;
+        auto crossed = imaging::takeBitmap(std::exchange(*bitmap, nullptr));
         drawCross(*crossed);
-        imaging::DeleteObject(*bitmap);
         *bitmap = imaging::createHBitmap(std::move(crossed), kOpaqueBlack);
         if (!*bitmap) return E_OUTOFMEMORY;
     }
