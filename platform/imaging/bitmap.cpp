@@ -19,20 +19,33 @@ bool Bitmap::sizeAllowed(std::int64_t width, std::int64_t height, std::size_t da
            pixels / kMaxPixelsPerByte <= static_cast<std::int64_t>(dataBytes);
 }
 
-std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
+std::unique_ptr<Bitmap> Bitmap::createUnfilled(int width, int height) {
     if (!sizeAllowed(width, height)) return nullptr;
     try {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(strideFor(width)) * height);
+        const std::size_t stride = strideFor(width);
+        auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(stride * height);
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        if (used < stride) {
+            for (std::size_t at = used; at < stride * height; at += stride)
+                std::memset(&pixels[at], 0, stride - used);
+        }
         return std::unique_ptr<Bitmap>(new Bitmap(width, height, std::move(pixels)));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
 
+std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
+    auto bitmap = createUnfilled(width, height);
+    if (bitmap)
+        std::memset(bitmap->pixels_.get(), 0, static_cast<std::size_t>(bitmap->stride_) * height);
+    return bitmap;
+}
+
 std::unique_ptr<Bitmap> Bitmap::fromPixels(int width, int height, int stride,
                                            const std::uint8_t* bgr) {
     if (!bgr || stride < width * 3) return nullptr;
-    auto bitmap = create(width, height);
+    auto bitmap = createUnfilled(width, height);
     if (!bitmap) return nullptr;
     for (int y = 0; y < height; ++y) {
         std::memcpy(bitmap->row(y), bgr + static_cast<std::size_t>(y) * stride,
@@ -78,40 +91,40 @@ Status Bitmap::rotateFlip(RotateFlip type) {
     const bool swap = turns % 2 == 1;
     const int w = swap ? height_ : width_;
     const int h = swap ? width_ : height_;
-    auto turned = create(w, h);
+    auto turned = createUnfilled(w, h);
     if (!turned) return Status::OutOfMemory;
+    // Each source row lands on a line of the turned bitmap: where its first pixel goes, and how
+    // far (in columns and rows) each next pixel moves from there.
     for (int y = 0; y < height_; ++y) {
-        const std::uint8_t* src = row(y);
-        for (int x = 0; x < width_; ++x, src += 3) {
-            int dx, dy;
-            switch (turns) {
-                case 1:
-                    dx = height_ - 1 - y;
-                    dy = x;
-                    break;
-                case 2:
-                    dx = width_ - 1 - x;
-                    dy = height_ - 1 - y;
-                    break;
-                case 3:
-                    dx = y;
-                    dy = width_ - 1 - x;
-                    break;
-                default:
-                    dx = x;
-                    dy = y;
-                    break;
-            }
-            if (flipX) dx = w - 1 - dx;
-            std::memcpy(turned->row(dy) + dx * 3, src, 3);
+        int dx, dy, stepX = 0, stepY = 0;
+        switch (turns) {
+            case 1:
+                dx = height_ - 1 - y, dy = 0, stepY = 1;
+                break;
+            case 2:
+                dx = width_ - 1, dy = height_ - 1 - y, stepX = -1;
+                break;
+            case 3:
+                dx = y, dy = width_ - 1, stepY = -1;
+                break;
+            default:
+                dx = 0, dy = y, stepX = 1;
+                break;
         }
+        if (flipX) dx = w - 1 - dx, stepX = -stepX;
+        const std::ptrdiff_t step =
+            static_cast<std::ptrdiff_t>(stepY) * turned->stride_ + stepX * 3;
+        std::ptrdiff_t at = static_cast<std::ptrdiff_t>(dy) * turned->stride_ + dx * 3;
+        const std::uint8_t* src = row(y);
+        for (int x = 0; x < width_; ++x, src += 3, at += step)
+            std::memcpy(turned->pixels_.get() + at, src, 3);
     }
     *this = std::move(*turned);
     return Status::Ok;
 }
 
 std::unique_ptr<Bitmap> Bitmap::clone() const {
-    return fromPixels(width_, height_, stride_, pixels_.data());
+    return fromPixels(width_, height_, stride_, pixels_.get());
 }
 
 std::unique_ptr<Bitmap> Bitmap::thumbnail(int width, int height) const {

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace tavrin::imaging {
 
@@ -65,6 +64,9 @@ class Bitmap {
     // A black bitmap; nothing when the size is not positive, beyond the limits, or too large
     // for memory.
     static std::unique_ptr<Bitmap> create(int width, int height);
+    // As create, but the pixels are left as memory had them, for a caller that writes every one
+    // (only the padding at the rows' ends is cleared).
+    static std::unique_ptr<Bitmap> createUnfilled(int width, int height);
     // A bitmap holding a copy of rows of blue, green, red pixels.
     static std::unique_ptr<Bitmap> fromPixels(int width, int height, int stride,
                                               const std::uint8_t* bgr);
@@ -77,9 +79,9 @@ class Bitmap {
     int width() const { return width_; }
     int height() const { return height_; }
     int stride() const { return stride_; }
-    std::uint8_t* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    std::uint8_t* row(int y) { return pixels_.get() + static_cast<std::size_t>(y) * stride_; }
     const std::uint8_t* row(int y) const {
-        return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+        return pixels_.get() + static_cast<std::size_t>(y) * stride_;
     }
 
     // The rows of a rectangle inside the bitmap; one lock at a time.
@@ -93,13 +95,13 @@ class Bitmap {
     std::unique_ptr<Bitmap> thumbnail(int width, int height) const;
 
   private:
-    Bitmap(int width, int height, std::vector<std::uint8_t> pixels)
+    Bitmap(int width, int height, std::unique_ptr<std::uint8_t[]> pixels)
         : width_(width), height_(height), stride_(strideFor(width)), pixels_(std::move(pixels)) {}
 
     int width_;
     int height_;
     int stride_;
-    std::vector<std::uint8_t> pixels_;
+    std::unique_ptr<std::uint8_t[]> pixels_;
     bool locked_ = false;
 };
 

@@ -89,7 +89,7 @@ Decoded decodeBmp(std::span<const std::uint8_t> d) {
         rowBytes * static_cast<std::uint64_t>(height) > d.size() - pixelOffset) {
         return failed(Status::InvalidParameter);  // truncated
     }
-    auto bitmap = Bitmap::create(static_cast<int>(width), static_cast<int>(height));
+    auto bitmap = Bitmap::createUnfilled(static_cast<int>(width), static_cast<int>(height));
     if (!bitmap) return failed(Status::OutOfMemory);
     for (std::int64_t y = 0; y < height; ++y) {
         const std::uint8_t* in = d.data() + pixelOffset + rowBytes * static_cast<std::uint64_t>(y);

@@ -94,7 +94,7 @@ void run(JpegJob& job, std::span<const std::uint8_t> data, const DecodeOptions& 
     }
     jpeg_start_decompress(&c);
     job.bitmap =
-        Bitmap::create(static_cast<int>(c.output_width), static_cast<int>(c.output_height));
+        Bitmap::createUnfilled(static_cast<int>(c.output_width), static_cast<int>(c.output_height));
     if (!job.bitmap) {
         job.status = Status::OutOfMemory;
         return;

@@ -74,12 +74,15 @@ bool writeBytes(const std::vector<std::uint8_t>& data, const std::filesystem::pa
 std::optional<std::vector<std::uint8_t>> encodePng(const Bitmap& bitmap, PngUse use,
                                                    std::span<const PngText> texts) {
     std::vector<std::uint8_t> out;
+    const std::size_t rows =
+        static_cast<std::size_t>(bitmap.height()) * (3 * std::size_t(bitmap.width()) + 1);
     if (use == PngUse::Handoff) {
         // Stored rows, each with its filter byte; libpng writes them in 8 KB chunks of 12 bytes
         // framing, each holding at least one stored deflate block of 5; the other chunks.
-        const std::size_t rows =
-            static_cast<std::size_t>(bitmap.height()) * (3 * std::size_t(bitmap.width()) + 1);
         out.reserve(rows + (rows / 8192 + 1) * 17 + 1024);
+    } else {
+        // Photographs compress to about a third: half the rows is seldom outgrown.
+        out.reserve(rows / 2 + 1024);
     }
     if (!encode(
             bitmap.width(), bitmap.height(), PNG_COLOR_TYPE_RGB, true, use,

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavrin::imaging {
 namespace {
@@ -32,10 +37,42 @@ float kernel(Filter f, float x) {
 
 // A pixel's blue, green and red, and a lane that keeps the vector at four floats.
 using Pixel = float __attribute__((vector_size(16)));
-using Lanes = std::int32_t __attribute__((vector_size(16)));
 
 std::uint8_t clampByte(float v) {
     return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
+}
+
+// The pixel at in as four floats; the fourth lane takes the byte that follows it.
+Pixel widen(const std::uint8_t* in) {
+#if defined(__SSE2__)
+    std::int32_t four;
+    std::memcpy(&four, in, sizeof four);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero);
+    return Pixel(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
+#else
+    return Pixel{static_cast<float>(in[0]), static_cast<float>(in[1]), static_cast<float>(in[2]),
+                 static_cast<float>(in[3])};
+#endif
+}
+
+// A sum's first three lanes rounded and clamped to bytes, as clampByte does.
+void narrow(Pixel sum, std::uint8_t* out) {
+    sum += 0.5f;
+#if defined(__SSE2__)
+    // Truncated, then saturated to 0..255 on the way down to bytes.
+    const __m128i lanes = _mm_cvttps_epi32(__m128(sum));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(lanes, lanes), lanes);
+    const std::int32_t four = _mm_cvtsi128_si32(bytes);
+    std::memcpy(out, &four, 3);
+#else
+    using Lanes = std::int32_t __attribute__((vector_size(16)));
+    sum = sum < 0 ? Pixel{} : sum;
+    sum = sum > 255 ? Pixel{} + 255 : sum;
+    const auto bytes = __builtin_convertvector(sum, Lanes);
+    for (int c = 0; c < 3; ++c)
+        out[c] = static_cast<std::uint8_t>(bytes[c]);
+#endif
 }
 
 // The taps of each output pixel along one axis.
@@ -94,11 +131,39 @@ Taps computeTaps(float srcStart, float srcLen, int lo, int hi, float dstStart, f
     return t;
 }
 
+// Zero weights at the ends of the runs cost a multiply-add each and add nothing: each run is
+// made to start at its first weight that counts, and all of them end where the longest now
+// does. Starts may then step back from one output to the next, which only the horizontal pass
+// allows.
+void trimZeroEnds(Taps& t) {
+    const auto width = static_cast<std::size_t>(t.width);
+    std::size_t used = 1;
+    for (int i = 0; i < t.count; ++i) {
+        float* w = &t.weights[static_cast<std::size_t>(i) * width];
+        std::size_t lead = 0;
+        while (lead < width && w[lead] == 0)
+            ++lead;
+        if (lead == width) continue;
+        std::copy(w + lead, w + width, w);
+        std::fill(w + width - lead, w + width, 0.f);
+        t.start[i] += static_cast<int>(lead);
+        std::size_t end = width - lead;
+        while (w[end - 1] == 0)
+            --end;
+        used = std::max(used, end);
+    }
+    if (used == width) return;
+    for (std::size_t i = 1; i < static_cast<std::size_t>(t.count); ++i)
+        std::copy_n(&t.weights[i * width], used, &t.weights[i * used]);
+    t.weights.resize(static_cast<std::size_t>(t.count) * used);
+    t.width = static_cast<int>(used);
+}
+
 // Averages kx x ky blocks of a region (the last ones may be partial): a cheap first step of large
 // reductions, after which the filter has only a small factor left to cover.
 std::unique_ptr<Bitmap> boxReduce(const Bitmap& src, const Rect& region, int kx, int ky) {
     const int w = (region.width + kx - 1) / kx, h = (region.height + ky - 1) / ky;
-    auto out = Bitmap::create(w, h);
+    auto out = Bitmap::createUnfilled(w, h);
     if (!out) return nullptr;
     std::vector<std::uint32_t> sums(static_cast<std::size_t>(w) * 3);
     for (int oy = 0; oy < h; ++oy) {
@@ -160,8 +225,9 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
             return;
         }
     }
-    const Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width,
-                               dst.width(), filter);
+    Taps h = computeTaps(srcRect.x, srcRect.width, x0, x1, dstRect.x, dstRect.width, dst.width(),
+                         filter);
+    trimZeroEnds(h);
     const Taps v = computeTaps(srcRect.y, srcRect.height, y0, y1, dstRect.y, dstRect.height,
                                dst.height(), filter);
     if (h.count == 0 || v.count == 0) return;
@@ -177,66 +243,84 @@ void drawScaled(const Bitmap& src, const RectF& srcRect, Bitmap& dst, const Rect
     const auto filtered = [&](int y) {
         return &ring[static_cast<std::size_t>(y) % ringRows * outCount];
     };
+    // The horizontal weights, each already in all four lanes.
+    const std::unique_ptr<Pixel[]> hWeights(new Pixel[h.weights.size()]);
+    for (std::size_t k = 0; k < h.weights.size(); ++k)
+        hWeights[k] = Pixel{} + h.weights[k];
     // The row, then as many zero pixels as a tap run is long: runs that reach past the row's end
     // have zero weights there.
-    const auto lineLength = static_cast<std::size_t>(x1 - x0 + h.width);
+    const int rowLength = x1 - x0;
+    const auto lineLength = static_cast<std::size_t>(rowLength + h.width);
     const std::unique_ptr<Pixel[]> line(new Pixel[lineLength]);
-    std::fill(line.get() + (x1 - x0), line.get() + lineLength, Pixel{});
+    std::fill(line.get() + rowLength, line.get() + lineLength, Pixel{});
     const auto filterRow = [&](int y) {
         const std::uint8_t* in = src.row(y) + x0 * 3;
-        for (int x = 0; x < x1 - x0; ++x, in += 3) {
-            line[static_cast<std::size_t>(x)] = Pixel{
-                static_cast<float>(in[0]), static_cast<float>(in[1]), static_cast<float>(in[2]), 0};
-        }
+        // The row's last pixel is taken alone, as nothing may follow it.
+        for (int x = 0; x < rowLength - 1; ++x, in += 3)
+            line[static_cast<std::size_t>(x)] = widen(in);
+        line[static_cast<std::size_t>(rowLength - 1)] = Pixel{
+            static_cast<float>(in[0]), static_cast<float>(in[1]), static_cast<float>(in[2]), 0};
         // Four output pixels at a time: their sums are independent, so the processor need not
         // wait for one addition before the next.
         Pixel* out = filtered(y);
+        const auto width = static_cast<std::size_t>(h.width);
         std::size_t i = 0;
         for (; i + 4 <= outCount; i += 4) {
             Pixel sum[4] = {};
-            for (int k = 0; k < h.width; ++k) {
-                for (std::size_t q = 0; q < 4; ++q) {
-                    sum[q] += h.weights[(i + q) * static_cast<std::size_t>(h.width) + k] *
-                              line[static_cast<std::size_t>(h.start[i + q] - x0 + k)];
-                }
+            const Pixel* taps[4];
+            const Pixel* weights[4];
+            for (std::size_t q = 0; q < 4; ++q) {
+                taps[q] = &line[static_cast<std::size_t>(h.start[i + q] - x0)];
+                weights[q] = &hWeights[(i + q) * width];
+            }
+            for (std::size_t k = 0; k < width; ++k) {
+                for (std::size_t q = 0; q < 4; ++q)
+                    sum[q] += weights[q][k] * taps[q][k];
             }
             for (std::size_t q = 0; q < 4; ++q)
                 out[i + q] = sum[q];
         }
         for (; i < outCount; ++i) {
             Pixel sum{};
-            for (int k = 0; k < h.width; ++k) {
-                sum += h.weights[i * static_cast<std::size_t>(h.width) + k] *
-                       line[static_cast<std::size_t>(h.start[i] - x0 + k)];
-            }
+            const Pixel* taps = &line[static_cast<std::size_t>(h.start[i] - x0)];
+            for (std::size_t k = 0; k < width; ++k)
+                sum += hWeights[i * width + k] * taps[k];
             out[i] = sum;
         }
     };
 
-    const std::unique_ptr<Pixel[]> acc(new Pixel[outCount]);
+    // Vertical pass: four output pixels at a time sum their columns of filtered rows in
+    // registers, taps in order, and go straight to bytes.
+    std::vector<const Pixel*> rows(static_cast<std::size_t>(v.width));
+    std::vector<Pixel> weights(static_cast<std::size_t>(v.width));
     int next = v.start[0];  // the next source row to filter
     for (int j = 0; j < v.count; ++j) {
         const float* w = &v.weights[static_cast<std::size_t>(j) * v.width];
         const int n = std::min(v.width, y1 - v.start[j]);
         for (next = std::max(next, v.start[j]); next < v.start[j] + n; ++next)
             filterRow(next);
-        std::fill(acc.get(), acc.get() + outCount, Pixel{});
+        std::size_t taps = 0;
         for (int k = 0; k < n; ++k) {
             if (w[k] == 0) continue;
-            const Pixel* row = filtered(v.start[j] + k);
-            for (std::size_t i = 0; i < outCount; ++i)
-                acc[i] += w[k] * row[i];
+            rows[taps] = filtered(v.start[j] + k);
+            weights[taps++] = Pixel{} + w[k];
         }
         std::uint8_t* out = dst.row(v.first + j) + h.first * 3;
-        for (std::size_t i = 0; i < outCount; ++i, out += 3) {
-            // Rounded and clamped to a byte, as clampByte does.
-            Pixel sum = acc[i] + 0.5f;
-            sum = sum < 0 ? Pixel{} : sum;
-            sum = sum > 255 ? Pixel{} + 255 : sum;
-            const auto bytes = __builtin_convertvector(sum, Lanes);
-            out[0] = static_cast<std::uint8_t>(bytes[0]);
-            out[1] = static_cast<std::uint8_t>(bytes[1]);
-            out[2] = static_cast<std::uint8_t>(bytes[2]);
+        std::size_t i = 0;
+        for (; i + 4 <= outCount; i += 4) {
+            Pixel sum[4] = {};
+            for (std::size_t k = 0; k < taps; ++k) {
+                for (std::size_t q = 0; q < 4; ++q)
+                    sum[q] += weights[k] * rows[k][i + q];
+            }
+            for (std::size_t q = 0; q < 4; ++q, out += 3)
+                narrow(sum[q], out);
+        }
+        for (; i < outCount; ++i, out += 3) {
+            Pixel sum{};
+            for (std::size_t k = 0; k < taps; ++k)
+                sum += weights[k] * rows[k][i];
+            narrow(sum, out);
         }
     }
 }

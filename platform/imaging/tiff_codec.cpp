@@ -113,7 +113,7 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
         if (!Bitmap::sizeAllowed(width, height, data.size())) {
             result = failed(Status::ValueOverflow);
         } else if (auto bitmap =
-                       Bitmap::create(static_cast<int>(width), static_cast<int>(height))) {
+                       Bitmap::createUnfilled(static_cast<int>(width), static_cast<int>(height))) {
             const std::size_t pixels = static_cast<std::size_t>(width) * height;
             std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[pixels]);
             if (!raster) {
@@ -127,6 +127,12 @@ Decoded decodeTiff(std::span<const std::uint8_t> data, const DecodeOptions& opti
                     for (std::uint32_t x = 0; x < width; ++x, out += 3) {
                         const std::uint32_t p = in[x];
                         const unsigned a = TIFFGetA(p), white = 255 * (255 - a);
+                        if (a == 255) {  // opaque, as almost every picture is throughout
+                            out[0] = static_cast<std::uint8_t>(TIFFGetB(p));
+                            out[1] = static_cast<std::uint8_t>(TIFFGetG(p));
+                            out[2] = static_cast<std::uint8_t>(TIFFGetR(p));
+                            continue;
+                        }
                         out[0] = static_cast<std::uint8_t>((TIFFGetB(p) * a + white + 127) / 255);
                         out[1] = static_cast<std::uint8_t>((TIFFGetG(p) * a + white + 127) / 255);
                         out[2] = static_cast<std::uint8_t>((TIFFGetR(p) * a + white + 127) / 255);

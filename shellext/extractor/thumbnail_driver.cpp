@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "common/file_types.hpp"
 #include "common/log.hpp"
@@ -179,7 +180,7 @@ HRESULT RawImageExtractor::renderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
         pic = std::move(turned);
     }
     if (d1xStretch) {
-        auto stretched = Bitmap::create(kD1xWidth, kD1xHeight);
+        auto stretched = Bitmap::createUnfilled(kD1xWidth, kD1xHeight);
         if (!stretched) return E_OUTOFMEMORY;
         Graphics g(*stretched);
         g.setInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
@@ -199,10 +200,11 @@ HRESULT RawImageExtractor::renderThumbnail(HBITMAP* bitmap, bool fujiRotate, boo
     const int fullH = mayBeReduced ? (sideways ? probed.width : probed.height) : h;
     const Placement place = keepAspect_ ? placeBare(fullW, fullH, rw, rh)
                                         : placeOnCanvas(w, h, rw, rh, tw, th, aspect, turn);
-    auto canvas = Bitmap::create(place.width, place.height);
+    auto canvas = Bitmap::createUnfilled(place.width, place.height);
     if (!canvas) return E_OUTOFMEMORY;
     Graphics g(*canvas);
-    g.clear(kWhite);
+    // The bare picture covers all of its bitmap; only a canvas shows around the picture.
+    if (!keepAspect_) g.clear(kWhite);
     g.setInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
     g.setSmoothingMode(imaging::SmoothingMode::None);
     g.drawImage(*pic, place.picture, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)});
@@ -286,10 +288,8 @@ HRESULT RawImageExtractor::Extract(HBITMAP* bitmap) {
 
     if (ascii::equalsIgnoreCase(extension, kTrashedExtension) &&
         getUserSetting(kTrashed, kCrossImage.name, kCrossImage.defaultValue) == 1) {
-        auto crossed = imaging::bitmapFromHBitmap(*bitmap);
-        if (!crossed) return E_OUTOFMEMORY;
+        auto crossed = imaging::takeBitmap(std::exchange(*bitmap, nullptr));
         drawCross(*crossed);
-        imaging::DeleteObject(*bitmap);
         *bitmap = imaging::createHBitmap(std::move(crossed), kOpaqueBlack);
         if (!*bitmap) return E_OUTOFMEMORY;
     }

@@ -384,8 +384,9 @@ HRESULT ContainerReader::load() {
     if (info_.previewOffset < 0 || info_.previewLength <= 0 || info_.previewLength > info_.fileSize)
         return E_FAIL;
     info_.freePreview();
-    info_.previewData =
-        com::GlobalAlloc(com::GHND, static_cast<std::size_t>(info_.previewLength) + prefix);
+    const auto length = static_cast<std::size_t>(info_.previewLength);
+    // Not cleared first: only what the file does not hold is.
+    info_.previewData = com::GlobalAlloc(com::GMEM_MOVEABLE, length + prefix);
     if (!info_.previewData) {
         reportErrorEvent(E_OUTOFMEMORY, "Out of memory for transfer buffer");
         return E_OUTOFMEMORY;
@@ -393,9 +394,9 @@ HRESULT ContainerReader::load() {
     auto* block = static_cast<std::uint8_t*>(com::GlobalLock(info_.previewData));
     std::memcpy(block, info_.previewPrefix.data(), prefix);
     f.seek(static_cast<std::uint64_t>(info_.previewOffset));
-    f.read(block + prefix, static_cast<std::size_t>(info_.previewLength));
-    const imaging::Probed probed =
-        imaging::probeImage({block, static_cast<std::size_t>(info_.previewLength) + prefix});
+    const std::size_t got = f.read(block + prefix, length);
+    std::memset(block + prefix + got, 0, length - got);
+    const imaging::Probed probed = imaging::probeImage({block, length + prefix});
     com::GlobalUnlock(info_.previewData);
     if (probed.status == imaging::Status::Ok) {
         info_.previewWidth = probed.width;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/gdi_handles.hpp"
@@ -11,6 +13,7 @@
 #include "platform/imaging/painter.hpp"
 #include "platform/imaging/png_writer.hpp"
 #include "platform/system/files.hpp"
+#include "tests/fixtures/fixture_writer.hpp"
 #include "tests/support/samples.hpp"
 #include "tests/support/temp_registry.hpp"
 
@@ -112,6 +115,36 @@ TEST(JpegDecode, appliesAnEmbeddedColourProfile) {
     EXPECT_GT(changed, 0);
 }
 
+// Several threads converting pictures with one profile at once share its transform: each gets
+// the pixels a decode on its own gives.
+TEST(JpegDecode, aColourProfileAppliedOnSeveralThreadsAtOnceGivesTheSamePixels) {
+    const auto file = sample("exiv2/exiv2-bug884a.jpg");  // carries a monitor profile
+    TAVRIN_REQUIRE_SAMPLE(file);
+    const auto bytes = files::readBytes(file);
+    ASSERT_TRUE(bytes);
+    const auto alone = decodeImage(*bytes);
+    ASSERT_EQ(alone.status, Status::Ok);
+    const Bitmap& expected = *alone.bitmap;
+    std::atomic<int> differing = 0;
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&] {
+                for (int i = 0; i < 5; ++i) {
+                    const auto again = decodeImage(*bytes);
+                    bool same = again.status == Status::Ok;
+                    for (int y = 0; same && y < expected.height(); ++y) {
+                        same = std::memcmp(again.bitmap->row(y), expected.row(y),
+                                           static_cast<std::size_t>(expected.width()) * 3) == 0;
+                    }
+                    if (!same) ++differing;
+                }
+            });
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 // An independent reader of uncompressed, chunky, 8-bit RGB strips.
 std::optional<Ppm> readPlainTiff(const std::vector<std::uint8_t>& d) {
     const bool le = d[0] == 'I';
@@ -171,6 +204,27 @@ TEST(TiffDecode, readsCompressedCameraTiffs) {
         ASSERT_EQ(decoded.status, Status::Ok) << name;
         EXPECT_GT(decoded.bitmap->width(), 0);
     }
+}
+
+// Opaque pixels keep their colours exactly; transparent ones are laid over white.
+TEST(TiffDecode, laysTransparentPixelsOverWhite) {
+    using namespace fixtures;
+    const Bytes rgba{10, 20, 30, 255, 0, 0, 0, 0, 200, 100, 50, 255};  // associated alpha
+    const Fields f;
+    auto build = [&](std::uint32_t at) {
+        return tiff(
+            {Ifd{{f.shorts(256, {3}), f.shorts(257, {1}), f.shorts(258, {8, 8, 8, 8}),
+                  f.shorts(259, {1}), f.shorts(262, {2}), f.longs(273, {at}), f.shorts(277, {4}),
+                  f.shorts(278, {1}), f.longs(279, {static_cast<std::uint32_t>(rgba.size())}),
+                  f.shorts(338, {1})}}});
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    file.insert(file.end(), rgba.begin(), rgba.end());
+    const auto decoded = decodeImage(file);
+    ASSERT_EQ(decoded.status, Status::Ok);
+    EXPECT_EQ(pixel(*decoded.bitmap, 0, 0), (Rgb{10, 20, 30}));
+    EXPECT_EQ(pixel(*decoded.bitmap, 1, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(pixel(*decoded.bitmap, 2, 0), (Rgb{200, 100, 50}));
 }
 
 std::vector<std::uint8_t> bmp(int width, int height, int bits, bool topDown,
@@ -295,6 +349,34 @@ TEST(Bitmap, rotateFlipTurnsClockwiseAndExchangesTheSides) {
         EXPECT_EQ(std::memcmp(b->row(y), original->row(y), 9), 0);
 }
 
+// Every combined type is its turn, one quarter at a time, then the mirror: pixel for pixel, on a
+// picture whose rows need padding.
+TEST(Bitmap, rotateFlipOfEachTypeIsItsQuarterTurnsThenTheMirror) {
+    auto make = [] {
+        auto b = Bitmap::create(5, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                std::uint8_t* p = b->row(y) + x * 3;
+                p[0] = static_cast<std::uint8_t>(x), p[1] = static_cast<std::uint8_t>(y), p[2] = 9;
+            }
+        return b;
+    };
+    for (int type = 1; type < 8; ++type) {
+        auto direct = make();
+        ASSERT_EQ(direct->rotateFlip(static_cast<RotateFlip>(type)), Status::Ok);
+        auto stepwise = make();
+        for (int turn = 0; turn < (type & 3); ++turn)
+            stepwise->rotateFlip(RotateFlip::Rotate90FlipNone);
+        if (type >= 4) stepwise->rotateFlip(RotateFlip::RotateNoneFlipX);
+        ASSERT_EQ(direct->width(), stepwise->width()) << type;
+        ASSERT_EQ(direct->height(), stepwise->height()) << type;
+        for (int y = 0; y < direct->height(); ++y) {
+            EXPECT_EQ(std::memcmp(direct->row(y), stepwise->row(y), direct->width() * 3u), 0)
+                << type << " row " << y;
+        }
+    }
+}
+
 TEST(Painter, centresTextAndMarksCharactersTheFaceLacks) {
     auto drawn = [](std::string_view text) {
         auto bitmap = Bitmap::create(200, 40);
@@ -389,6 +471,51 @@ TEST(Scaling, aBicubicDownscaleOfAGradientStaysMonotoneAndInRange) {
                 previous = p.r;
             }
         }
+    }
+}
+
+// Each channel keeps its place, and a row's last pixel (with nothing after it in memory when
+// the row needs no padding) is read like the others: at scale 1 the picture comes back as it was.
+TEST(Scaling, keepsEveryChannelAndTheLastPixelOfEachRow) {
+    for (const int width : {8, 9}) {
+        auto picture = Bitmap::create(width, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t* p = picture->row(y) + x * 3;
+                p[0] = static_cast<std::uint8_t>(10 + x);
+                p[1] = static_cast<std::uint8_t>(100 + y);
+                p[2] = static_cast<std::uint8_t>(250 - x * y);
+            }
+        const auto same = picture->thumbnail(width, 3);
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(std::memcmp(same->row(y), picture->row(y), width * 3u), 0) << width;
+    }
+}
+
+// The cubic filter rings beyond black and white at a hard edge: the overshoot is clamped to the
+// nearest end of the range in each channel, never wrapped round to the other end.
+TEST(Scaling, anOvershootAtAHardEdgeStaysAtBlackOrWhite) {
+    auto edge = Bitmap::create(16, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const std::uint8_t v = x < 8 ? 0 : 255;
+            std::uint8_t* p = edge->row(y) + x * 3;
+            p[0] = v;
+            p[1] = static_cast<std::uint8_t>(255 - v);
+            p[2] = v;
+        }
+    const auto wide = edge->thumbnail(64, 4);
+    for (int y = 0; y < 4; ++y) {
+        int previous = 0;
+        for (int x = 0; x < 64; ++x) {
+            const Rgb p = pixel(*wide, x, y);
+            EXPECT_GE(p.b, previous) << x;
+            EXPECT_EQ(p.g, 255 - p.b) << x;
+            EXPECT_EQ(p.r, p.b) << x;
+            previous = p.b;
+        }
+        EXPECT_EQ(pixel(*wide, 0, y).b, 0);
+        EXPECT_EQ(pixel(*wide, 63, y).b, 255);
     }
 }
 

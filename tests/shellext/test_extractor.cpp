@@ -233,6 +233,24 @@ TEST_F(Extractor, issue17_originalSizeFillsTheBoxAlongTheLongerSide) {
     }
 }
 
+// Without the canvas the picture is all there is: every pixel of the bitmap is the picture's,
+// up to the last row and column, however often the object is asked.
+TEST_F(Extractor, aBarePictureCoversItsWholeBitmap) {
+    auto e = loaded(write("c.nef", rawWithPreview("NIKON", 150, 100)));
+    for (const int size : {256, 97, 256}) {
+        const SIZE box{size, size};
+        DWORD flags = IEIFLAG_ORIGSIZE, priority = 0;
+        WCHAR path[260];
+        ASSERT_EQ(e->GetLocation(path, 260, &priority, &box, 24, &flags), S_OK);
+        const Picture p = extract(e.get());
+        int outside = 0;
+        for (int y = 0; y < p.bitmap().height(); ++y)
+            for (int x = 0; x < p.bitmap().width(); ++x)
+                outside += std::abs(p.g(x, y) - 128) > 16;
+        EXPECT_EQ(outside, 0) << size;
+    }
+}
+
 TEST_F(Extractor, aSecondExtractReusesThePreviewInMemory) {
     const auto file = write("b.nef", rawWithPreview("NIKON", 60, 40));
     auto e = loaded(file);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -371,6 +372,30 @@ TEST_F(ImageInfoTest, issue17_aCutOffPreviewGivesWayToAnIntactSmallerPicture) {
     ImageInfo crwInfo;
     ASSERT_EQ(read(crwInfo, write("cut.crw", crw)), com::S_OK);
     EXPECT_EQ(crwInfo.previewWidth, 32);
+}
+
+// A preview whose length reaches past the end of a cut file is handed out whole: what the file
+// no longer holds reads as zeros, the same on every read.
+TEST_F(ImageInfoTest, thePartOfAPreviewPastTheEndOfTheFileIsZeros) {
+    const Fields f;
+    const Bytes preview = jpeg(40, 30);
+    constexpr std::uint32_t kMissing = 16;  // fewer than the header holds: not longer than the file
+    auto build = [&](std::uint32_t at) {
+        return tiff({Ifd{{f.text(271, "NIKON"), f.text(272, "NIKON D70"), f.longs(513, {at}),
+                          f.longs(514, {static_cast<std::uint32_t>(preview.size()) + kMissing})}}});
+    };
+    Bytes file = build(static_cast<std::uint32_t>(build(0).size()));
+    file.insert(file.end(), preview.begin(), preview.end());
+    const auto path = write("cut3.nef", file);
+    for (int round = 0; round < 2; ++round) {
+        ImageInfo info;
+        ASSERT_EQ(read(info, path), com::S_OK);
+        const Bytes handed = previewBytes(info);
+        ASSERT_EQ(handed.size(), preview.size() + kMissing);
+        EXPECT_TRUE(std::equal(preview.begin(), preview.end(), handed.begin()));
+        EXPECT_TRUE(std::all_of(handed.end() - kMissing, handed.end(),
+                                [](std::uint8_t b) { return b == 0; }));
+    }
 }
 
 TEST_F(ImageInfoTest, anMrwPreviewGetsItsFirstByteBack) {
