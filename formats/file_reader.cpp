@@ -38,7 +38,8 @@ std::optional<std::string> FileReader::open(const std::filesystem::path& path) {
         return std::string("not a file");
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
-    window_.resize(kWindow);
+    // Only ever read up to what the file gave, so it need not be cleared.
+    if (!window_) window_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWindow);
     return std::nullopt;
 }
 
@@ -72,11 +73,10 @@ bool FileReader::fill(std::uint64_t pos) {
     if (pos >= size_ || fd_ < 0) return false;
     windowStart_ = pos;
     windowLength_ = 0;
-    windowData_ = window_.data();
-    while (windowLength_ < window_.size()) {
-        const ssize_t n =
-            ::pread(fd_, window_.data() + windowLength_, window_.size() - windowLength_,
-                    static_cast<off_t>(pos + windowLength_));
+    windowData_ = window_.get();
+    while (windowLength_ < kWindow) {
+        const ssize_t n = ::pread(fd_, window_.get() + windowLength_, kWindow - windowLength_,
+                                  static_cast<off_t>(pos + windowLength_));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         windowLength_ += static_cast<std::size_t>(n);
@@ -102,7 +102,7 @@ std::size_t FileReader::read(void* buffer, std::size_t n) {
     // What the window already holds, then straight from the file.
     if (pos_ >= windowStart_ && pos_ < windowStart_ + windowLength_) {
         done = std::min<std::size_t>(available, windowStart_ + windowLength_ - pos_);
-        std::memcpy(out, window_.data() + (pos_ - windowStart_), done);
+        std::memcpy(out, window_.get() + (pos_ - windowStart_), done);
     }
     while (done < available) {
         const ssize_t r =

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,7 +87,7 @@ class FileReader {
     std::uint64_t size_ = 0;
     std::uint64_t pos_ = 0;
     std::uint16_t order_ = kLittleEndian;
-    std::vector<std::uint8_t> window_;
+    std::unique_ptr<std::uint8_t[]> window_;
     // The bytes get() serves without a call: the window, or all of a file in memory.
     const std::uint8_t* windowData_ = nullptr;
     std::uint64_t windowStart_ = 0;
