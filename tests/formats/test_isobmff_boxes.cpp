@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "formats/isobmff_boxes.hpp"
 #include "tests/fixtures/fixture_writer.hpp"
@@ -24,7 +26,8 @@ Bytes bytesAt(const Bytes& file, ByteRange range) {
 }
 
 void append(Bytes& out, const Bytes& more) {
-    out.insert(out.end(), more.begin(), more.end());
+    out.reserve(out.size() + more.size());
+    std::copy(more.begin(), more.end(), std::back_inserter(out));
 }
 
 const Bytes kFtyp = {0, 0, 0, 16, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ', 0, 0, 0, 1};
