@@ -218,8 +218,16 @@ void CMainFrame::start(const ViewerCommandLine& commandLine,
         showMaximized();
     } else {
         const WindowPlacement placement = readPlacement();
-        if (placement.hasRect)
+        if (placement.hasRect) {
             setGeometry(placement.x, placement.y, placement.width, placement.height);
+        } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            // A first start: restored (or on a desktop that does not maximise), the window takes
+            // three quarters of the screen, centred, rather than the toolkit's smallest size.
+            const QRect free = screen->availableGeometry();
+            QRect normal({}, free.size() * 3 / 4);
+            normal.moveCenter(free.center());
+            setGeometry(normal);
+        }
         switch (placement.showCmd) {
             case kShowMaximized:
                 showMaximized();

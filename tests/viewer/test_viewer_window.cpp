@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <fstream>
@@ -244,6 +246,16 @@ TEST_F(ViewerWindow, toolbarLayoutAtClientWidth400) {
     EXPECT_EQ(frame.toolBar().geometry(), QRect(110, 276, 370, 24));
     EXPECT_EQ(frame.view().geometry(), QRect(0, 0, 400, 276));
     EXPECT_FALSE(frame.toolBar().widgetForAction(frame.action(ID_PAUSE))->isVisible());
+}
+
+TEST_F(ViewerWindow, aFirstStartRestoresToThreeQuartersOfTheScreenCentred) {
+    writePlacement({kShowMaximized, false, 0, 0, 0, 0});  // no size stored yet
+    open({});
+    frame_->showNormal();
+    QCoreApplication::processEvents();
+    const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame_->geometry().size(), free.size() * 3 / 4);
+    EXPECT_EQ(frame_->geometry().center(), free.center());
 }
 
 TEST_F(ViewerWindow, onlyTheNormalWindowStoresItsPlacement) {
