@@ -7,6 +7,7 @@
 #include "formats/jpeg_markers.hpp"
 #include "formats/probe.hpp"
 #include "rawengine/colour/colour_steps.hpp"
+#include "rawengine/raw_limits.hpp"
 
 namespace tavrin::raw {
 namespace {
@@ -180,7 +181,10 @@ void identifyCamera(DecodeContext& dc) {
     if (g.rawHeight < 0 || g.rawWidth < 0) g.rawHeight = g.rawWidth = 0;
     if (!g.height) g.height = g.rawHeight;
     if (!g.width) g.width = g.rawWidth;
-    if (g.fujiWidth) {
+    // The turned sides of a Fuji layout, for sides a sensor can have: a size no sensor has
+    // (as large as an int can be) would overflow the sum and is turned away before decoding.
+    const auto sensorSide = [](int side) { return side >= 0 && side <= kMaxRawSide; };
+    if (g.fujiWidth && sensorSide(g.height) && sensorSide(g.fujiWidth)) {
         g.width = g.height + g.fujiWidth;
         g.height = g.width - 1;
     }
