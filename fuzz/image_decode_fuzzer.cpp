@@ -11,6 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Probed probed = probeImage(bytes);
     const Decoded full = decodeImage(bytes);
     if ((full.status == Status::Ok) != (full.bitmap != nullptr)) __builtin_trap();
-    if (probed.status == Status::Ok) decodeImage(bytes, DecodeOptions{probed.width / 5 + 1, probed.height / 5 + 1});
+    if (probed.status == Status::Ok)
+        decodeImage(bytes, DecodeOptions{probed.width / 5 + 1, probed.height / 5 + 1});
     return 0;
 }

@@ -4,8 +4,8 @@
 #include <numeric>
 
 #include "common/strings.hpp"
-#include "formats/ppm_header.hpp"
 #include "engine_settings/decode_settings.hpp"
+#include "formats/ppm_header.hpp"
 #include "platform/imaging/decode.hpp"
 #include "platform/imaging/graphics.hpp"
 #include "platform/system/ascii.hpp"

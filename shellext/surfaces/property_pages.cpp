@@ -3,9 +3,9 @@
 #include <mutex>
 
 #include "common/strings.hpp"
+#include "resources/dialog_ids.hpp"
 #include "shellext/extractor/raw_image_extractor.hpp"
 #include "shellext/info/image_info_reader.hpp"
-#include "resources/dialog_ids.hpp"
 #include "shellext/surfaces/histogram.hpp"
 #include "shellext/surfaces/info_tip.hpp"
 
